@@ -1,0 +1,13 @@
+// One global hot key; the table position is the command and registration id.
+#pragma once
+#include <array>
+#include <cstdint>
+
+struct HotKeyEntry {
+  int32_t enabled = 0;      // 1: registered with the system
+  uint32_t modifiers = 0;   // MOD_ALT 1, MOD_CONTROL 2, MOD_SHIFT 4, MOD_WIN 8
+  uint32_t virtualKey = 0;  // virtual-key code
+};
+
+constexpr int kHotKeyCount = 13;
+using HotKeyTable = std::array<HotKeyEntry, kHotKeyCount>;

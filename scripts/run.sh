@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs Melodek under Wine, playing the bundled default
+# sound. Without a display it runs under Xvfb; the played sound is captured
+# to build/win/capture.raw (16-bit stereo PCM). Stop it with Ctrl+C.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" win
+export MELODEK_BUILD="$root/build/win"
+# shellcheck source=wine-env.sh
+source "$root/scripts/wine-env.sh"
+had_display=${DISPLAY:-}
+melodek_wine_up
+trap 'melodek_wine_down' EXIT
+trap 'exit 130' INT TERM
+app="$MELODEK_BUILD/melodek/melodek.exe"
+sound="$MELODEK_BUILD/melodek/default.wav"
+rm -f "$MELODEK_CAPTURE"
+if [ -z "$had_display" ]; then
+  echo "Melodek runs under Xvfb on $DISPLAY; played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM)."
+else
+  echo "Melodek runs on $DISPLAY; played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM)."
+fi
+args=()
+[ -f "$sound" ] && args+=("$(winepath -w "$sound")")
+echo "Melodek is in the notification area. Press Ctrl+C to stop it."
+wine "$app" "${args[@]}" >"$MELODEK_BUILD/melodek-run.log" 2>&1 &
+pid=$!
+wait "$pid" || true

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build, run and test Melodek.
+# Idempotent: when everything is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build python3 clang libclang-rt-14-dev
+  googletest libfftw3-dev
+  g++-mingw-w64-i686 mingw-w64-i686-dev
+  wine wine32:i386 wine64 xvfb x11-utils
+  sox alsa-utils
+)
+
+sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  sudo_if_needed dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+sudo_if_needed apt-get update -q >/dev/null
+sudo_if_needed apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+echo "setup: done"

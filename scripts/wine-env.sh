@@ -1,0 +1,57 @@
+# Wine environment for running Melodek and its Windows-side tests.
+# Source it, then call melodek_wine_up; melodek_wine_down stops only what
+# melodek_wine_up started.
+#   MELODEK_BUILD   build folder (the prefix lives in $MELODEK_BUILD/wineprefix)
+#   MELODEK_CAPTURE file that receives the played sound (ALSA file device)
+
+: "${MELODEK_BUILD:?MELODEK_BUILD must name the Windows build folder}"
+export WINEPREFIX="$MELODEK_BUILD/wineprefix"
+export WINEDEBUG=-all
+# No Mono or Gecko installer prompts in a fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export MELODEK_CAPTURE="${MELODEK_CAPTURE:-$MELODEK_BUILD/capture.raw}"
+MELODEK_XVFB_PID=""
+
+melodek_write_alsa_conf() {  # <conf file> <capture file>
+  cat > "$1" <<CONF
+pcm.!default {
+  type file
+  slave.pcm { type null }
+  file "$2"
+  format "raw"
+}
+CONF
+}
+
+melodek_wine_up() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local n=90
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    MELODEK_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.05
+    done
+  fi
+  # A wineserver that started without DISPLAY has no display driver: restart it.
+  wineserver -k >/dev/null 2>&1 || true
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+  fi
+  wineserver -w >/dev/null 2>&1 || true
+  melodek_write_alsa_conf "$MELODEK_BUILD/asound.conf" "$MELODEK_CAPTURE"
+  export ALSA_CONFIG_PATH="$MELODEK_BUILD/asound.conf"
+}
+
+melodek_wine_down() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$MELODEK_XVFB_PID" ]; then
+    kill "$MELODEK_XVFB_PID" >/dev/null 2>&1 || true
+    wait "$MELODEK_XVFB_PID" 2>/dev/null || true
+    MELODEK_XVFB_PID=""
+  fi
+}
