@@ -18,7 +18,7 @@ for kind in "$@"; do
     native) args=(-DCMAKE_BUILD_TYPE=Release) ;;
     *) echo "build.sh: unknown build '$kind'" >&2; exit 2 ;;
   esac
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
+  if [ ! -f "$dir/build.ninja" ]; then
     cmake -S "$root" -B "$dir" -G Ninja "${args[@]}" >/dev/null
   fi
   cmake --build "$dir" -j "$jobs"

@@ -1,0 +1,27 @@
+// Splitting a command line handed over by a start of the program.
+#include "app/command_line.h"
+
+std::vector<std::string> SplitCommandLine(const std::string& text) {
+  std::vector<std::string> arguments;
+  size_t at = 0;
+  const size_t end = text.size();
+  while (true) {
+    while (at < end && (text[at] == ' ' || text[at] == '\t')) ++at;
+    if (at >= end) break;
+    if (text[at] == '"') {
+      const size_t close = text.find('"', at + 1);
+      if (close == std::string::npos) {
+        arguments.emplace_back();  // unterminated: an empty argument uses up the rest
+        break;
+      }
+      arguments.push_back(text.substr(at + 1, close - at - 1));
+      at = close + 1;
+    } else {
+      size_t stop = text.find(' ', at);
+      if (stop == std::string::npos) stop = end;
+      arguments.push_back(text.substr(at, stop - at));
+      at = stop;
+    }
+  }
+  return arguments;
+}

@@ -1,0 +1,235 @@
+// The application object: start-up, shut-down and command routing.
+#include "app/player_app.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "app/command_line.h"
+#include "app/hotkey_commands.h"
+#include "hotkey/hotkey_table.h"
+#include "app/resource.h"
+#include "app/tray_dlg.h"
+#include "app/volume.h"
+#include "app/window_messages.h"
+#include "app/window_utils.h"
+#include "framework/dialog.h"
+#include "framework/module_path.h"
+
+const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
+    {ID_PLAY, &CPlayerApp::OnPlay},
+    {ID_STOP, &CPlayerApp::OnStop},
+    {ID_PAUSE, &CPlayerApp::OnPause},
+    {ID_PREV, &CPlayerApp::OnPrev},
+    {ID_NEXT, &CPlayerApp::OnNext},
+    {ID_LIST_PREV, &CPlayerApp::OnListPrev},
+    {ID_LIST_NEXT, &CPlayerApp::OnListNext},
+    {ID_CONTROLLER, &CPlayerApp::OnToggleController},
+    {ID_APP_EXIT, &CPlayerApp::OnExit},
+    {ID_VOLUME_DOWN, &CPlayerApp::OnVolumeDown},
+    {ID_VOLUME_UP, &CPlayerApp::OnVolumeUp},
+};
+
+CPlayerApp::CPlayerApp() : engine_(std::make_unique<CAudioEngine>()) {
+  model_.SetSelectionListener([this](int32_t selFileId) {
+    BroadcastToWindows(UM_SELECTION_CHANGED, static_cast<WPARAM>(selFileId), 0);
+  });
+}
+
+CPlayerApp::~CPlayerApp() = default;
+
+bool CPlayerApp::InitInstance() {
+  // 1. Relative paths (settings, plug-in folders) resolve against the program's folder.
+  ::SetCurrentDirectoryA(ModuleFolder().c_str());
+  // 2. Single instance: this copy is the first one (the hand-over comes with the DDE channel).
+  // 3. Common controls.
+  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  // 4. Settings: the defaults until the settings file is read.
+  hotKeys_ = DefaultHotKeys();
+  {
+    std::lock_guard<std::mutex> lock(foldersLock_);
+    pluginFolders_ = {".", "Plugins", GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Winamp\\plugins"};
+  }
+  // 5. There is always a play list.
+  if (model_.ListCount() == 0) model_.AppendList("new");
+  // 6. The player thread loads the plug-ins itself.
+  playerThread_ = std::make_unique<CMainThread>(*engine_, *this);
+  if (!playerThread_->Start()) {
+    playerThread_.reset();
+    return false;
+  }
+  // 7. Until PC_SET_VOLUME arrives the engine's multiplier is 0 (silence).
+  PostPlayerCommand(PC_RELOAD_PLUGINS, 0);
+  PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  // 8, 9. The Controller and the title display are created with their windows.
+  // 10. The hidden main dialog runs for the whole life of the program.
+  {
+    CTrayDlg tray(hotKeys_);
+    tray.Run();
+  }
+  // 11.
+  return false;
+}
+
+int CPlayerApp::ExitInstance() {
+  if (playerThread_) {
+    if (controllerWindow_ != nullptr) {
+      ::CloseWindow(controllerWindow_);
+      ::DestroyWindow(controllerWindow_);
+      controllerWindow_ = nullptr;
+    }
+    playerThread_->Post(UM_PLAYER_QUIT, 0, 0);
+    playerThread_->Join();  // no time limit: the thread stops playback first
+    playerThread_.reset();
+  }
+  return 0;
+}
+
+bool CPlayerApp::PreTranslateMessage(MSG& message) {
+  // Hot keys reach the application from every window and modal loop.
+  if (message.message == WM_HOTKEY) RunHotKeyCommand(static_cast<int>(message.wParam));
+  return false;
+}
+
+bool CPlayerApp::OnCommand(UINT id) {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.id == id) {
+      (this->*entry.handler)();
+      return true;
+    }
+  }
+  return false;
+}
+
+void CPlayerApp::RunHotKeyCommand(int hotKeyId) {
+  const UINT command = CommandOfHotKey(hotKeyId);
+  if (command == 0) return;
+  // The dialog commands belong to the main dialog; the rest to this object.
+  if (!OnCommand(command) && MainWindow() != nullptr) {
+    ::SendMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  }
+}
+
+void CPlayerApp::PostPlayerCommand(uint32_t code, int32_t argument) const {
+  if (playerThread_) playerThread_->PostCommand(code, argument);  // failures are ignored
+}
+
+int32_t CPlayerApp::VolumeMultiplier() const { return ::VolumeMultiplier(volume_, volumeType_); }
+
+void CPlayerApp::SetVolume(int32_t value, int32_t type, HWND sender) {
+  volume_ = value;
+  if (type != -1) volumeType_ = type;
+  PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  BroadcastToWindows(UM_VOLUME_CHANGED, 0, reinterpret_cast<LPARAM>(sender));
+}
+
+void CPlayerApp::StepVolume(int direction) {
+  const VolumeStepResult step = StepVolumeValue(volume_, volumeType_, volumeStep_, direction);
+  volume_ = step.volume;
+  PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  ShowTitleText(step.text);
+  BroadcastToWindows(UM_VOLUME_CHANGED, 0, 0);
+}
+
+void CPlayerApp::BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) const {
+  if (MainWindow() == nullptr) return;
+  for (HWND window : NotifiedWindows(::GetCurrentProcessId(), controllerWindow_)) {
+    ::PostMessageA(window, message, wParam, lParam);
+  }
+}
+
+void CPlayerApp::ReceiveCommandLine(const std::string& text) {
+  const std::vector<std::string> arguments = SplitCommandLine(text);
+  for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+    SoundFile file;
+    file.id = NextEntryId();
+    file.path = *argument;
+    model_.InsertFileAtFront(0, file);
+  }
+  model_.SelectFile(0, 0);
+  OnPlay();
+}
+
+void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
+  engine_->SetMainWindow(mainWindow);
+  const std::string commandLine = OwnCommandLine();
+  if (!commandLine.empty()) ReceiveCommandLine(commandLine);
+}
+
+bool CPlayerApp::SaveSettings() { return false; }
+
+std::string CPlayerApp::OwnCommandLine() {
+  const char* text = ::GetCommandLineA();
+  // Skip the program's own name, quoted or not, and the blanks after it.
+  if (*text == '"') {
+    ++text;
+    while (*text != '\0' && *text != '"') ++text;
+    if (*text == '"') ++text;
+  } else {
+    while (*text != '\0' && *text != ' ' && *text != '\t') ++text;
+  }
+  while (*text == ' ' || *text == '\t') ++text;
+  return text;
+}
+
+// --- commands ----------------------------------------------------------------
+
+void CPlayerApp::OnPlay() {
+  if (model_.CurrentListIndex() == -1) model_.SelectFile(0, 0);
+  PostPlayerCommand(PC_PLAY, 0);
+}
+
+void CPlayerApp::OnStop() { PostPlayerCommand(PC_STOP, 0); }
+void CPlayerApp::OnPause() { PostPlayerCommand(PC_PAUSE, 0); }
+
+void CPlayerApp::OnPrev() {
+  model_.PrevFile();
+  PostPlayerCommand(PC_PLAY, 0);
+}
+
+void CPlayerApp::OnNext() {
+  model_.NextFile(false);
+  PostPlayerCommand(PC_PLAY, 0);
+}
+
+void CPlayerApp::OnListPrev() {
+  model_.PrevList();
+  PostPlayerCommand(PC_PLAY, 0);
+}
+
+void CPlayerApp::OnListNext() {
+  model_.NextList();
+  PostPlayerCommand(PC_PLAY, 0);
+}
+
+void CPlayerApp::OnToggleController() {
+  if (controllerWindow_ == nullptr) return;
+  ::ShowWindow(controllerWindow_, ::IsWindowVisible(controllerWindow_) ? SW_HIDE : SW_SHOW);
+}
+
+void CPlayerApp::OnExit() {
+  // Cancel the open dialogs and the Controller, then close the main dialog.
+  for (HWND window : NotifiedWindows(::GetCurrentProcessId(), controllerWindow_)) {
+    EndDialogWindow(window, IDCANCEL);
+  }
+  if (MainWindow() != nullptr) EndDialogWindow(MainWindow(), IDCANCEL);
+}
+
+// --- player thread side ------------------------------------------------------
+
+void CPlayerApp::SetFileTitle(int32_t fileId, const std::string& title) {
+  model_.SetFileTitle(fileId, title);
+}
+
+bool CPlayerApp::BuildEqualizerCurve(int32_t, EqualizerCurve&) { return false; }
+
+std::vector<std::string> CPlayerApp::PluginFolders() {
+  std::lock_guard<std::mutex> lock(foldersLock_);
+  return pluginFolders_;
+}
+
+void CPlayerApp::ShowTitleText(const std::string&) {}
+
+void CPlayerApp::BroadcastPlayStarted() {
+  BroadcastToWindows(UM_PLAY_STARTED, static_cast<WPARAM>(model_.SelFileId()), 0);
+}

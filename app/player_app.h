@@ -1,0 +1,99 @@
+// The application object: owns the user-facing state, starts the player
+// thread, runs the hidden main dialog and routes commands to the player.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/audio_engine.h"
+#include "engine/main_thread.h"
+#include "engine/player_host.h"
+#include "framework/application.h"
+#include "hotkey/hotkey_entry.h"
+#include "playlist/play_list_set.h"
+
+class CTrayDlg;
+
+class CPlayerApp : public CApplication, public PlayerHost {
+ public:
+  CPlayerApp();
+  ~CPlayerApp() override;
+
+  static CPlayerApp* Get() { return static_cast<CPlayerApp*>(CApplication::Instance()); }
+
+  // --- commands (UI thread) -------------------------------------------
+  bool OnCommand(UINT id) override;
+  bool PreTranslateMessage(MSG& message) override;
+  void RunHotKeyCommand(int hotKeyId);
+  void PostPlayerCommand(uint32_t code, int32_t argument) const;
+  int32_t VolumeMultiplier() const;
+  void SetVolume(int32_t value, int32_t type, HWND sender);
+  void StepVolume(int direction);
+  void BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) const;
+  // The files of a start of the program: put at the head of the first list
+  // and played.
+  void ReceiveCommandLine(const std::string& text);
+  int32_t NextEntryId() { return static_cast<int32_t>(model_.NextEntryId()); }
+  // The main dialog finished its set-up: plug-ins get it as their main
+  // window, and this start's own command line is handled.
+  void OnMainDialogReady(HWND mainWindow);
+  bool SaveSettings();
+  // Text after the program name on this process's command line.
+  static std::string OwnCommandLine();
+
+  // --- PlayerHost (player thread) ----------------------------------------
+  std::optional<SoundFile> CurrentSoundFile() override { return model_.CurrentSoundFile(); }
+  void SetFileTitle(int32_t fileId, const std::string& title) override;
+  bool PrevFile() override { return model_.PrevFile(); }
+  bool NextFile(bool endOfFile) override { return model_.NextFile(endOfFile); }
+  bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) override;
+  std::vector<std::string> PluginFolders() override;
+  void ShowTitleText(const std::string& text) override;
+  void BroadcastPlayStarted() override;
+
+  PlayListSet& model() { return model_; }
+  HWND controllerWindow() const { return controllerWindow_; }
+
+ protected:
+  bool InitInstance() override;
+  int ExitInstance() override;
+
+ private:
+  void OnPlay();
+  void OnStop();
+  void OnPause();
+  void OnPrev();
+  void OnNext();
+  void OnListPrev();
+  void OnListNext();
+  void OnToggleController();
+  void OnExit();
+  void OnVolumeDown() { StepVolume(-1); }
+  void OnVolumeUp() { StepVolume(+1); }
+
+  struct CommandEntry {
+    UINT id;
+    void (CPlayerApp::*handler)();
+  };
+  static const CommandEntry kCommands[];
+
+  // --- UI thread only ---------------------------------------------------
+  int32_t volume_ = 100;      // percent, or dB when volumeType_ != 0
+  int32_t volumeType_ = 0;
+  int32_t volumeStep_ = 1;
+  int32_t controlAlpha_ = 255;
+  POINT controllerPos_{0, 0};
+  HotKeyTable hotKeys_{};
+  HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
+
+  // --- shared with the player thread ---------------------------------------
+  PlayListSet model_;  // locks internally
+  mutable std::mutex foldersLock_;
+  std::vector<std::string> pluginFolders_;  // guarded by foldersLock_
+
+  std::unique_ptr<CAudioEngine> engine_;  // the one engine; outlives the player thread
+  std::unique_ptr<CMainThread> playerThread_;  // alive until ExitInstance joined it
+};

@@ -1,0 +1,24 @@
+// Resource and command ids, shared by the resource script and the code.
+#pragma once
+
+#define IDR_MAINFRAME 128       // the program icon
+#define IDD_TRAY 102            // the hidden main dialog
+#define IDR_TRAY_MENU 130       // the tray icon's popup menu
+
+// Commands of the popup menu, the hot keys and the Controller.
+#define ID_PLAYLIST_EDIT 32771
+#define ID_HOTKEY_EDIT 32772
+#define ID_PLAY 32773
+#define ID_PAUSE 32774
+#define ID_STOP 32775
+#define ID_PREV 32776
+#define ID_NEXT 32777
+#define ID_CONTROLLER 32781
+#define ID_CONFIG 32782
+#define ID_LIST_NEXT 32783
+#define ID_LIST_PREV 32784
+#define ID_EQUALIZER 32785
+#define ID_APP_EXIT 57665
+// Not on the menu: reached through the hot keys only.
+#define ID_VOLUME_DOWN 32790
+#define ID_VOLUME_UP 32791

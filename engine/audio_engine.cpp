@@ -1,0 +1,223 @@
+// The input plug-in host: one playback at a time through the emulated output.
+#include "engine/audio_engine.h"
+
+#include <mmsystem.h>
+
+#include "engine/plugin_stubs.h"
+
+CAudioEngine* CAudioEngine::instance_ = nullptr;
+
+namespace {
+constexpr size_t kTitleBytes = 512;  // plug-in title buffers
+
+// A plug-in's text, cut at the buffer's end whatever the plug-in wrote.
+std::string BoundedText(const char* buffer, size_t size) {
+  size_t n = 0;
+  while (n < size && buffer[n] != '\0') ++n;
+  return std::string(buffer, n);
+}
+
+bool FileExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+}  // namespace
+
+CAudioEngine::CAudioEngine() : outModule_(MakeOutModule()) {
+  instance_ = this;
+  output_.SetDrainedCallback([this] { ClearCurrentPath(); });
+}
+
+CAudioEngine::~CAudioEngine() {
+  Stop();
+  Close();
+  plugins_.UnloadPlugins();
+  if (instance_ == this) instance_ = nullptr;
+}
+
+Out_Module CAudioEngine::MakeOutModule() {
+  Out_Module out{};
+  out.version = 0x10;
+  out.description = const_cast<char*>("Melodek output");
+  out.Config = &OutConfig;
+  out.About = &OutConfig;
+  out.Init = &OutNothing;
+  out.Quit = &OutNothing;
+  out.Open = &OutOpen;
+  out.Close = &OutClose;
+  out.Write = &OutWrite;
+  out.CanWrite = &OutCanWrite;
+  out.IsPlaying = &OutIsPlaying;
+  out.Pause = &OutPause;
+  out.SetVolume = &OutSetVolume;
+  out.SetPan = &OutSetPan;
+  out.Flush = &OutFlush;
+  out.GetOutputTime = &OutGetTime;
+  out.GetWrittenTime = &OutGetTime;
+  return out;
+}
+
+void CAudioEngine::UnloadPlugins() {
+  // The active plug-in's library goes away: nothing may call into it after.
+  {
+    std::lock_guard<std::mutex> guard(playbackLock_);
+    activePlugin_ = nullptr;
+  }
+  plugins_.UnloadPlugins();
+}
+
+bool CAudioEngine::LoadPlugins(const std::string& folder) { return plugins_.LoadPlugins(folder); }
+
+bool CAudioEngine::Play(const std::string& path) {
+  // 1. The same file again within a second is not restarted.
+  const DWORD now = ::timeGetTime();
+  {
+    std::lock_guard<std::mutex> guard(stateLock_);
+    const bool repeated = path == currentPath_ && lastRequestTime_ + 1000 >= now;
+    lastRequestTime_ = now;
+    if (repeated) return true;
+  }
+  // 2. One playback at a time.
+  if (output_.IsActive()) {
+    Stop();
+    Close();
+  }
+  // 3.
+  {
+    std::lock_guard<std::mutex> guard(stateLock_);
+    currentPath_ = path;
+  }
+  // 4.
+  if (!FileExists(path)) return false;
+  // 5.
+  output_.Reset();
+  // 6, 7.
+  {
+    std::lock_guard<std::mutex> guard(plugins_.lock());
+    const InputPluginRecord* record = plugins_.FindPluginLocked(path);
+    if (record == nullptr) return false;
+    BeginPlayback(*record);
+  }
+  In_Module* plugin = activePlugin_;
+  if (plugin->Play == nullptr || plugin->Play(path.c_str()) != 0) return false;
+  // 8. Wait until the plug-in opened the output and the first buffer was
+  // filled; a plug-in that never does is given up (bounded).
+  const DWORD start = ::timeGetTime();
+  while (!output_.IsActive()) {
+    if (output_.OpenFailed() || ::timeGetTime() - start > startTimeoutMs_) {
+      Stop();
+      Close();
+      return false;
+    }
+    ::Sleep(1);
+  }
+  // 9.
+  char title[kTitleBytes] = {};
+  int length = 512;
+  if (plugin->GetFileInfo != nullptr) plugin->GetFileInfo(path.c_str(), title, &length);
+  std::lock_guard<std::mutex> guard(stateLock_);
+  currentTitle_ = BoundedText(title, sizeof title);
+  lengthMs_ = length;
+  return true;
+}
+
+void CAudioEngine::BeginPlayback(const InputPluginRecord& record) {
+  In_Module* plugin = record.plugin;
+  {
+    std::lock_guard<std::mutex> guard(playbackLock_);
+    activePlugin_ = plugin;
+  }
+  InstallHostStubs(*plugin);
+  plugin->hMainWindow = mainWindow_;
+  plugin->hDllInstance = record.module.get();
+  plugin->outMod = &outModule_;
+  if (plugin->Init != nullptr) plugin->Init();
+}
+
+void CAudioEngine::StopActivePlugin() {
+  std::lock_guard<std::mutex> guard(playbackLock_);
+  if (activePlugin_ == nullptr) return;
+  if (activePlugin_->Stop != nullptr) activePlugin_->Stop();
+  if (activePlugin_->Quit != nullptr) activePlugin_->Quit();
+  activePlugin_ = nullptr;
+}
+
+void CAudioEngine::Stop() {
+  output_.Mute();
+  StopActivePlugin();
+  output_.MarkStopped();
+  output_.WaitUntilIdle();
+}
+
+void CAudioEngine::Close() {
+  output_.Close();
+  StopActivePlugin();
+}
+
+void CAudioEngine::SetEqCurve(const EqualizerCurve& curve) { output_.SetEqCurve(curve); }
+
+std::string CAudioEngine::CurrentTitle() const {
+  std::lock_guard<std::mutex> guard(stateLock_);
+  return currentTitle_;
+}
+
+std::string CAudioEngine::CurrentPath() const {
+  std::lock_guard<std::mutex> guard(stateLock_);
+  return currentPath_;
+}
+
+int32_t CAudioEngine::LengthMs() const {
+  std::lock_guard<std::mutex> guard(stateLock_);
+  return lengthMs_;
+}
+
+void CAudioEngine::ClearCurrentPath() {
+  std::lock_guard<std::mutex> guard(stateLock_);
+  currentPath_.clear();
+}
+
+bool CAudioEngine::Seek(int32_t ms) {
+  std::lock_guard<std::mutex> guard(playbackLock_);
+  if (activePlugin_ == nullptr) return false;
+  if (activePlugin_->SetOutputTime != nullptr) activePlugin_->SetOutputTime(ms);
+  return true;
+}
+
+bool CAudioEngine::TitleOf(const std::string& path, std::string& title) {
+  std::lock_guard<std::mutex> guard(plugins_.lock());
+  const InputPluginRecord* record = plugins_.FindPluginLocked(path);
+  if (record == nullptr) return false;
+  char buffer[kTitleBytes] = {};
+  int length = 512;
+  if (record->plugin->GetFileInfo != nullptr) record->plugin->GetFileInfo(path.c_str(), buffer, &length);
+  title = BoundedText(buffer, sizeof buffer);
+  return true;
+}
+
+// --- the emulated output ---------------------------------------------------------
+
+int CAudioEngine::OutOpen(int rate, int channels, int bits, int, int) {
+  return instance_ != nullptr ? instance_->output_.Open(rate, channels, bits) : -1;
+}
+void CAudioEngine::OutNothing() {}
+void CAudioEngine::OutClose() {}
+void CAudioEngine::OutConfig(HWND) {}
+int CAudioEngine::OutWrite(char* buffer, int length) {
+  if (instance_ == nullptr || buffer == nullptr || length <= 0) return 0;
+  instance_->output_.Write(buffer, static_cast<uint32_t>(length));
+  return 0;
+}
+int CAudioEngine::OutCanWrite() {
+  return instance_ != nullptr ? static_cast<int>(instance_->output_.CanWrite()) : 0;
+}
+int CAudioEngine::OutIsPlaying() {
+  // The plug-in has delivered everything: the output detects the end itself.
+  if (instance_ != nullptr) instance_->output_.MarkDecoderFinished();
+  return 0;
+}
+int CAudioEngine::OutPause(int) { return 0; }
+void CAudioEngine::OutSetVolume(int) {}
+void CAudioEngine::OutSetPan(int) {}
+void CAudioEngine::OutFlush(int ms) {
+  if (instance_ != nullptr) instance_->output_.Flush(ms);
+}
+int CAudioEngine::OutGetTime() { return 0; }

@@ -1,0 +1,30 @@
+// The application object and the UI thread's message loop.
+#include "framework/application.h"
+
+CApplication* CApplication::instance_ = nullptr;
+
+CApplication::CApplication() { instance_ = this; }
+
+CApplication::~CApplication() {
+  if (instance_ == this) instance_ = nullptr;
+}
+
+int CApplication::Run(HINSTANCE instance) {
+  moduleInstance_ = instance;
+  if (InitInstance()) {
+    MSG message;
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) PumpMessage(message, nullptr);
+  }
+  return ExitInstance();
+}
+
+bool CApplication::PreTranslateMessage(MSG&) { return false; }
+
+bool CApplication::OnCommand(UINT) { return false; }
+
+void CApplication::PumpMessage(MSG& message, HWND dialog) {
+  if (PreTranslateMessage(message)) return;
+  if (dialog != nullptr && ::IsDialogMessageA(dialog, &message)) return;
+  ::TranslateMessage(&message);
+  ::DispatchMessageA(&message);
+}

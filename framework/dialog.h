@@ -1,0 +1,58 @@
+// Dialogs from resource templates, modal or modeless, with message maps.
+//
+// DoModal does not use the system's DialogBox loop: it creates the dialog
+// modeless, disables the owner and runs its own loop through
+// CApplication::PumpMessage, so the application's pre-translation (hot keys)
+// keeps working while any modal dialog is open.
+#pragma once
+#include <windows.h>
+
+#include "framework/message_map.h"
+
+// Sent to any of the program's dialogs to end it with wParam as result;
+// windows that are not CDialogs ignore it.
+constexpr UINT kMsgEndDialog = WM_APP + 0x3F0;
+
+class CDialog {
+ public:
+  explicit CDialog(UINT templateId);
+  virtual ~CDialog();
+  CDialog(const CDialog&) = delete;
+  CDialog& operator=(const CDialog&) = delete;
+
+  // Runs the dialog modally; returns the result given to EndDialog, or -1
+  // when the template could not be created.
+  INT_PTR DoModal(HWND owner);
+  // Creates the dialog modeless (hidden unless the template says visible).
+  bool Create(HWND owner);
+  // Modal: ends the loop with `result`. Modeless: hides the window.
+  void EndDialog(INT_PTR result);
+  bool IsModal() const { return modal_; }
+
+  HWND Handle() const { return window_; }
+  HWND Item(int id) const { return ::GetDlgItem(window_, id); }
+
+ protected:
+  // The derived class dispatches its message map here.
+  virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  virtual BOOL OnInitDialog() { return TRUE; }
+  virtual void OnOK() { EndDialog(IDOK); }
+  virtual void OnCancel() { EndDialog(IDCANCEL); }
+  // Modal dialogs are shown once their loop starts, as users expect; a
+  // dialog that must stay hidden (the tray window) turns this off.
+  void SetShowWhenModal(bool show) { showWhenModal_ = show; }
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  UINT templateId_;
+  HWND window_ = nullptr;
+  bool modal_ = false;
+  bool ended_ = false;
+  bool showWhenModal_ = true;
+  INT_PTR result_ = 0;
+};
+
+// Ends any of the program's dialogs from outside (see kMsgEndDialog).
+void EndDialogWindow(HWND window, INT_PTR result);

@@ -1,0 +1,125 @@
+"""End-to-end harness: runs the real melodek.exe under Wine in a folder of its
+own, drives it with the probe and DDE tools, and reads what it played (the
+ALSA file capture) and what it saved.
+
+The environment comes from scripts/wine-env.sh (WINEPREFIX, DISPLAY);
+CTest passes the build folder as MELODEK_BUILD."""
+import os
+import shutil
+import struct
+import subprocess
+import time
+import unittest
+import wave
+
+BUILD = os.environ.get("MELODEK_BUILD", "")
+APP_DIR = os.path.join(BUILD, "melodek")
+TOOLS_DIR = os.path.join(BUILD, "tests", "e2e")
+
+
+def wine(*args, timeout=60, log=None):
+    """Runs a Windows program to its end; returns its exit code."""
+    out = open(log, "ab") if log else subprocess.DEVNULL
+    try:
+        return subprocess.run(["wine", *args], stdout=out, stderr=out, timeout=timeout).returncode
+    finally:
+        if log:
+            out.close()
+
+
+def probe(*args, timeout=30):
+    """Runs the probe; returns (exit code, printed text)."""
+    result = subprocess.run(["wine", os.path.join(TOOLS_DIR, "probe.exe"), *map(str, args)],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+    return result.returncode, result.stdout.decode(errors="replace").strip()
+
+
+def wait_for(predicate, timeout=20.0, interval=0.05):
+    """Polls until predicate() is true; returns its last value."""
+    deadline = time.monotonic() + timeout
+    value = predicate()
+    while not value and time.monotonic() < deadline:
+        time.sleep(interval)
+        value = predicate()
+    return value
+
+
+def write_wav(path, frames, rate=44100, channels=2, sample_width=2):
+    """Writes integer samples (a list of per-frame tuples) as a PCM WAV file."""
+    with wave.open(path, "wb") as w:
+        w.setnchannels(channels)
+        w.setsampwidth(sample_width)
+        w.setframerate(rate)
+        fmt = {1: "B", 2: "h"}[sample_width]
+        w.writeframes(b"".join(struct.pack("<%d%s" % (channels, fmt), *f) for f in frames))
+
+
+class Melodek:
+    """One installation of Melodek in a folder of its own, started under Wine."""
+
+    def __init__(self, name, exe_name="melodek.exe"):
+        self.folder = os.path.join(BUILD, "e2e", name)
+        shutil.rmtree(self.folder, ignore_errors=True)
+        shutil.copytree(APP_DIR, self.folder, ignore=shutil.ignore_patterns("*.raw", "*.mlcfg", "*.cfg"))
+        if exe_name != "melodek.exe":
+            os.rename(os.path.join(self.folder, "melodek.exe"), os.path.join(self.folder, exe_name))
+        self.exe = os.path.join(self.folder, exe_name)
+        self.capture = os.path.join(self.folder, "capture.raw")
+        self.log = os.path.join(self.folder, "wine.log")
+        self.env = dict(os.environ)
+        conf = os.path.join(self.folder, "asound.conf")
+        with open(conf, "w") as f:
+            f.write('pcm.!default {\n type file\n slave.pcm { type null }\n'
+                    ' file "%s"\n format "raw"\n}\n' % self.capture)
+        self.env["ALSA_CONFIG_PATH"] = conf
+        self.process = None
+
+    def windows_path(self, path):
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def start(self, *args):
+        """Starts melodek.exe with the given arguments and waits for its main dialog."""
+        if os.path.exists(self.capture):
+            os.remove(self.capture)
+        self.process = subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env,
+                                        stdout=open(self.log, "ab"), stderr=subprocess.STDOUT)
+        ok = wait_for(lambda: probe("main-window")[0] == 0, timeout=30)
+        if not ok:
+            raise AssertionError("melodek.exe did not bring up its main dialog")
+
+    def command(self, command_id):
+        return probe("command", command_id)[0] == 0
+
+    def exit(self, timeout=20):
+        """Chooses Exit and waits for the process to end; returns its exit code."""
+        self.command(57665)
+        return self.process.wait(timeout=timeout)
+
+    def kill(self):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        probe("wait-exit", 5000)
+
+    def captured_frames(self):
+        """The captured sound as a list of (left, right) 16-bit samples."""
+        if not os.path.exists(self.capture):
+            return []
+        data = open(self.capture, "rb").read()
+        count = len(data) // 4
+        samples = struct.unpack("<%dh" % (count * 2), data[:count * 4])
+        return list(zip(samples[0::2], samples[1::2]))
+
+
+class MelodekTestCase(unittest.TestCase):
+    def setUp(self):
+        self.apps = []
+
+    def tearDown(self):
+        for app in self.apps:
+            app.kill()
+
+    def melodek(self, name=None, **kwargs):
+        app = Melodek(name or self.id().split(".")[-1], **kwargs)
+        self.apps.append(app)
+        return app

@@ -1,0 +1,134 @@
+// melodek-probe: drives a running Melodek the way a user or the shell would,
+// for the end-to-end tests. Each call does one thing and exits:
+//   probe main-window               prints the main dialog's handle (0 if none)
+//   probe command <id>              posts WM_COMMAND id to the main dialog
+//   probe message <msg> <w> <l>     posts a message to the main dialog
+//   probe send-keys <mods> <vk>     presses a key with modifiers through SendInput
+//   probe wait-exit <ms>            waits for melodek.exe to end; exit code 0 if it did
+//   probe count-windows             prints the number of top-level windows of melodek.exe
+//   probe tray-window               prints the handle of the shell's notification window
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "framework/unique_handle.h"
+
+namespace {
+std::vector<DWORD> MelodekProcesses() {
+  std::vector<DWORD> ids;
+  UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return ids;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry)) {
+    if (_stricmp(entry.szExeFile, "melodek.exe") == 0) ids.push_back(entry.th32ProcessID);
+  }
+  return ids;
+}
+
+struct Search {
+  std::vector<DWORD> processes;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM state) {
+  auto* search = reinterpret_cast<Search*>(state);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  for (DWORD id : search->processes) {
+    if (id == process) search->windows.push_back(window);
+  }
+  return TRUE;
+}
+
+std::vector<HWND> MelodekWindows() {
+  Search search{MelodekProcesses(), {}};
+  if (!search.processes.empty()) ::EnumWindows(&Collect, reinterpret_cast<LPARAM>(&search));
+  return search.windows;
+}
+
+// The main dialog: a dialog-class window without caption that holds an OK button.
+HWND MainWindow() {
+  for (HWND window : MelodekWindows()) {
+    char className[64] = {};
+    char caption[64] = {};
+    ::GetClassNameA(window, className, sizeof className);
+    ::GetWindowTextA(window, caption, sizeof caption);
+    if (std::strcmp(className, "#32770") == 0 && caption[0] == '\0' && ::GetDlgItem(window, IDOK) != nullptr) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+void PressKeys(unsigned modifiers, unsigned key) {
+  std::vector<WORD> keys;
+  if (modifiers & MOD_SHIFT) keys.push_back(VK_SHIFT);
+  if (modifiers & MOD_CONTROL) keys.push_back(VK_CONTROL);
+  if (modifiers & MOD_ALT) keys.push_back(VK_MENU);
+  if (modifiers & MOD_WIN) keys.push_back(VK_LWIN);
+  keys.push_back(static_cast<WORD>(key));
+  std::vector<INPUT> inputs;
+  for (WORD vk : keys) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    inputs.push_back(in);
+  }
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = *it;
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string verb = argv[1];
+  if (verb == "main-window") {
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(MainWindow())));
+    return MainWindow() != nullptr ? 0 : 1;
+  }
+  if (verb == "command" && argc >= 3) {
+    HWND main = MainWindow();
+    return main != nullptr && ::PostMessageA(main, WM_COMMAND, Number(argv[2]), 0) ? 0 : 1;
+  }
+  if (verb == "message" && argc >= 5) {
+    HWND main = MainWindow();
+    return main != nullptr && ::PostMessageA(main, Number(argv[2]), Number(argv[3]), Number(argv[4])) ? 0 : 1;
+  }
+  if (verb == "send-keys" && argc >= 4) {
+    PressKeys(Number(argv[2]), Number(argv[3]));
+    return 0;
+  }
+  if (verb == "count-windows") {
+    std::printf("%u\n", static_cast<unsigned>(MelodekWindows().size()));
+    return 0;
+  }
+  if (verb == "tray-window") {
+    HWND tray = ::FindWindowA("Shell_TrayWnd", nullptr);
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(tray)));
+    return tray != nullptr ? 0 : 1;
+  }
+  if (verb == "wait-exit" && argc >= 3) {
+    const DWORD limit = Number(argv[2]);
+    const DWORD start = ::GetTickCount();
+    while (!MelodekProcesses().empty()) {
+      if (::GetTickCount() - start > limit) return 1;
+      ::Sleep(20);
+    }
+    return 0;
+  }
+  return 2;
+}

@@ -1,0 +1,32 @@
+"""Melodek starts, stays resident with its player thread, and ends on Exit."""
+import time
+import unittest
+
+from melodek_e2e import MelodekTestCase, probe
+
+
+class Lifecycle(MelodekTestCase):
+    def test_stays_resident_until_exit(self):
+        app = self.melodek()
+        app.start()
+        time.sleep(1.0)  # it must still be there after a while
+        self.assertIsNone(app.process.poll())
+        self.assertEqual(probe("main-window")[0], 0)
+        started = time.monotonic()
+        self.assertEqual(app.exit(), 0)
+        self.assertLess(time.monotonic() - started, 15)
+        self.assertEqual(probe("wait-exit", 5000)[0], 0)
+
+    def test_unknown_hot_key_id_and_commands_do_not_end_it(self):
+        app = self.melodek()
+        app.start()
+        for command in (32773, 32775, 32774, 32776, 32777, 32784, 32783, 32781, 32781, 40000):
+            self.assertTrue(app.command(command))
+        probe("message", 0x0312, 13, 0)  # WM_HOTKEY with an id outside the table
+        time.sleep(0.5)
+        self.assertIsNone(app.process.poll())
+        self.assertEqual(app.exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()

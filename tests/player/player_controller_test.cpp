@@ -1,0 +1,112 @@
+// The player thread's command protocol, against a recording engine.
+#include "engine/player_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/player/player_fakes.h"
+
+namespace {
+using Events = std::vector<std::string>;
+
+class PlayerControllerTest : public ::testing::Test {
+ protected:
+  PlayerControllerTest() : engine(log), host(log), controller(engine, host) {
+    host.files = {{1, "a.wav", "", 0, 0}, {2, "b.wav", "", 100, 5}, {3, "missing.wav", "", -50, 0}};
+  }
+  void Send(uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0) {
+    bool quit = false;
+    controller.HandleMessage(message, wParam, lParam, quit);
+    quitSeen = quitSeen || quit;
+  }
+  void Command(uint32_t code, int32_t argument = 0) { Send(UM_PLAYER_COMMAND, code, argument); }
+
+  EventLog log;
+  RecordingEngine engine;
+  ScriptedHost host;
+  PlayerController controller;
+  bool quitSeen = false;
+};
+
+TEST_F(PlayerControllerTest, PlayAppliesGainAndPresetThenPlays) {
+  host.current = 1;
+  Command(PC_PLAY);
+  EXPECT_EQ(log.Events(), (Events{"gain 16384", "eq 2", "play b.wav", "show Title", "play-started"}));
+  EXPECT_TRUE(controller.playing());
+  EXPECT_EQ(host.titles[2], "Title");
+}
+
+TEST_F(PlayerControllerTest, FailedPlayStillBroadcastsAndKeepsTitle) {
+  host.current = 2;
+  Command(PC_PLAY);
+  // -50 % gives -8192; an unknown preset turns the equalizer off (empty curve).
+  EXPECT_EQ(log.Events(), (Events{"gain -8192", "eq 0", "play missing.wav", "play-started"}));
+  EXPECT_FALSE(controller.playing());
+  EXPECT_TRUE(host.titles.empty());
+}
+
+TEST_F(PlayerControllerTest, NoCurrentFileDoesNothing) {
+  host.current = -1;
+  Command(PC_PLAY);
+  EXPECT_TRUE(log.Events().empty());
+}
+
+TEST_F(PlayerControllerTest, TrackEndAdvancesOnlyWhilePlaying) {
+  Send(UM_TRACK_END);
+  EXPECT_TRUE(log.Events().empty());
+
+  Command(PC_PLAY);
+  log.Clear();
+  Send(UM_TRACK_END);
+  EXPECT_EQ(log.Events(), (Events{"stop", "close", "next-file end", "gain 16384", "eq 2", "play b.wav",
+                                  "show Title", "play-started"}));
+
+  Command(PC_STOP);
+  log.Clear();
+  Send(UM_TRACK_END);  // a stop overtook the end: nothing advances
+  EXPECT_TRUE(log.Events().empty());
+}
+
+TEST_F(PlayerControllerTest, HeldEqualizerIsLeftAlone) {
+  Command(PC_HOLD_EQUALIZER, 0x101);  // only the low byte counts
+  EXPECT_TRUE(controller.eqHeld());
+  Command(PC_HOLD_EQUALIZER, 0x100);
+  EXPECT_FALSE(controller.eqHeld());
+  Command(PC_HOLD_EQUALIZER, 1);
+  log.Clear();
+  host.current = 1;
+  Command(PC_PLAY);
+  EXPECT_EQ(log.Events(), (Events{"gain 16384", "play b.wav", "show Title", "play-started"}));
+}
+
+TEST_F(PlayerControllerTest, SettingsCommandsReachTheEngine) {
+  Command(PC_SET_VOLUME, 8192);
+  Command(PC_SET_FILE_GAIN, -20000);
+  Command(PC_PAUSE);
+  Command(PC_SET_EQUALIZER, 5);
+  Command(PC_SET_EQUALIZER, 77);
+  EXPECT_EQ(log.Events(), (Events{"volume 8192", "gain -20000", "pause", "eq 2", "eq 0"}));
+}
+
+TEST_F(PlayerControllerTest, UnknownAndUnusedCodesAreIgnored) {
+  for (uint32_t code : {5u, 6u, 10u, 13u, 99u, 0xFFFFFFFFu}) Command(code);
+  EXPECT_TRUE(log.Events().empty());
+  bool quit = true;
+  EXPECT_FALSE(controller.HandleMessage(kWmUser + 1, 0, 0, quit));
+  EXPECT_FALSE(quit);
+}
+
+TEST_F(PlayerControllerTest, PrevNextReloadAndQuit) {
+  Command(PC_NEXT);
+  Command(PC_PREV);
+  EXPECT_EQ(log.Events()[0], "next-file");
+  EXPECT_EQ(log.Events()[1], "gain 16384");
+  log.Clear();
+  Command(PC_RELOAD_PLUGINS);
+  EXPECT_EQ(log.Events(), (Events{"stop", "close", "unload", "load .", "load Plugins"}));
+  log.Clear();
+  Send(UM_PLAYER_QUIT);
+  EXPECT_TRUE(quitSeen);
+  EXPECT_EQ(log.Events(), (Events{"stop", "close"}));
+  EXPECT_FALSE(controller.playing());
+}
+}  // namespace
