@@ -141,10 +141,7 @@ void CPlayerApp::BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) 
 void CPlayerApp::ReceiveCommandLine(const std::string& text) {
   const std::vector<std::string> arguments = SplitCommandLine(text);
   for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-    SoundFile file;
-    file.id = NextEntryId();
-    file.path = *argument;
-    model_.InsertFileAtFront(0, file);
+    model_.InsertFileAtFront(0, *argument);
   }
   model_.SelectFile(0, 0);
   OnPlay();

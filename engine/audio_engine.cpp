@@ -24,7 +24,8 @@ bool FileExists(const std::string& path) {
 
 CAudioEngine::CAudioEngine() : outModule_(MakeOutModule()) {
   instance_ = this;
-  output_.SetDrainedCallback([this] { ClearCurrentPath(); });
+  output_.Stage().SetDrainedCallback([this] { ClearCurrentPath(); });
+  output_.Stage().SetEqualizer(&equalizer_);
 }
 
 CAudioEngine::~CAudioEngine() {
@@ -89,7 +90,8 @@ bool CAudioEngine::Play(const std::string& path) {
   // 4.
   if (!FileExists(path)) return false;
   // 5.
-  output_.Reset();
+  output_.Stage().Reset();
+  openFailed_ = false;
   // 6, 7.
   {
     std::lock_guard<std::mutex> guard(plugins_.lock());
@@ -103,7 +105,7 @@ bool CAudioEngine::Play(const std::string& path) {
   // filled; a plug-in that never does is given up (bounded).
   const DWORD start = ::timeGetTime();
   while (!output_.IsActive()) {
-    if (output_.OpenFailed() || ::timeGetTime() - start > startTimeoutMs_) {
+    if (openFailed_ || ::timeGetTime() - start > startTimeoutMs_) {
       Stop();
       Close();
       return false;
@@ -142,10 +144,15 @@ void CAudioEngine::StopActivePlugin() {
 }
 
 void CAudioEngine::Stop() {
-  output_.Mute();
+  output_.Stage().Mute();
   StopActivePlugin();
-  output_.MarkStopped();
-  output_.WaitUntilIdle();
+  output_.Stage().MarkStopped();
+  WaitUntilOutputIdle();
+}
+
+void CAudioEngine::WaitUntilOutputIdle() {
+  const DWORD start = ::timeGetTime();
+  while (output_.IsActive() && ::timeGetTime() - start < 5000) ::Sleep(1);
 }
 
 void CAudioEngine::Close() {
@@ -153,7 +160,7 @@ void CAudioEngine::Close() {
   StopActivePlugin();
 }
 
-void CAudioEngine::SetEqCurve(const EqualizerCurve& curve) { output_.SetEqCurve(curve); }
+void CAudioEngine::SetEqCurve(const EqualizerCurve& curve) { equalizer_.SetEqCurve(curve); }
 
 std::string CAudioEngine::CurrentTitle() const {
   std::lock_guard<std::mutex> guard(stateLock_);
@@ -196,28 +203,30 @@ bool CAudioEngine::TitleOf(const std::string& path, std::string& title) {
 // --- the emulated output ---------------------------------------------------------
 
 int CAudioEngine::OutOpen(int rate, int channels, int bits, int, int) {
-  return instance_ != nullptr ? instance_->output_.Open(rate, channels, bits) : -1;
+  if (instance_ == nullptr) return -1;
+  if (rate > 0) instance_->equalizer_.SetStreamRate(static_cast<uint32_t>(rate));
+  const int latency = instance_->output_.Open(rate, channels, bits);
+  if (latency < 0) instance_->openFailed_ = true;
+  return latency;
 }
 void CAudioEngine::OutNothing() {}
 void CAudioEngine::OutClose() {}
 void CAudioEngine::OutConfig(HWND) {}
 int CAudioEngine::OutWrite(char* buffer, int length) {
   if (instance_ == nullptr || buffer == nullptr || length <= 0) return 0;
-  instance_->output_.Write(buffer, static_cast<uint32_t>(length));
-  return 0;
+  return instance_->output_.Stage().Write(buffer, length);
 }
 int CAudioEngine::OutCanWrite() {
-  return instance_ != nullptr ? static_cast<int>(instance_->output_.CanWrite()) : 0;
+  return instance_ != nullptr ? instance_->output_.Stage().CanWrite() : 0;
 }
 int CAudioEngine::OutIsPlaying() {
   // The plug-in has delivered everything: the output detects the end itself.
-  if (instance_ != nullptr) instance_->output_.MarkDecoderFinished();
-  return 0;
+  return instance_ != nullptr ? instance_->output_.Stage().IsPlaying() : 0;
 }
 int CAudioEngine::OutPause(int) { return 0; }
 void CAudioEngine::OutSetVolume(int) {}
 void CAudioEngine::OutSetPan(int) {}
 void CAudioEngine::OutFlush(int ms) {
-  if (instance_ != nullptr) instance_->output_.Flush(ms);
+  if (instance_ != nullptr) instance_->output_.Stage().Flush(ms);
 }
 int CAudioEngine::OutGetTime() { return 0; }

@@ -9,6 +9,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -17,6 +18,7 @@
 #include "engine/plugin_api.h"
 #include "engine/plugin_library.h"
 #include "engine/wave_output.h"
+#include "eq/eq_stage.h"
 
 class CAudioEngine : public AudioEngineControl {
  public:
@@ -37,11 +39,12 @@ class CAudioEngine : public AudioEngineControl {
   bool Play(const std::string& path) override;
   void Stop() override;
   void Close() override;
-  void TogglePause() override { output_.TogglePause(); }
-  void SetVolume(int32_t multiplier) override { output_.SetVolume(multiplier); }
-  void SetFileGain(int32_t gain) override { output_.SetFileGain(gain); }
+  void TogglePause() override { output_.Stage().TogglePause(); }
+  void SetVolume(int32_t multiplier) override { output_.Stage().SetVolume(multiplier); }
+  void SetFileGain(int32_t gain) override { output_.Stage().SetFileGain(gain); }
   void SetEqCurve(const EqualizerCurve& curve) override;
   void SetNotifyThread(uint32_t threadId) override { output_.SetNotifyThread(threadId); }
+  EqualizerStage& equalizer() { return equalizer_; }
 
   // --- UI thread -------------------------------------------------------------
   std::string CurrentTitle() const override;
@@ -56,6 +59,9 @@ class CAudioEngine : public AudioEngineControl {
  private:
   void BeginPlayback(const InputPluginRecord& record);
   void StopActivePlugin();
+  // Polls every 1 ms until the last buffer came back (bounded: a device
+  // that never returns its buffers must not hang the player thread).
+  void WaitUntilOutputIdle();
   void ClearCurrentPath();
   static Out_Module MakeOutModule();
 
@@ -76,10 +82,12 @@ class CAudioEngine : public AudioEngineControl {
   static CAudioEngine* instance_;  // the emulated output reaches the engine here
 
   PluginLibrary plugins_;
+  EqualizerStage equalizer_;  // declared before the output that refills through it
   CWaveOutput output_;
   Out_Module outModule_;  // built once; plug-ins keep a pointer to it
   HWND mainWindow_ = nullptr;
   DWORD startTimeoutMs_ = 4000;
+  std::atomic<bool> openFailed_{false};  // the plug-in's Open found no device
 
   // --- guarded by playbackLock_: the active plug-in, which the UI thread's
   // Seek calls into while the player thread may stop it.

@@ -36,9 +36,7 @@ class MappedDialog : public CDialog {
   std::vector<UINT> seen;
 
  protected:
-  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
-    return DispatchMessageMap(this, kMap, message, wParam, lParam, result);
-  }
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
  private:
   LRESULT OnInit(WPARAM, LPARAM, bool&) {
@@ -68,6 +66,10 @@ const MessageMapEntry<MappedDialog> MappedDialog::kMap[] = {
     OnCommandId<MappedDialog>(77, &MappedDialog::OnCommand77),
     OnMessageRange<MappedDialog>(0xC000, 0xFFFF, &MappedDialog::OnRegistered),
 };
+
+bool MappedDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  return DispatchMessageMap(this, kMap, message, wParam, lParam, result);
+}
 
 TEST(Dialogs, ModalLoopKeepsPreTranslationAndRoutesCommands) {
   TestApp app;

@@ -1,0 +1,20 @@
+// Registering the hot key table with the system for the main window.
+#include "hotkey/hotkey_registration.h"
+
+void RegisterAllHotKeys(HWND window, const HotKeyTable& table) {
+  for (int id = 0; id < kHotKeyCount; ++id) {
+    const HotKeyEntry& entry = table[id];
+    if (entry.enabled != 0) ::RegisterHotKey(window, id, entry.modifiers, entry.virtualKey);
+  }
+}
+
+void ApplyHotKeys(HWND window, const HotKeyEntry* entries, int count, HotKeyTable& table) {
+  if (count > kHotKeyCount) count = kHotKeyCount;
+  for (int id = 0; id < count; ++id) {
+    ::UnregisterHotKey(window, id);
+    if (entries[id].enabled != 0) {
+      ::RegisterHotKey(window, id, entries[id].modifiers, entries[id].virtualKey);
+    }
+    table[id] = entries[id];
+  }
+}

@@ -1,0 +1,11 @@
+// Registering the hot key table with the system for the main window.
+#pragma once
+#include <windows.h>
+
+#include "hotkey/hotkey_entry.h"
+
+// RegisterHotKey for every enabled entry under its position as id. Keys the
+// system refuses (taken by another program) stay silently unregistered.
+void RegisterAllHotKeys(HWND window, const HotKeyTable& table);
+// Re-registers rows 0..count-1 from `entries` and copies them into `table`.
+void ApplyHotKeys(HWND window, const HotKeyEntry* entries, int count, HotKeyTable& table);
