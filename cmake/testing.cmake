@@ -25,3 +25,13 @@ function(melodek_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
+
+# melodek_capture_sound(<test>): the test's played sound lands in
+# <build>/<test>.capture.raw (Wine's ALSA file device), whose path the test
+# finds in MELODEK_CAPTURE. Wine reads ALSA_CONFIG_PATH only at process start.
+function(melodek_capture_sound test)
+  set(conf ${CMAKE_CURRENT_BINARY_DIR}/${test}.asound.conf)
+  set(capture ${CMAKE_CURRENT_BINARY_DIR}/${test}.capture.raw)
+  file(WRITE ${conf} "pcm.!default {\n  type file\n  slave.pcm { type null }\n  file \"${capture}\"\n  format \"raw\"\n  truncate false\n}\n")
+  set_tests_properties(${test} PROPERTIES ENVIRONMENT "ALSA_CONFIG_PATH=${conf};MELODEK_CAPTURE=${capture}")
+endfunction()

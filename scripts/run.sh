@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Melodek under Wine, playing the bundled default
 # sound. Without a display it runs under Xvfb; the played sound is captured
-# to build/win/capture.raw (16-bit stereo PCM). Stop it with Ctrl+C.
+# to build/win/capture.raw (16-bit stereo PCM; each further opening of the
+# sound device continues in capture.raw.0001, .0002, ...). Stop it with Ctrl+C.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -15,12 +16,13 @@ trap 'melodek_wine_down' EXIT
 trap 'exit 130' INT TERM
 app="$MELODEK_BUILD/melodek/melodek.exe"
 sound="$MELODEK_BUILD/melodek/default.wav"
-rm -f "$MELODEK_CAPTURE"
+rm -f "$MELODEK_CAPTURE" "$MELODEK_CAPTURE".[0-9]*
 if [ -z "$had_display" ]; then
-  echo "Melodek runs under Xvfb on $DISPLAY; played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM)."
+  echo "Melodek runs under Xvfb on $DISPLAY (no display was set)."
 else
-  echo "Melodek runs on $DISPLAY; played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM)."
+  echo "Melodek runs on $DISPLAY."
 fi
+echo "Played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM at the file's rate; later files in $MELODEK_CAPTURE.0001, ...)."
 args=()
 [ -f "$sound" ] && args+=("$(winepath -w "$sound")")
 echo "Melodek is in the notification area. Press Ctrl+C to stop it."

@@ -8,7 +8,7 @@ packages=(
   googletest libfftw3-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
   wine wine32:i386 wine64 xvfb x11-utils
-  sox alsa-utils
+  sox alsa-utils lame flac ffmpeg gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }

@@ -19,6 +19,7 @@ pcm.!default {
   slave.pcm { type null }
   file "$2"
   format "raw"
+  truncate false
 }
 CONF
 }

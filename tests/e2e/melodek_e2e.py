@@ -70,7 +70,7 @@ class Melodek:
         conf = os.path.join(self.folder, "asound.conf")
         with open(conf, "w") as f:
             f.write('pcm.!default {\n type file\n slave.pcm { type null }\n'
-                    ' file "%s"\n format "raw"\n}\n' % self.capture)
+                    ' file "%s"\n format "raw"\n truncate false\n}\n' % self.capture)
         self.env["ALSA_CONFIG_PATH"] = conf
         self.process = None
 
@@ -79,8 +79,9 @@ class Melodek:
 
     def start(self, *args):
         """Starts melodek.exe with the given arguments and waits for its main dialog."""
-        if os.path.exists(self.capture):
-            os.remove(self.capture)
+        for name in os.listdir(self.folder):
+            if name.startswith("capture.raw"):
+                os.remove(os.path.join(self.folder, name))
         self.process = subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env,
                                         stdout=open(self.log, "ab"), stderr=subprocess.STDOUT)
         ok = wait_for(lambda: probe("main-window")[0] == 0, timeout=30)
@@ -101,11 +102,21 @@ class Melodek:
             self.process.wait()
         probe("wait-exit", 5000)
 
+    def captured_bytes(self):
+        """Everything played so far. ALSA's file device starts a new file at
+        every opening of the device: capture.raw, capture.raw.0001, ..."""
+        data = b""
+        if os.path.exists(self.capture):
+            data = open(self.capture, "rb").read()
+        n = 1
+        while os.path.exists("%s.%04d" % (self.capture, n)):
+            data += open("%s.%04d" % (self.capture, n), "rb").read()
+            n += 1
+        return data
+
     def captured_frames(self):
         """The captured sound as a list of (left, right) 16-bit samples."""
-        if not os.path.exists(self.capture):
-            return []
-        data = open(self.capture, "rb").read()
+        data = self.captured_bytes()
         count = len(data) // 4
         samples = struct.unpack("<%dh" % (count * 2), data[:count * 4])
         return list(zip(samples[0::2], samples[1::2]))
