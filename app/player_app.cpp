@@ -14,6 +14,7 @@
 #include "app/window_utils.h"
 #include "framework/dialog.h"
 #include "framework/module_path.h"
+#include "playlist/gather.h"
 
 const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
     {ID_PLAY, &CPlayerApp::OnPlay},
@@ -40,16 +41,18 @@ CPlayerApp::~CPlayerApp() = default;
 bool CPlayerApp::InitInstance() {
   // 1. Relative paths (settings, plug-in folders) resolve against the program's folder.
   ::SetCurrentDirectoryA(ModuleFolder().c_str());
-  // 2. Single instance: this copy is the first one (the hand-over comes with the DDE channel).
+  // 2. Single instance: a later copy hands its command line to the first one and ends.
+  const std::string name = ModuleBaseName();
+  if (!channel_.BecomeFirstInstance(name)) {
+    CInstanceChannel::SendCommandLine(name, OwnCommandLine());
+    return false;
+  }
+  channel_.SetReceiver([this](const std::string& text) { ReceiveCommandLine(text); });
   // 3. Common controls.
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
-  // 4. Settings: the defaults until the settings file is read.
-  hotKeys_ = DefaultHotKeys();
-  {
-    std::lock_guard<std::mutex> lock(foldersLock_);
-    pluginFolders_ = {".", "Plugins", GetSpecialFolderPath(CSIDL_PROGRAM_FILES) + "\\Winamp\\plugins"};
-  }
+  // 4. Settings, before the player thread so that its first commands see them.
+  LoadSettings();
   // 5. There is always a play list.
   if (model_.ListCount() == 0) model_.AppendList("new");
   // 6. The player thread loads the plug-ins itself.
@@ -73,6 +76,7 @@ bool CPlayerApp::InitInstance() {
 
 int CPlayerApp::ExitInstance() {
   if (playerThread_) {
+    SaveSettings();
     if (controllerWindow_ != nullptr) {
       ::CloseWindow(controllerWindow_);
       ::DestroyWindow(controllerWindow_);
@@ -140,8 +144,13 @@ void CPlayerApp::BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) 
 
 void CPlayerApp::ReceiveCommandLine(const std::string& text) {
   const std::vector<std::string> arguments = SplitCommandLine(text);
+  // Last argument first, each path at the front: the arguments keep their
+  // order at the head of the first list, a folder's or list's paths stand
+  // reversed.
   for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-    model_.InsertFileAtFront(0, *argument);
+    std::vector<std::string> paths;
+    GatherArgument(*argument, paths);
+    for (const std::string& path : paths) model_.InsertFileAtFront(0, path);
   }
   model_.SelectFile(0, 0);
   OnPlay();
@@ -149,11 +158,13 @@ void CPlayerApp::ReceiveCommandLine(const std::string& text) {
 
 void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
   engine_->SetMainWindow(mainWindow);
+  channel_.SetMainWindow(mainWindow);
+  // This start's own files take the same road as a later start's: through
+  // the channel to the program's own service (named after the program file,
+  // so a renamed copy does not hand its files to another program).
   const std::string commandLine = OwnCommandLine();
-  if (!commandLine.empty()) ReceiveCommandLine(commandLine);
+  if (!commandLine.empty()) CInstanceChannel::SendCommandLine(ModuleBaseName(), commandLine);
 }
-
-bool CPlayerApp::SaveSettings() { return false; }
 
 std::string CPlayerApp::OwnCommandLine() {
   const char* text = ::GetCommandLineA();
@@ -218,7 +229,14 @@ void CPlayerApp::SetFileTitle(int32_t fileId, const std::string& title) {
   model_.SetFileTitle(fileId, title);
 }
 
-bool CPlayerApp::BuildEqualizerCurve(int32_t, EqualizerCurve&) { return false; }
+bool CPlayerApp::BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) {
+  return presets_.BuildEqualizerCurve(presetId, curve);
+}
+
+void CPlayerApp::ApplyPreset(int32_t presetId) {
+  model_.SetCurrentPresetId(presetId);
+  PostPlayerCommand(PC_SET_EQUALIZER, presetId);
+}
 
 std::vector<std::string> CPlayerApp::PluginFolders() {
   std::lock_guard<std::mutex> lock(foldersLock_);

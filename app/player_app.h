@@ -10,10 +10,13 @@
 
 #include "engine/audio_engine.h"
 #include "engine/main_thread.h"
+#include "app/instance_channel.h"
 #include "engine/player_host.h"
+#include "eq/eq_presets.h"
 #include "framework/application.h"
 #include "hotkey/hotkey_entry.h"
 #include "playlist/play_list_set.h"
+#include "settings/settings_data.h"
 
 class CTrayDlg;
 
@@ -40,6 +43,9 @@ class CPlayerApp : public CApplication, public PlayerHost {
   // The main dialog finished its set-up: plug-ins get it as their main
   // window, and this start's own command line is handled.
   void OnMainDialogReady(HWND mainWindow);
+  // Reads the settings file (or imports the text file) into the fields.
+  void LoadSettings();
+  // Writes every setting; failures are not reported.
   bool SaveSettings();
   // Text after the program name on this process's command line.
   static std::string OwnCommandLine();
@@ -55,6 +61,9 @@ class CPlayerApp : public CApplication, public PlayerHost {
   void BroadcastPlayStarted() override;
 
   PlayListSet& model() { return model_; }
+  EqPresetList& presets() { return presets_; }
+  // Stores the preset as the current file's and applies it now.
+  void ApplyPreset(int32_t presetId);
   HWND controllerWindow() const { return controllerWindow_; }
 
  protected:
@@ -73,6 +82,8 @@ class CPlayerApp : public CApplication, public PlayerHost {
   void OnExit();
   void OnVolumeDown() { StepVolume(-1); }
   void OnVolumeUp() { StepVolume(+1); }
+  void ApplySettings(SettingsData& settings, bool archiveLoaded);
+  SettingsData CollectSettings();
 
   struct CommandEntry {
     UINT id;
@@ -87,13 +98,16 @@ class CPlayerApp : public CApplication, public PlayerHost {
   int32_t controlAlpha_ = 255;
   POINT controllerPos_{0, 0};
   HotKeyTable hotKeys_{};
+  std::array<SettingsRect, kPlayListRectCount> playListRects_{};
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
 
   // --- shared with the player thread ---------------------------------------
-  PlayListSet model_;  // locks internally
+  PlayListSet model_;     // locks internally
+  EqPresetList presets_;  // locks internally
   mutable std::mutex foldersLock_;
   std::vector<std::string> pluginFolders_;  // guarded by foldersLock_
 
+  CInstanceChannel channel_;  // single-instance mutex and DDE server, for the whole run
   std::unique_ptr<CAudioEngine> engine_;  // the one engine; outlives the player thread
   std::unique_ptr<CMainThread> playerThread_;  // alive until ExitInstance joined it
 };

@@ -3,9 +3,12 @@
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
+#include <ddeml.h>
 
 #include <utility>
 
+// `Invalid` may be an integer for pointer handles (INVALID_HANDLE_VALUE is a
+// cast, which a template argument cannot be): it is converted on use.
 template <typename T, auto Close, auto Invalid = T{}>
 class UniqueAny {
  public:
@@ -20,38 +23,76 @@ class UniqueAny {
   }
   ~UniqueAny() { reset(); }
 
+  static T InvalidValue() { return (T)(Invalid); }
   T get() const { return value_; }
-  explicit operator bool() const { return value_ != Invalid; }
-  T release() { return std::exchange(value_, Invalid); }
-  void reset(T value = Invalid) {
+  explicit operator bool() const { return value_ != InvalidValue(); }
+  T release() { return std::exchange(value_, InvalidValue()); }
+  void reset(T value = InvalidValue()) {
     T old = std::exchange(value_, value);
-    if (old != Invalid) Close(old);
+    if (old != InvalidValue()) Close(old);
   }
 
  private:
-  T value_ = Invalid;
+  T value_ = InvalidValue();
 };
 
 namespace handle_detail {
 inline void CloseKernel(HANDLE h) { ::CloseHandle(h); }
 inline void CloseFind(HANDLE h) { ::FindClose(h); }
-inline void FreeModule(HMODULE h) { ::FreeLibrary(h); }
+inline void FreeLibraryHandle(HMODULE h) { ::FreeLibrary(h); }  // FreeModule is a winbase.h macro
 inline void DeleteGdi(HGDIOBJ h) { ::DeleteObject(h); }
 inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
 inline void DestroyMenuHandle(HMENU h) { ::DestroyMenu(h); }
 inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
 inline void CloseWaveOut(HWAVEOUT h) { ::waveOutClose(h); }
+inline void UninitializeDde(DWORD instance) { ::DdeUninitialize(instance); }
+inline void DisconnectDde(HCONV conversation) { ::DdeDisconnect(conversation); }
 }  // namespace handle_detail
 
 using UniqueHandle = UniqueAny<HANDLE, handle_detail::CloseKernel>;  // NULL invalid
-using UniqueFileHandle = UniqueAny<HANDLE, handle_detail::CloseKernel, INVALID_HANDLE_VALUE>;
-using UniqueFindHandle = UniqueAny<HANDLE, handle_detail::CloseFind, INVALID_HANDLE_VALUE>;
-using UniqueModule = UniqueAny<HMODULE, handle_detail::FreeModule>;
+using UniqueFileHandle = UniqueAny<HANDLE, handle_detail::CloseKernel, INT_PTR{-1}>;
+using UniqueFindHandle = UniqueAny<HANDLE, handle_detail::CloseFind, INT_PTR{-1}>;
+using UniqueModule = UniqueAny<HMODULE, handle_detail::FreeLibraryHandle>;
 using UniqueGdiObject = UniqueAny<HGDIOBJ, handle_detail::DeleteGdi>;
 using UniqueIcon = UniqueAny<HICON, handle_detail::DestroyIconHandle>;
 using UniqueMenu = UniqueAny<HMENU, handle_detail::DestroyMenuHandle>;
 using UniqueWindow = UniqueAny<HWND, handle_detail::DestroyWindowHandle>;
 using UniqueWaveOut = UniqueAny<HWAVEOUT, handle_detail::CloseWaveOut>;
+using UniqueDdeInstance = UniqueAny<DWORD, handle_detail::UninitializeDde>;  // 0 invalid
+using UniqueDdeConversation = UniqueAny<HCONV, handle_detail::DisconnectDde>;
+
+// A DDE string handle, freed through the DDEML instance that made it (so it
+// must go before that instance is uninitialised). Every DDE name of the
+// program is in CP_WINANSI.
+class UniqueDdeString {
+ public:
+  UniqueDdeString() = default;
+  UniqueDdeString(DWORD instance, const char* text)
+      : instance_(instance), value_(::DdeCreateStringHandleA(instance, text, CP_WINANSI)) {}
+  UniqueDdeString(const UniqueDdeString&) = delete;
+  UniqueDdeString& operator=(const UniqueDdeString&) = delete;
+  UniqueDdeString(UniqueDdeString&& other) noexcept
+      : instance_(other.instance_), value_(std::exchange(other.value_, nullptr)) {}
+  UniqueDdeString& operator=(UniqueDdeString&& other) noexcept {
+    if (this != &other) {
+      reset();
+      instance_ = other.instance_;
+      value_ = std::exchange(other.value_, nullptr);
+    }
+    return *this;
+  }
+  ~UniqueDdeString() { reset(); }
+
+  HSZ get() const { return value_; }
+  explicit operator bool() const { return value_ != nullptr; }
+  void reset() {
+    if (value_ != nullptr) ::DdeFreeStringHandle(instance_, std::exchange(value_, nullptr));
+  }
+
+ private:
+  DWORD instance_ = 0;
+  HSZ value_ = nullptr;
+};
 
 // Restores the previously selected GDI object when it leaves scope.
 class ScopedSelect {

@@ -34,6 +34,21 @@ def probe(*args, timeout=30):
     return result.returncode, result.stdout.decode(errors="replace").strip()
 
 
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write_bytes(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def write_text(path, text):
+    with open(path, "w") as f:
+        f.write(text)
+
+
 def wait_for(predicate, timeout=20.0, interval=0.05):
     """Polls until predicate() is true; returns its last value."""
     deadline = time.monotonic() + timeout
@@ -64,6 +79,8 @@ class Melodek:
         if exe_name != "melodek.exe":
             os.rename(os.path.join(self.folder, "melodek.exe"), os.path.join(self.folder, exe_name))
         self.exe = os.path.join(self.folder, exe_name)
+        # The probe looks for the program by its file name.
+        os.environ["MELODEK_EXE"] = exe_name
         self.capture = os.path.join(self.folder, "capture.raw")
         self.log = os.path.join(self.folder, "wine.log")
         self.env = dict(os.environ)
@@ -73,6 +90,7 @@ class Melodek:
                     ' file "%s"\n format "raw"\n truncate false\n}\n' % self.capture)
         self.env["ALSA_CONFIG_PATH"] = conf
         self.process = None
+        self.output = None
 
     def windows_path(self, path):
         return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -82,8 +100,10 @@ class Melodek:
         for name in os.listdir(self.folder):
             if name.startswith("capture.raw"):
                 os.remove(os.path.join(self.folder, name))
+        self.close_output()
+        self.output = open(self.log, "ab")
         self.process = subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env,
-                                        stdout=open(self.log, "ab"), stderr=subprocess.STDOUT)
+                                        stdout=self.output, stderr=subprocess.STDOUT)
         ok = wait_for(lambda: probe("main-window")[0] == 0, timeout=30)
         if not ok:
             raise AssertionError("melodek.exe did not bring up its main dialog")
@@ -91,26 +111,32 @@ class Melodek:
     def command(self, command_id):
         return probe("command", command_id)[0] == 0
 
+    def close_output(self):
+        if self.output:
+            self.output.close()
+            self.output = None
+
     def exit(self, timeout=20):
         """Chooses Exit and waits for the process to end; returns its exit code."""
         self.command(57665)
-        return self.process.wait(timeout=timeout)
+        code = self.process.wait(timeout=timeout)
+        self.close_output()
+        return code
 
     def kill(self):
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
         probe("wait-exit", 5000)
+        self.close_output()
 
     def captured_bytes(self):
         """Everything played so far. ALSA's file device starts a new file at
         every opening of the device: capture.raw, capture.raw.0001, ..."""
-        data = b""
-        if os.path.exists(self.capture):
-            data = open(self.capture, "rb").read()
+        data = read_bytes(self.capture) if os.path.exists(self.capture) else b""
         n = 1
         while os.path.exists("%s.%04d" % (self.capture, n)):
-            data += open("%s.%04d" % (self.capture, n), "rb").read()
+            data += read_bytes("%s.%04d" % (self.capture, n))
             n += 1
         return data
 
@@ -129,8 +155,60 @@ class MelodekTestCase(unittest.TestCase):
     def tearDown(self):
         for app in self.apps:
             app.kill()
+        os.environ["MELODEK_EXE"] = "melodek.exe"
 
     def melodek(self, name=None, **kwargs):
         app = Melodek(name or self.id().split(".")[-1], **kwargs)
         self.apps.append(app)
         return app
+
+
+class SettingsFile:
+    """An independent reader of the ".mlcfg" archive, for checking what the
+    program saved."""
+
+    def __init__(self, data):
+        self.data = data
+        self.at = 0
+        self.mark = self.int()
+        self.controller_pos = (self.int(), self.int())
+        (self.play_mode, self.repeat, self.sel_file_id, self.control_alpha,
+         self.volume, self.volume_type, self.volume_step) = [self.int() for _ in range(7)]
+        self.plugin_folders = [self.string() for _ in range(self.int())]
+        self.lists = []
+        for _ in range(self.int()):
+            order, name, files = self.int(), self.string(), []
+            for _ in range(self.int()):
+                key, file_id, path, title = self.int(), self.int(), self.string(), self.string()
+                files.append({"id": file_id, "path": path, "title": title,
+                              "volume": self.int(), "preset": self.int()})
+            self.lists.append({"order": order, "name": name, "files": files})
+        count, self.preset_capacity, self.preset_growth = self.int(), self.int(), self.int()
+        self.presets = []
+        for _ in range(count):
+            preset_id, name, kind = self.int(), self.string(), self.int()
+            points, _, _ = self.int(), self.int(), self.int()
+            pts = [struct.unpack_from("<fff", data, self.at + 12 * i) for i in range(points)]
+            self.at += 12 * points
+            self.presets.append({"id": preset_id, "name": name, "type": kind, "points": pts})
+        self.hot_keys = [(self.int(), self.int(), self.int()) for _ in range(13)]
+        self.rects = [[self.int() for _ in range(4)] for _ in range(6)]
+        self.trailing = len(data) - self.at
+
+    def int(self):
+        value = struct.unpack_from("<i", self.data, self.at)[0]
+        self.at += 4
+        return value
+
+    def string(self):
+        length = self.data[self.at]
+        self.at += 1
+        if length == 0xFF:
+            length = struct.unpack_from("<H", self.data, self.at)[0]
+            self.at += 2
+            if length == 0xFFFF:
+                length = struct.unpack_from("<I", self.data, self.at)[0]
+                self.at += 4
+        text = self.data[self.at:self.at + length].decode("latin-1")
+        self.at += length
+        return text

@@ -5,6 +5,7 @@
 //   probe message <msg> <w> <l>     posts a message to the main dialog
 //   probe send-keys <mods> <vk>     presses a key with modifiers through SendInput
 //   probe wait-exit <ms>            waits for melodek.exe to end; exit code 0 if it did
+// A renamed program file is named in the environment variable MELODEK_EXE.
 //   probe count-windows             prints the number of top-level windows of melodek.exe
 //   probe tray-window               prints the handle of the shell's notification window
 #include <windows.h>
@@ -19,14 +20,22 @@
 #include "framework/unique_handle.h"
 
 namespace {
+// The program file's name: melodek.exe, or MELODEK_EXE for a renamed copy.
+std::string ProgramFileName() {
+  char name[MAX_PATH] = {};
+  if (::GetEnvironmentVariableA("MELODEK_EXE", name, MAX_PATH) > 0) return name;
+  return "melodek.exe";
+}
+
 std::vector<DWORD> MelodekProcesses() {
+  const std::string program = ProgramFileName();
   std::vector<DWORD> ids;
   UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return ids;
   PROCESSENTRY32 entry{};
   entry.dwSize = sizeof entry;
   for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry)) {
-    if (_stricmp(entry.szExeFile, "melodek.exe") == 0) ids.push_back(entry.th32ProcessID);
+    if (_stricmp(entry.szExeFile, program.c_str()) == 0) ids.push_back(entry.th32ProcessID);
   }
   return ids;
 }

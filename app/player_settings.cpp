@@ -1,0 +1,75 @@
+// The application object's settings: moving its fields to and from the
+// settings file's snapshot.
+#include <shlobj.h>
+
+#include "app/player_app.h"
+#include "app/window_utils.h"
+#include "framework/module_path.h"
+#include "settings/settings_store.h"
+
+namespace {
+SettingsStore ProgramSettingsStore() { return SettingsStore(ModuleFolder(), ModuleBaseName()); }
+}  // namespace
+
+void CPlayerApp::LoadSettings() {
+  const std::string programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+  const SettingsStore store = ProgramSettingsStore();
+  SettingsData settings;
+  const SettingsLoadStatus status = store.Load(settings, programFiles);
+  // The text file counts only while there is no archive at all; a damaged
+  // archive means the defaults.
+  if (status == SettingsLoadStatus::Missing) store.ImportText(settings, programFiles);
+  ApplySettings(settings, status == SettingsLoadStatus::Loaded);
+}
+
+void CPlayerApp::ApplySettings(SettingsData& settings, bool archiveLoaded) {
+  controllerPos_ = {settings.controllerPos.left, settings.controllerPos.top};
+  controlAlpha_ = settings.ControlAlpha;
+  volume_ = settings.Volume;
+  volumeType_ = settings.VolumeType;
+  volumeStep_ = settings.VolumeStep;
+  hotKeys_ = settings.hotKeys;
+  playListRects_ = settings.playListRects;
+  {
+    std::lock_guard<std::mutex> lock(foldersLock_);
+    pluginFolders_ = settings.pluginFolders;
+  }
+  presets_.ReplaceAll(std::move(settings.presets), settings.presetCapacity, settings.presetGrowth);
+  PlayListState state;
+  state.lists = std::move(settings.playLists);
+  state.selFileId = settings.SelFileID;
+  state.playMode = settings.PlayMode;
+  state.repeat = settings.Repeat;
+  model_.ReplaceAll(std::move(state));
+  // The id counter moves past every id read, so new ids never repeat one.
+  model_.RecomputeLastId(static_cast<uint32_t>(presets_.MaxPresetId()));
+  if (!archiveLoaded) model_.RaiseLastId(settings.lastId);
+}
+
+SettingsData CPlayerApp::CollectSettings() {
+  if (controllerWindow_ != nullptr) {
+    RECT rect;
+    if (::GetWindowRect(controllerWindow_, &rect)) controllerPos_ = {rect.left, rect.top};
+  }
+  SettingsData settings;
+  settings.controllerPos = {controllerPos_.x, controllerPos_.y};
+  settings.ControlAlpha = controlAlpha_;
+  settings.Volume = volume_;
+  settings.VolumeType = volumeType_;
+  settings.VolumeStep = volumeStep_;
+  settings.hotKeys = hotKeys_;
+  settings.playListRects = playListRects_;
+  settings.pluginFolders = PluginFolders();
+  settings.presets = presets_.Presets();
+  settings.presetCapacity = presets_.Capacity();
+  settings.presetGrowth = presets_.Growth();
+  model_.Read([&](const auto& model) {
+    settings.playLists = model.Lists();
+    settings.SelFileID = model.SelFileId();
+    settings.PlayMode = model.PlayMode();
+    settings.Repeat = model.Repeat();
+  });
+  return settings;
+}
+
+bool CPlayerApp::SaveSettings() { return ProgramSettingsStore().Save(CollectSettings()); }

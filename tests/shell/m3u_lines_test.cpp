@@ -1,0 +1,108 @@
+// The ".m3u" line reader: which lines become paths, how line ends, overlong
+// and binary lines are treated, that feeding in pieces changes nothing, and
+// the bound on the number of paths; and the ".m3u" extension test.
+#include "playlist/m3u_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+using Paths = std::vector<std::string>;
+
+Paths ReadWhole(const std::string& bytes, size_t maxPaths = kMaxGatheredPaths) {
+  Paths paths;
+  M3uLineReader reader(paths, maxPaths);
+  reader.Feed(bytes.data(), bytes.size());
+  reader.Finish();
+  return paths;
+}
+
+Paths ReadBytewise(const std::string& bytes) {
+  Paths paths;
+  M3uLineReader reader(paths);
+  for (char c : bytes) reader.Feed(&c, 1);
+  reader.Finish();
+  return paths;
+}
+
+TEST(M3uLineReader, KeepsPathLinesUnchanged) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    Paths paths;
+  };
+  const std::string longest(kMaxM3uLineLength, 'a');
+  const std::string tooLong(kMaxM3uLineLength + 1, 'b');
+  const Case cases[] = {
+      {"extended form", "#EXTM3U\r\n#EXTINF:12,T\r\n\r\nmusic\\a.mp3\r\n", {"music\\a.mp3"}},
+      {"plain line ends", "a.mp3\nb.mp3\n", {"a.mp3", "b.mp3"}},
+      {"last line without line end", "a.mp3\nb.mp3", {"a.mp3", "b.mp3"}},
+      {"white space kept", " a.mp3 \t\n", {" a.mp3 \t"}},
+      {"only one \\r belongs to the line end", "a.mp3\r\r\n", {"a.mp3\r"}},
+      {"\\r inside a line", "a\rb\n", {"a\rb"}},
+      {"\"#\" only at the start", "a#b\n #c\n#d\n", {"a#b", " #c"}},
+      {"empty input", "", {}},
+      {"only line ends", "\n\r\n\n", {}},
+      {"longest line kept", longest + "\r\nx\n", {longest, "x"}},
+      {"longest line without line end", longest, {longest}},
+      {"overlong line skipped whole", "x\n" + tooLong + "\ny\n", {"x", "y"}},
+      {"overlong with \\r skipped", tooLong + "\r\ny", {"y"}},
+      {"overlong last line skipped", "x\n" + tooLong + tooLong, {"x"}},
+      {"line with NUL skipped", std::string("x\nab\0cd\ny\n", 10), {"x", "y"}},
+      {"NUL after an overlong run", tooLong + std::string("\0\n", 2) + "z", {"z"}},
+      {"bytes above 127 pass", "\xe9t\xe9.mp3\n", {"\xe9t\xe9.mp3"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadWhole(c.bytes), c.paths) << c.what;
+    EXPECT_EQ(ReadBytewise(c.bytes), c.paths) << c.what << " (fed byte by byte)";
+  }
+}
+
+TEST(M3uLineReader, StopsAtThePathBound) {
+  std::string bytes;
+  for (int i = 0; i < 10; ++i) bytes += "f" + std::to_string(i) + "\n";
+  const Paths paths = ReadWhole(bytes, 4);
+  EXPECT_EQ(paths, (Paths{"f0", "f1", "f2", "f3"}));
+
+  Paths full(5, "earlier");
+  M3uLineReader reader(full, 5);
+  EXPECT_TRUE(reader.Full());
+  reader.Feed("a\n", 2);
+  reader.Finish();
+  EXPECT_EQ(full.size(), 5u);
+}
+
+TEST(M3uLineReader, BinaryInputNeverYieldsBadLines) {
+  std::string bytes;
+  unsigned state = 12345;
+  for (int i = 0; i < 100000; ++i) {
+    state = state * 1103515245u + 12345u;
+    bytes.push_back(static_cast<char>(state >> 24));
+  }
+  const Paths paths = ReadWhole(bytes);
+  EXPECT_EQ(paths, ReadBytewise(bytes));
+  for (const std::string& path : paths) {
+    EXPECT_FALSE(path.empty());
+    EXPECT_NE(path[0], '#');
+    EXPECT_EQ(path.find('\0'), std::string::npos);
+    EXPECT_EQ(path.find('\n'), std::string::npos);
+    EXPECT_LE(path.size(), kMaxM3uLineLength);
+  }
+}
+
+TEST(M3uExtension, LastDotOfTheWholePathDecides) {
+  EXPECT_TRUE(HasM3uExtension("list.m3u"));
+  EXPECT_TRUE(HasM3uExtension("C:\\Lists\\ROCK.M3U"));
+  EXPECT_TRUE(HasM3uExtension("mixed.M3u"));
+  EXPECT_TRUE(HasM3uExtension(".m3u"));
+  EXPECT_FALSE(HasM3uExtension("list.m3u8"));
+  EXPECT_FALSE(HasM3uExtension("list.mp3"));
+  EXPECT_FALSE(HasM3uExtension("m3u"));
+  EXPECT_FALSE(HasM3uExtension("C:\\a.m3u\\song"));  // ".m3u\\song" from the folder's dot
+  EXPECT_TRUE(HasM3uExtension("C:\\a.b\\list.m3u"));
+  EXPECT_FALSE(HasM3uExtension("C:\\a.m3u\\song.mp3"));
+  EXPECT_FALSE(HasM3uExtension(""));
+}
+}  // namespace

@@ -1,0 +1,67 @@
+// Picture-decoding plug-ins (".spi" libraries in the program's folder).
+#include "ui/image_plugins.h"
+
+#include "framework/module_path.h"
+
+namespace {
+// Lives until the process exits; its destructor releases the libraries in
+// the order they were found.
+class ImagePluginList {
+ public:
+  ImagePluginList() = default;
+  ImagePluginList(const ImagePluginList&) = delete;
+  ImagePluginList& operator=(const ImagePluginList&) = delete;
+  ~ImagePluginList() {
+    for (ImagePluginEntry& entry : entries_) entry.module.reset();
+  }
+
+  size_t LoadOnce() {
+    if (!loaded_) {
+      loaded_ = true;
+      LoadImagePluginsFrom(ModuleFolder(), entries_);
+    }
+    return entries_.size();
+  }
+  const std::vector<ImagePluginEntry>& entries() const { return entries_; }
+
+ private:
+  bool loaded_ = false;
+  std::vector<ImagePluginEntry> entries_;
+};
+
+ImagePluginList& List() {
+  static ImagePluginList list;  // constructed on first use, so before the hook below runs
+  return list;
+}
+
+// Runs the scan during static start-up of every program that links this file.
+struct StartUpScan {
+  StartUpScan() { LoadImagePlugins(); }
+} startUpScan;
+}  // namespace
+
+void LoadImagePluginsFrom(const std::string& folder, std::vector<ImagePluginEntry>& entries) {
+  std::string prefix = folder;
+  if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+  WIN32_FIND_DATAA found{};
+  UniqueFindHandle find(::FindFirstFileA((prefix + "*.spi").c_str(), &found));
+  if (!find) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    ImagePluginEntry entry;
+    entry.path = prefix + found.cFileName;
+    entry.module.reset(::LoadLibraryA(entry.path.c_str()));
+    if (!entry.module) continue;
+    entry.IsSupported = ::GetProcAddress(entry.module.get(), "IsSupported");
+    entry.GetPicture = ::GetProcAddress(entry.module.get(), "GetPicture");
+    entry.GetPictureInfo = ::GetProcAddress(entry.module.get(), "GetPictureInfo");
+    // Without both required functions the library goes again at once.
+    if (entry.IsSupported != nullptr && entry.GetPicture != nullptr) entries.push_back(std::move(entry));
+  } while (::FindNextFileA(find.get(), &found));
+}
+
+size_t LoadImagePlugins() { return List().LoadOnce(); }
+
+size_t ImagePluginCount() { return List().entries().size(); }
+
+const std::vector<ImagePluginEntry>& ImagePlugins() { return List().entries(); }
