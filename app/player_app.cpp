@@ -15,6 +15,8 @@
 #include "framework/dialog.h"
 #include "framework/module_path.h"
 #include "playlist/gather.h"
+#include "ui/controller_dlg.h"
+#include "ui/layered_window.h"
 
 const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
     {ID_PLAY, &CPlayerApp::OnPlay},
@@ -64,7 +66,18 @@ bool CPlayerApp::InitInstance() {
   // 7. Until PC_SET_VOLUME arrives the engine's multiplier is 0 (silence).
   PostPlayerCommand(PC_RELOAD_PLUGINS, 0);
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
-  // 8, 9. The Controller and the title display are created with their windows.
+  // 8. The Controller, hidden, where it was last left and on the screen.
+  controller_ = std::make_unique<CControllerDlg>();
+  if (controller_->Create(nullptr)) {
+    controllerWindow_ = controller_->Handle();
+    SetWindowAlpha(controllerWindow_, controlAlpha_);
+    RECT rect;
+    ::GetWindowRect(controllerWindow_, &rect);
+    ::MoveWindow(controllerWindow_, controllerPos_.x, controllerPos_.y, rect.right - rect.left,
+                 rect.bottom - rect.top, FALSE);
+    KeepOnScreen(controllerWindow_);
+  }
+  // 9. The title display comes with its window.
   // 10. The hidden main dialog runs for the whole life of the program.
   {
     CTrayDlg tray(hotKeys_);
@@ -79,9 +92,9 @@ int CPlayerApp::ExitInstance() {
     SaveSettings();
     if (controllerWindow_ != nullptr) {
       ::CloseWindow(controllerWindow_);
-      ::DestroyWindow(controllerWindow_);
       controllerWindow_ = nullptr;
     }
+    controller_.reset();
     playerThread_->Post(UM_PLAYER_QUIT, 0, 0);
     playerThread_->Join();  // no time limit: the thread stops playback first
     playerThread_.reset();
@@ -146,13 +159,15 @@ void CPlayerApp::ReceiveCommandLine(const std::string& text) {
   const std::vector<std::string> arguments = SplitCommandLine(text);
   // Last argument first, each path at the front: the arguments keep their
   // order at the head of the first list, a folder's or list's paths stand
-  // reversed.
+  // reversed. The folders are read first; the list changes in one step.
+  std::vector<std::string> paths;
   for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-    std::vector<std::string> paths;
     GatherArgument(*argument, paths);
-    for (const std::string& path : paths) model_.InsertFileAtFront(0, path);
   }
-  model_.SelectFile(0, 0);
+  model_.Edit([&](PlayListModel& model) {
+    for (const std::string& path : paths) model.InsertFile(0, 0, path);
+    model.SelectFile(0, 0);
+  });
   OnPlay();
 }
 
@@ -236,6 +251,11 @@ bool CPlayerApp::BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) {
 void CPlayerApp::ApplyPreset(int32_t presetId) {
   model_.SetCurrentPresetId(presetId);
   PostPlayerCommand(PC_SET_EQUALIZER, presetId);
+}
+
+void CPlayerApp::SetPluginFolders(std::vector<std::string> folders) {
+  std::lock_guard<std::mutex> lock(foldersLock_);
+  pluginFolders_ = std::move(folders);
 }
 
 std::vector<std::string> CPlayerApp::PluginFolders() {

@@ -17,10 +17,12 @@
 #include "hotkey/hotkey_entry.h"
 #include "playlist/play_list_set.h"
 #include "settings/settings_data.h"
+#include "ui/config_target.h"
 
 class CTrayDlg;
+class CControllerDlg;
 
-class CPlayerApp : public CApplication, public PlayerHost {
+class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
  public:
   CPlayerApp();
   ~CPlayerApp() override;
@@ -59,6 +61,16 @@ class CPlayerApp : public CApplication, public PlayerHost {
   std::vector<std::string> PluginFolders() override;
   void ShowTitleText(const std::string& text) override;
   void BroadcastPlayStarted() override;
+
+  // --- settings the dialogs edit (UI thread) ----------------------------
+  int32_t volume() const { return volume_; }
+  int32_t volumeType() const { return volumeType_; }
+  int32_t volumeStep() const { return volumeStep_; }
+  void SetVolumeStep(int32_t step) { volumeStep_ = step; }
+  int32_t controlAlpha() const { return controlAlpha_; }
+  void SetControlAlpha(int32_t alpha) { controlAlpha_ = alpha; }
+  void SetPluginFolders(std::vector<std::string> folders);
+  const HotKeyTable& hotKeys() const { return hotKeys_; }
 
   PlayListSet& model() { return model_; }
   EqPresetList& presets() { return presets_; }
@@ -110,4 +122,5 @@ class CPlayerApp : public CApplication, public PlayerHost {
   CInstanceChannel channel_;  // single-instance mutex and DDE server, for the whole run
   std::unique_ptr<CAudioEngine> engine_;  // the one engine; outlives the player thread
   std::unique_ptr<CMainThread> playerThread_;  // alive until ExitInstance joined it
+  std::unique_ptr<CControllerDlg> controller_;
 };

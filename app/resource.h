@@ -4,6 +4,7 @@
 #define IDR_MAINFRAME 128       // the program icon
 #define IDD_TRAY 102            // the hidden main dialog
 #define IDR_TRAY_MENU 130       // the tray icon's popup menu
+#define IDD_CONTROLLER 133      // the floating Controller
 
 // Commands of the popup menu, the hot keys and the Controller.
 #define ID_PLAYLIST_EDIT 32771
@@ -22,3 +23,12 @@
 // Not on the menu: reached through the hot keys only.
 #define ID_VOLUME_DOWN 32790
 #define ID_VOLUME_UP 32791
+
+// The Config dialog and its controls.
+#define IDD_CONFIG 132
+#define IDC_PLUGIN_FOLDERS 1002  // list of plug-in folders, accepts dropped folders
+#define IDC_TRANSPARENCY 1003    // the Controller's transparency slider
+#define IDC_VOLUME_STEP 1008     // step of the volume keys
+#define IDC_DB_VOLUME 1016       // "dB Volume" check box
+#define IDC_VOLUME 1017          // volume slider
+#define IDC_VOLUME_TEXT 1018     // volume as text, read-only

@@ -5,6 +5,7 @@
 #include "app/resource.h"
 #include "app/window_messages.h"
 #include "hotkey/hotkey_registration.h"
+#include "ui/config_dlg.h"
 
 const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     {WM_INITDIALOG, &CTrayDlg::OnInitDialog},
@@ -102,8 +103,23 @@ LRESULT CTrayDlg::OnQueryDragIcon(WPARAM, LPARAM, bool&) {
 }
 
 LRESULT CTrayDlg::OnDialogCommand(WPARAM wParam, LPARAM, bool&) {
-  // The editor, equalizer, hot key and config dialogs open here.
-  (void)wParam;
+  // The editor, equalizer, hot key and config dialogs open here, modal with
+  // this window as their owner.
+  CPlayerApp* app = CPlayerApp::Get();
+  if (app == nullptr) return 0;
+  switch (LOWORD(wParam)) {
+    case ID_CONFIG: {
+      if (HWND open = CConfigDlg::OpenWindow()) {
+        ::SetForegroundWindow(open);
+        break;
+      }
+      CConfigDlg dialog(*app);
+      dialog.DoModal(Handle());
+      break;
+    }
+    default:
+      break;
+  }
   return 0;
 }
 

@@ -212,3 +212,42 @@ class SettingsFile:
         text = self.data[self.at:self.at + length].decode("latin-1")
         self.at += length
         return text
+
+
+def dde_client(*args, timeout=30):
+    """Runs the DDE test client; returns (exit code, printed text)."""
+    result = subprocess.run(["wine", os.path.join(TOOLS_DIR, "dde_client.exe"), *map(str, args)],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
+    return result.returncode, result.stdout.decode(errors="replace").strip()
+
+
+def tone_file(path, level, frames=8820, rate=44100):
+    """A short stereo WAV file whose every frame is (level, -level): what it
+    played is recognisable in the capture."""
+    write_wav(path, [(level, -level)] * frames, rate=rate)
+    return path
+
+
+def played_levels(frames):
+    """The distinct left-channel levels of the sounding frames, in the order
+    they were first heard."""
+    order = []
+    for left, right in frames:
+        if (left, right) != (0, 0) and left not in order:
+            order.append(left)
+    return order
+
+
+def tray_icon_centre():
+    """Screen position of the first icon in Wine's own tray window (shown
+    when there is no desktop tray), read from the X server."""
+    info = subprocess.run(["xwininfo", "-name", "Wine System Tray"], stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, timeout=10).stdout.decode()
+    fields = {}
+    for line in info.splitlines():
+        if ":" in line:
+            key, _, value = line.strip().partition(":")
+            fields[key] = value.strip()
+    x, y = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+    height = int(fields["Height"])
+    return x + height // 2, y + height // 2

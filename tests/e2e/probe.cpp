@@ -8,6 +8,8 @@
 // A renamed program file is named in the environment variable MELODEK_EXE.
 //   probe count-windows             prints the number of top-level windows of melodek.exe
 //   probe tray-window               prints the handle of the shell's notification window
+//   probe click <x> <y> [right]     clicks the mouse at a screen position
+//   probe visible <caption>         exit code 0 when melodek.exe has a visible window with that caption
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -100,6 +102,24 @@ void PressKeys(unsigned modifiers, unsigned key) {
 }
 
 unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
+
+void Click(int x, int y, bool right) {
+  ::SetCursorPos(x, y);
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, inputs, sizeof(INPUT));
+}
+
+HWND FindVisible(const char* caption) {
+  for (HWND window : MelodekWindows()) {
+    char text[256] = {};
+    ::GetWindowTextA(window, text, sizeof text);
+    if (std::strcmp(text, caption) == 0 && ::IsWindowVisible(window)) return window;
+  }
+  return nullptr;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -130,6 +150,11 @@ int main(int argc, char** argv) {
     std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(tray)));
     return tray != nullptr ? 0 : 1;
   }
+  if (verb == "click" && argc >= 4) {
+    Click(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), argc >= 5);
+    return 0;
+  }
+  if (verb == "visible" && argc >= 3) return FindVisible(argv[2]) != nullptr ? 0 : 1;
   if (verb == "wait-exit" && argc >= 3) {
     const DWORD limit = Number(argv[2]);
     const DWORD start = ::GetTickCount();

@@ -1,0 +1,123 @@
+"""The shell: command-line files, the hand-over from a second start over DDE,
+the tray icon and its menu, hot keys."""
+import os
+import subprocess
+import time
+import unittest
+
+from melodek_e2e import (MelodekTestCase, SettingsFile, dde_client, played_levels, probe, read_bytes,
+                         tone_file, tray_icon_centre, wait_for, write_text)
+
+EXIT, PLAY, STOP, PAUSE, PREV, NEXT = 57665, 32773, 32775, 32774, 32776, 32777
+LIST_PREV, LIST_NEXT, CONTROLLER = 32784, 32783, 32781
+
+
+class Shell(MelodekTestCase):
+    def saved(self, app):
+        return SettingsFile(read_bytes(os.path.join(app.folder, "melodek.mlcfg")))
+
+    def head_paths(self, app, count):
+        return [f["path"] for f in self.saved(app).lists[0]["files"][:count]]
+
+    def tones(self, app, *levels):
+        return [tone_file(os.path.join(app.folder, "t%d.wav" % level), level) for level in levels]
+
+    def second_start(self, app, *args):
+        """Starts another copy with a command line; returns its exit code and
+        how many top-level windows it made (none: it only hands over)."""
+        before = probe("count-windows")[1]
+        code = subprocess.run(["wine", app.exe, *args], cwd=app.folder, env=app.env,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60).returncode
+        return code, before, probe("count-windows")[1]
+
+    def test_command_line_file_goes_to_the_head_of_new_and_plays(self):
+        app = self.melodek()
+        (a,) = self.tones(app, 1000)
+        app.start(app.windows_path(a))
+        self.assertTrue(wait_for(lambda: 1000 in played_levels(app.captured_frames())))
+        self.assertEqual(app.exit(), 0)
+        saved = self.saved(app)
+        self.assertEqual(saved.lists[0]["name"], "new")
+        self.assertEqual([f["path"] for f in saved.lists[0]["files"]], [app.windows_path(a)])
+        self.assertEqual(saved.lists[0]["files"][0]["title"], "t1000")  # the player's title
+
+    def test_second_start_hands_over_quoted_and_unquoted_paths(self):
+        app = self.melodek()
+        a, b, c, d = self.tones(app, 1100, 1200, 1300, 1400)
+        app.start()
+        code, before, after = self.second_start(app, app.windows_path(a), app.windows_path(b))
+        self.assertEqual(code, 0)
+        self.assertEqual(before, after)  # the second copy made no window
+        self.assertTrue(wait_for(lambda: 1100 in played_levels(app.captured_frames())))
+        # Unquoted, several spaces apart: wine passes the text as typed.
+        subprocess.run(["wine", "cmd", "/c", app.exe + " " + app.windows_path(c) + "    " + app.windows_path(d)],
+                       cwd=app.folder, env=app.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=60)
+        self.assertTrue(wait_for(lambda: 1300 in played_levels(app.captured_frames())))
+        self.assertEqual(app.exit(), 0)
+        self.assertEqual(self.head_paths(app, 4), [app.windows_path(p) for p in (c, d, a, b)])
+
+    def test_m3u_folder_unterminated_quote_and_empty_hand_over(self):
+        app = self.melodek()
+        a, b, c = self.tones(app, 2100, 2200, 2300)
+        m3u = os.path.join(app.folder, "list.m3u")
+        write_text(m3u, "#EXTM3U\n#EXTINF:1,x\n\n%s\n%s\n%s\n" % tuple(app.windows_path(p) for p in (a, b, c)))
+        app.start()
+        self.second_start(app, app.windows_path(m3u))
+        self.assertTrue(wait_for(lambda: 2300 in played_levels(app.captured_frames())))
+        self.assertEqual(played_levels(app.captured_frames())[0], 2300)  # C plays
+        folder = os.path.join(app.folder, "music")
+        os.makedirs(os.path.join(folder, "sub"))
+        tone_file(os.path.join(folder, "sub", "deep.wav"), 2400)
+        self.second_start(app, app.windows_path(folder))
+        # No closing quote. Wine quotes a start's arguments itself, so the
+        # text goes over the channel exactly as a second start sends it.
+        self.assertEqual(dde_client("poke", "melodek", "TEXT", '"' + app.windows_path(a))[0], 0)
+        self.second_start(app)  # no arguments: plays list 0, file 0
+        self.assertEqual(app.exit(), 0)
+        files = self.saved(app).lists[0]["files"]
+        self.assertEqual(files[0]["path"], "")
+        self.assertEqual(files[1]["path"], app.windows_path(os.path.join(folder, "sub", "deep.wav")))
+        self.assertEqual([f["path"] for f in files[2:5]], [app.windows_path(p) for p in (c, b, a)])
+
+    def test_dde_window_request_and_refused_pokes(self):
+        app = self.melodek()
+        app.start()
+        main = probe("main-window")[1]
+        for item in ("DATA_ITEM", "anything"):
+            code, text = dde_client("request", "melodek", "HWND", item)
+            self.assertEqual(code, 0)
+            self.assertEqual(text, main)
+        self.assertNotEqual(dde_client("poke", "melodek", "MESSAGE", "x.wav")[0], 0)
+        self.assertNotEqual(dde_client("poke", "melodek", "HWND", "x.wav")[0], 0)
+        self.assertEqual(dde_client("poke", "melodek", "TEXT", "y.wav")[0], 0)
+        self.assertEqual(app.exit(), 0)
+        self.assertEqual(self.head_paths(app, 1), ["y.wav"])
+
+    def test_tray_menu_icon_and_shell_restart(self):
+        app = self.melodek()
+        a, b = self.tones(app, 3100, 3200)
+        app.start(app.windows_path(a))
+        dde_client("poke", "melodek", "TEXT", app.windows_path(b))  # list: b, a
+        self.assertTrue(wait_for(lambda: 3200 in played_levels(app.captured_frames())))
+        for command in (STOP, NEXT, PREV, PAUSE, PAUSE, LIST_NEXT, LIST_PREV, PLAY):
+            self.assertTrue(app.command(command))
+        self.assertTrue(wait_for(lambda: 3100 in played_levels(app.captured_frames())))
+        # The icon's callback messages as the shell sends them (UM_TRAY_NOTIFY).
+        self.assertNotEqual(probe("visible", "Controller")[0], 0)
+        probe("message", 0x400 + 100, 0, 0x201)  # WM_LBUTTONDOWN
+        self.assertTrue(wait_for(lambda: probe("visible", "Controller")[0] == 0, timeout=10))
+        app.command(CONTROLLER)
+        self.assertTrue(wait_for(lambda: probe("visible", "Controller")[0] != 0, timeout=10))
+        # A real click on the icon in Wine's tray window.
+        probe("click", *tray_icon_centre())
+        self.assertTrue(wait_for(lambda: probe("visible", "Controller")[0] == 0, timeout=10))
+        # A restarted shell announces itself with a registered message: the icon comes back.
+        probe("message", 0xC123, 0, 0)
+        time.sleep(0.5)
+        self.assertIsNone(app.process.poll())
+        self.assertEqual(app.exit(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main()

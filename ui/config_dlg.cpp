@@ -1,0 +1,271 @@
+// The Config dialog.
+#include "ui/config_dlg.h"
+
+#include <commctrl.h>
+
+#include "app/resource.h"
+#include "app/volume.h"
+#include "app/window_messages.h"
+#include "ui/config_values.h"
+#include "ui/layered_window.h"
+
+namespace {
+constexpr int kFolderColumnWidth = 400;  // pixels
+constexpr char kOwnFolder[] = ".";       // the program's own folder: never deleted
+
+std::string WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthA(window);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(window, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+std::string RowText(HWND list, int row) {
+  // The list view does not tell a text's length: grow until it fits.
+  for (int size = 260;; size *= 2) {
+    std::string text(static_cast<size_t>(size), '\0');
+    LVITEMA item{};
+    item.iSubItem = 0;
+    item.pszText = &text[0];
+    item.cchTextMax = size;
+    const LRESULT copied = ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                                          reinterpret_cast<LPARAM>(&item));
+    if (copied < size - 1 || size >= (1 << 16)) {
+      text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+      return text;
+    }
+  }
+}
+}  // namespace
+
+const MessageMapEntry<CConfigDlg> CConfigDlg::kMessageMap[] = {
+    {WM_HSCROLL, &CConfigDlg::OnScroll},
+    OnNotify<CConfigDlg>(NM_RELEASEDCAPTURE, IDC_TRANSPARENCY, &CConfigDlg::OnTransparencyReleased),
+    OnNotify<CConfigDlg>(NM_RELEASEDCAPTURE, IDC_VOLUME, &CConfigDlg::OnVolumeReleased),
+    OnNotify<CConfigDlg>(LVN_KEYDOWN, IDC_PLUGIN_FOLDERS, &CConfigDlg::OnFolderKeyDown),
+    MessageMapEntry<CConfigDlg>(WM_COMMAND, WM_COMMAND, BN_CLICKED, IDC_DB_VOLUME, IDC_DB_VOLUME,
+                                &CConfigDlg::OnDecibelsClicked),
+    {UM_VOLUME_CHANGED, &CConfigDlg::OnVolumeChanged},
+};
+
+CConfigDlg* CConfigDlg::open_ = nullptr;
+
+CConfigDlg::CConfigDlg(ConfigTarget& target) : CDialog(IDD_CONFIG), target_(target) {}
+
+CConfigDlg::~CConfigDlg() {
+  if (open_ == this) open_ = nullptr;
+}
+
+HWND CConfigDlg::OpenWindow() { return open_ != nullptr ? open_->Handle() : nullptr; }
+
+bool CConfigDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  return DispatchMessageMap(this, kMessageMap, message, wParam, lParam, result);
+}
+
+bool CConfigDlg::PreTranslateMessage(MSG& message) {
+  // The list view has WS_EX_ACCEPTFILES, so drops are posted to it, and it
+  // would ignore them.
+  if (message.message == WM_DROPFILES && message.hwnd == Item(IDC_PLUGIN_FOLDERS)) {
+    AddDroppedFolders(reinterpret_cast<HDROP>(message.wParam));
+    return true;
+  }
+  return false;
+}
+
+BOOL CConfigDlg::OnInitDialog() {
+  open_ = this;
+  InitFolderList();
+
+  SetSliderRange(IDC_TRANSPARENCY, 1, 255, 32);
+  ::SendMessageA(Item(IDC_TRANSPARENCY), TBM_SETPOS, TRUE, target_.controlAlpha());
+
+  ::SetDlgItemInt(Handle(), IDC_VOLUME_STEP, static_cast<UINT>(target_.volumeStep()), TRUE);
+
+  const bool decibels = target_.volumeType() != 0;
+  ::CheckDlgButton(Handle(), IDC_DB_VOLUME, decibels ? BST_CHECKED : BST_UNCHECKED);
+  SetVolumeRange(decibels);
+  ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, target_.volume());
+  UpdateVolumeText();
+  return TRUE;
+}
+
+void CConfigDlg::OnOK() {
+  const bool decibels = DecibelsTicked();
+  const int32_t volume = SliderPosition(IDC_VOLUME);
+  target_.SetControlAlpha(SliderPosition(IDC_TRANSPARENCY));
+  target_.SetVolumeStep(ParseVolumeStep(WindowText(Item(IDC_VOLUME_STEP))));
+  target_.SetPluginFolders(FolderRows());
+  // Stored through the set-volume operation, so that the player's gain always
+  // matches the stored volume (after 0 % switched to -100 dB the slider shows
+  // -60, for one).
+  if (volume != target_.volume() || decibels != (target_.volumeType() != 0)) {
+    target_.SetVolume(volume, decibels ? 1 : 0, Handle());
+  }
+  EndDialog(IDOK);
+}
+
+void CConfigDlg::OnCancel() {
+  // Only the transparency is undone: volume changes took effect already.
+  ApplyTransparency(target_.controlAlpha());
+  EndDialog(IDCANCEL);
+}
+
+// --- sliders ------------------------------------------------------------
+
+// Track bars report every move to the parent: keys, dragging the thumb while
+// it holds the mouse capture, clicks on the channel and the wheel.
+LRESULT CConfigDlg::OnScroll(WPARAM, LPARAM lParam, bool& handled) {
+  const HWND slider = reinterpret_cast<HWND>(lParam);
+  if (slider == Item(IDC_TRANSPARENCY)) {
+    ApplyTransparency(SliderPosition(IDC_TRANSPARENCY));
+  } else if (slider == Item(IDC_VOLUME)) {
+    UpdateVolumeText();
+    ApplySliderVolume();
+  } else {
+    handled = false;
+  }
+  return 0;
+}
+
+LRESULT CConfigDlg::OnTransparencyReleased(WPARAM, LPARAM, bool&) {
+  ApplyTransparency(SliderPosition(IDC_TRANSPARENCY));
+  return 0;
+}
+
+LRESULT CConfigDlg::OnVolumeReleased(WPARAM, LPARAM, bool&) {
+  UpdateVolumeText();
+  return 0;
+}
+
+// Switching the mode converts the slider's value: percent and decibels name
+// the same loudness before and after.
+LRESULT CConfigDlg::OnDecibelsClicked(WPARAM, LPARAM, bool&) {
+  const bool decibels = DecibelsTicked();
+  if (decibels == decibelRange_) return 0;  // a click that did not change the state
+  const int32_t before = SliderPosition(IDC_VOLUME);
+  const int32_t value = decibels ? PercentToDecibels(before) : DecibelsToPercent(before);
+  SetVolumeRange(decibels);
+  ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, value);  // the slider clamps
+  UpdateVolumeText();
+  // The value itself, not the clamped one: 0 % becomes -100 dB, silent.
+  target_.SetVolume(value, decibels ? 1 : 0, Handle());
+  return 0;
+}
+
+LRESULT CConfigDlg::OnVolumeChanged(WPARAM, LPARAM lParam, bool&) {
+  if (reinterpret_cast<HWND>(lParam) == Handle()) return 0;  // our own change
+  ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, target_.volume());
+  UpdateVolumeText();
+  return 0;
+}
+
+int CConfigDlg::SliderPosition(int id) const {
+  return static_cast<int>(::SendMessageA(Item(id), TBM_GETPOS, 0, 0));
+}
+
+void CConfigDlg::SetSliderRange(int id, int low, int high, int page) {
+  const HWND slider = Item(id);
+  // The separate minimum and maximum messages take full 32-bit values.
+  ::SendMessageA(slider, TBM_SETRANGEMIN, FALSE, low);
+  ::SendMessageA(slider, TBM_SETRANGEMAX, TRUE, high);
+  ::SendMessageA(slider, TBM_SETPAGESIZE, 0, page);
+  ::SendMessageA(slider, TBM_SETTICFREQ, static_cast<WPARAM>(page), 0);
+}
+
+void CConfigDlg::SetVolumeRange(bool decibels) {
+  if (decibels) {
+    SetSliderRange(IDC_VOLUME, -60, 6, 6);
+  } else {
+    SetSliderRange(IDC_VOLUME, 0, 200, 25);
+  }
+  decibelRange_ = decibels;
+}
+
+bool CConfigDlg::DecibelsTicked() const {
+  return ::IsDlgButtonChecked(Handle(), IDC_DB_VOLUME) == BST_CHECKED;
+}
+
+void CConfigDlg::UpdateVolumeText() {
+  const std::string text = FormatVolumeText(SliderPosition(IDC_VOLUME), DecibelsTicked() ? 1 : 0);
+  ::SetDlgItemTextA(Handle(), IDC_VOLUME_TEXT, text.c_str());
+}
+
+void CConfigDlg::ApplySliderVolume() {
+  const int32_t volume = SliderPosition(IDC_VOLUME);
+  const bool decibels = DecibelsTicked();
+  // The end of a move repeats the last position: no second notice for it.
+  if (volume == target_.volume() && decibels == (target_.volumeType() != 0)) return;
+  target_.SetVolume(volume, decibels ? 1 : 0, Handle());
+}
+
+void CConfigDlg::ApplyTransparency(int alpha) {
+  const HWND controller = target_.controllerWindow();
+  if (controller != nullptr) SetWindowAlpha(controller, alpha);
+}
+
+// --- plug-in folders ------------------------------------------------------
+
+void CConfigDlg::InitFolderList() {
+  const HWND list = Item(IDC_PLUGIN_FOLDERS);
+  ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  char title[] = "Plugins Path";
+  LVCOLUMNA column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.cx = kFolderColumnWidth;
+  column.pszText = title;
+  ::SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
+  for (const std::string& folder : target_.PluginFolders()) AddFolderRow(folder);
+}
+
+void CConfigDlg::AddFolderRow(const std::string& path) {
+  const HWND list = Item(IDC_PLUGIN_FOLDERS);
+  std::string text = path;  // the list view wants a writable pointer
+  LVITEMA item{};
+  item.mask = LVIF_TEXT;
+  item.iItem = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  item.pszText = &text[0];
+  ::SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+std::vector<std::string> CConfigDlg::FolderRows() const {
+  const HWND list = Item(IDC_PLUGIN_FOLDERS);
+  const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  std::vector<std::string> rows;
+  rows.reserve(static_cast<size_t>(count > 0 ? count : 0));
+  for (int row = 0; row < count; ++row) rows.push_back(RowText(list, row));
+  return rows;
+}
+
+LRESULT CConfigDlg::OnFolderKeyDown(WPARAM, LPARAM lParam, bool&) {
+  const NMLVKEYDOWN* key = reinterpret_cast<const NMLVKEYDOWN*>(lParam);
+  if (key->wVKey == VK_DELETE) DeleteSelectedFolder();
+  return 0;
+}
+
+void CConfigDlg::DeleteSelectedFolder() {
+  const HWND list = Item(IDC_PLUGIN_FOLDERS);
+  const int row = static_cast<int>(
+      ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+  if (row < 0) return;
+  if (RowText(list, row) == kOwnFolder) return;
+  ::SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+}
+
+void CConfigDlg::AddDroppedFolders(HDROP drop) {
+  const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
+  for (UINT index = 0; index < count; ++index) {
+    const UINT length = ::DragQueryFileA(drop, index, nullptr, 0);
+    if (length == 0) continue;
+    std::string path(length + 1, '\0');
+    const UINT copied = ::DragQueryFileA(drop, index, &path[0], length + 1);
+    path.resize(copied);
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    // Files are ignored; a folder already listed is added again.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      AddFolderRow(path);
+    }
+  }
+  ::DragFinish(drop);
+}
