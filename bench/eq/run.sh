@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the equalizer benchmarks and prints one table: time per equalizer
+# block for the 32-bit Windows build under Wine (SSE and scalar kernels), for
+# a native build, and FFTW doing the same transforms and gains natively.
+# Builds go to $MELODEK_BUILD_ROOT/native and /win (default build/).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build_root=${MELODEK_BUILD_ROOT:-$root/build}
+native="$build_root/native"
+win="$build_root/win"
+
+configure() {  # <dir> <cmake args>...
+  local dir=$1
+  shift
+  [ -f "$dir/CMakeCache.txt" ] || cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+}
+configure "$native" -DCMAKE_BUILD_TYPE=Release
+configure "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
+targets=(eq_bench)
+if cmake --build "$native" --target help | grep -q '^eq_fftw_bench'; then targets+=(eq_fftw_bench); fi
+cmake --build "$native" --target "${targets[@]}" >/dev/null
+cmake --build "$win" --target eq_bench >/dev/null
+
+native_out="$native/eq_bench.txt"
+"$native/bench/eq/eq_bench" > "$native_out"
+fftw_us=""
+if [ -x "$native/bench/eq/eq_fftw_bench" ]; then
+  fftw_us=$("$native/bench/eq/eq_fftw_bench" | awk '{print $2}')
+fi
+
+export MELODEK_BUILD="$win"
+# shellcheck source=../../scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+melodek_wine_up
+trap melodek_wine_down EXIT
+win_out="$win/eq_bench.txt"
+wine "$win/bench/eq/eq_bench.exe" > "$win_out" 2>/dev/null </dev/null
+melodek_wine_down
+trap - EXIT
+
+printf '%-20s %-7s %10s %10s %12s %10s\n' build kernel block_us core_us realtime_x core/fftw
+emit() {  # <label> <file>
+  tr -d '\r' < "$2" | awk -v label="$1" -v fftw="$fftw_us" 'NR > 1 {
+    ratio = fftw == "" ? "-" : sprintf("%.2f", $3 / fftw)
+    printf "%-20s %-7s %10.1f %10.1f %12.0f %10s\n", label, $1, $2, $3, $4, ratio }'
+}
+emit "i686 Windows (Wine)" "$win_out"
+emit "native x86-64" "$native_out"
+if [ -n "$fftw_us" ]; then
+  printf '%-20s %-7s %10s %10.1f %12s %10s\n' "native FFTW" fftw - "$fftw_us" - 1.00
+fi
+echo "block_us: ProcessEqBlock (ring read, forward, gains, inverse, scaling, cross-fade)"
+echo "core_us: forward + gains + inverse only, the same work the FFTW line times"
+echo "realtime_x: 8064 frames of 44100 Hz audio per block / block_us"

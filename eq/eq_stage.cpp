@@ -1,0 +1,156 @@
+// The equalizer stage: gain tables from curves, block processing, refills.
+#include "eq/eq_stage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "eq/eq_block_math.h"
+
+void InterpolateBinGains(const EqualizerCurve& curve, uint32_t rate, float* gains,
+                         int32_t binCount) {
+  const int32_t count = std::min(curve.Count(), static_cast<int32_t>(curve.y.size()));
+  if (count <= 0) return;
+  if (rate == 0) rate = EqualizerStage::kCurveRate;
+  const double scale = static_cast<double>(EqualizerStage::kCurveRate) / rate;
+  const float* xs = curve.x.data();
+  const float* ys = curve.y.data();
+  auto x = [&](int32_t j) { return static_cast<double>(xs[j]) * scale; };
+
+  const double first = x(0);
+  const double last = x(count - 1);
+  // lo = first index whose position is at least i. It only moves forward as
+  // i grows (positions below i stay below i + 1), even for an unsorted curve.
+  int32_t lo = 0;
+  for (int32_t i = 0; i < binCount; ++i) {
+    while (lo < count && !(x(lo) >= i)) ++lo;
+    const int32_t at = lo < count ? lo : count - 1;
+    double g;
+    if (i < first) {
+      g = ys[0];
+    } else if (i > last) {
+      g = ys[count - 1];
+    } else if (i == x(at) || at == 0) {
+      g = ys[at];
+    } else {
+      const double x0 = x(at - 1);
+      g = ys[at - 1] + (i - x0) * (static_cast<double>(ys[at]) - ys[at - 1]) / (x(at) - x0);
+    }
+    const float stored = static_cast<float>(g);
+    gains[i] = std::isfinite(stored) ? stored : 1.0f;
+  }
+}
+
+EqualizerStage::EqualizerStage() {
+  fft_.Init(kPoints, 2);
+  for (auto& table : binGain) std::fill(table, table + kBins, 1.0f);
+}
+
+// --- writer side ------------------------------------------------------------
+
+void EqualizerStage::SetEqCurve(const EqualizerCurve& curve) {
+  std::lock_guard<std::mutex> lock(writerLock_);
+  if (curve.Count() == 0 || curve.y.empty()) {
+    curve_ = EqualizerCurve();
+    eqActive.store(false, std::memory_order_release);
+    return;
+  }
+  curve_ = curve;
+  PublishGains();
+  eqActive.store(true, std::memory_order_release);
+}
+
+void EqualizerStage::SetStreamRate(uint32_t rate) {
+  if (rate == 0) rate = kCurveRate;
+  std::lock_guard<std::mutex> lock(writerLock_);
+  if (rate == rate_) return;
+  rate_ = rate;
+  if (curve_.Count() != 0) PublishGains();
+}
+
+void EqualizerStage::PublishGains() {
+  InterpolateBinGains(curve_, rate_, binGain[writerTable_], kBins);
+  latestTable_ = writerTable_;
+  // The table the audio thread gave back (or never took) becomes ours.
+  const uint8_t handed = static_cast<uint8_t>(writerTable_ | kFresh);
+  writerTable_ = sharedTable_.exchange(handed, std::memory_order_acq_rel) & kIndexMask;
+}
+
+const float* EqualizerStage::LatestGains() const { return binGain[latestTable_]; }
+
+// --- audio thread -----------------------------------------------------------
+
+const float* EqualizerStage::TakeNewestGains() {
+  if (sharedTable_.load(std::memory_order_relaxed) & kFresh) {
+    readerTable_ = sharedTable_.exchange(readerTable_, std::memory_order_acq_rel) & kIndexMask;
+  }
+  return binGain[readerTable_];
+}
+
+void EqualizerStage::ResetEqStage() {
+  std::memset(fadeTail, 0, sizeof fadeTail);
+  pendingStart = 0;
+  pendingCount = 0;
+}
+
+int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
+  fft_.ClearTime();
+  float* t = fft_.timeBuffer();
+  const uint32_t start = ring.ReadCounter() / 2;
+  const uint32_t available = ring.AvailableBytes() / 2;
+  const uint32_t count = std::min<uint32_t>(available, kBlockSamples);
+  for (uint32_t i = 0; i < count; ++i) t[2 * i] = ring.Sample(start + i);
+
+  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  fft_.Forward();
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
+  fft_.Inverse();
+  eq_block_math::ScaleToSamples(t, multiplier, outBlock, kBlockSamples, vector);
+
+  // Cross-fade with the tail of the previous block, then keep this block's
+  // overlap, faded out, for the next one.
+  for (int32_t i = 0; i < kOverlapSamples; ++i) {
+    const int32_t f = i / 2;
+    outBlock[i] = static_cast<int16_t>(f * outBlock[i] / kFadeFrames + fadeTail[i]);
+  }
+  for (int32_t i = 0; i < kOverlapSamples; ++i) {
+    const int32_t f = i / 2;
+    fadeTail[i] = static_cast<int16_t>((kFadeFrames - f) * outBlock[kHopSamples + i] / kFadeFrames);
+  }
+  ring.AdvanceReadCapped(kHopBytes);
+  return kHopSamples;
+}
+
+void EqualizerStage::FillEqualized(SampleRing& ring, int32_t multiplier, int16_t* dst,
+                                   uint32_t samples) {
+  if (samples == 0) return;
+  if (ring.AvailableBytes() == 0) {
+    // Nothing to play: silence; what is pending waits (or goes at the reset).
+    std::memset(dst, 0, samples * sizeof(int16_t));
+    return;
+  }
+  uint32_t delivered = 0;
+  if (pendingCount > 0) {
+    const uint32_t take = std::min<uint32_t>(static_cast<uint32_t>(pendingCount), samples);
+    std::memcpy(dst, outBlock + pendingStart, take * sizeof(int16_t));
+    delivered = take;
+    if (take < static_cast<uint32_t>(pendingCount)) {  // a request shorter than the rest
+      pendingStart += static_cast<int32_t>(take);
+      pendingCount -= static_cast<int32_t>(take);
+      return;
+    }
+  }
+  for (;;) {
+    const uint32_t ready = static_cast<uint32_t>(ProcessEqBlock(ring, multiplier));
+    if (delivered + ready <= samples) {
+      std::memcpy(dst + delivered, outBlock, ready * sizeof(int16_t));
+      delivered += ready;
+      continue;
+    }
+    const uint32_t k = samples - delivered;
+    std::memcpy(dst + delivered, outBlock, k * sizeof(int16_t));
+    pendingStart = static_cast<int32_t>(k);
+    pendingCount = static_cast<int32_t>(ready - k);
+    return;
+  }
+}

@@ -1,0 +1,170 @@
+// Table construction and path selection of the transform.
+#include "eq/fft.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "eq/cpu_features.h"
+#include "eq/fft_kernels.h"
+
+namespace {
+
+bool IsPowerOfTwo(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
+
+}  // namespace
+
+bool CFft::Init(int32_t points, int32_t channels) {
+  Release();
+  if (points < 16 || !IsPowerOfTwo(points) || channels < 1) return false;
+  // Keep N*C*2 floats well inside 32-bit offsets.
+  if (static_cast<int64_t>(points) * channels > (int64_t{1} << 26)) return false;
+  points_ = points;
+  channels_ = channels;
+  BuildSineTable();
+  BuildTwiddleVectors();
+  BuildBitReversal();
+  BuildVectorPassTwiddles();
+  timeBuffer_.Allocate(static_cast<size_t>(bufferFloats()));
+  spectrumBuffer_.Allocate(static_cast<size_t>(bufferFloats()));
+  return true;
+}
+
+void CFft::Release() {
+  points_ = 0;
+  timeBuffer_.Release();
+  spectrumBuffer_.Release();
+  bitReverse_.clear();
+  sineTable_.clear();
+  forwardTwiddles_.Release();
+  inverseTwiddles_.Release();
+  swapPairs_.clear();
+  swapCount_ = 0;
+  vectorPassTwiddles_.Release();
+}
+
+// sin(2*pi*k/N) for k = 0 .. N + N/4 - 1. The first octant comes from a
+// recurrence on cosine decrement and sine increment carried in extended
+// precision; the rest by symmetry.
+void CFft::BuildSineTable() {
+  const int32_t n = points_;
+  const int32_t quarter = n / 4;
+  sineTable_.assign(static_cast<size_t>(n + quarter), 0.0f);
+  float* t = sineTable_.data();
+  t[0] = 0.0f;
+  t[quarter] = 1.0f;
+
+  const long double pi = 3.141592653589793238462643383279502884L;
+  const long double half = std::sin(pi / n);
+  const long double alpha0 = 2.0L * half * half;  // 1 - cos(2*pi/N)
+  long double beta = std::sqrt(alpha0 * (2.0L - alpha0));  // sin(2*pi/N)
+  long double alpha = alpha0;
+  long double c = 1.0L;
+  long double s = 0.0L;
+  for (int32_t k = 1; k < n / 8; ++k) {
+    c -= alpha;
+    alpha += 2.0L * alpha0 * c;
+    s += beta;
+    beta -= 2.0L * alpha0 * s;
+    t[k] = static_cast<float>(s);
+    t[quarter - k] = static_cast<float>(c);
+  }
+  if (n / 8 != 0) t[n / 8] = static_cast<float>(std::sqrt(0.5L));
+  for (int32_t j = 0; j < quarter; ++j) t[n / 2 - j] = t[j];
+  for (int32_t j = 0; j < 3 * quarter; ++j) t[n / 2 + j] = -t[j];
+}
+
+void CFft::BuildTwiddleVectors() {
+  const int32_t n = points_;
+  const float* t = sineTable_.data();
+  forwardTwiddles_.Allocate(static_cast<size_t>(n + 1) * 4);
+  inverseTwiddles_.Allocate(static_cast<size_t>(n + 1) * 4);
+  float* fwd = forwardTwiddles_.data();
+  float* inv = inverseTwiddles_.data();
+  for (int32_t k = 0; k < n; ++k) {
+    const float cosine = t[k + n / 4];
+    const float sine = t[k];
+    float* f = fwd + 4 * k;
+    f[0] = cosine, f[1] = -sine, f[2] = sine, f[3] = cosine;
+    float* i = inv + 4 * k;
+    i[0] = cosine, i[1] = sine, i[2] = -sine, i[3] = cosine;
+  }
+}
+
+void CFft::BuildBitReversal() {
+  const int32_t n = points_;
+  bitReverse_.assign(static_cast<size_t>(n), 0);
+  for (int32_t k = 1; k < n; ++k) {
+    int32_t r = bitReverse_[k - 1];
+    int32_t m = n / 2;
+    while (r >= m) {
+      r -= m;
+      m /= 2;
+    }
+    bitReverse_[k] = r + m;
+  }
+  const int32_t pointFloats = channels_ * 2;
+  swapPairs_.clear();
+  swapPairs_.reserve(static_cast<size_t>(n / 2));
+  for (int32_t k = 0; k < n; ++k) {
+    const int32_t r = bitReverse_[k];
+    if (k < r) {
+      swapPairs_.push_back(k * pointFloats);
+      swapPairs_.push_back(r * pointFloats);
+    }
+  }
+  swapCount_ = static_cast<int32_t>(swapPairs_.size());
+}
+
+void CFft::BuildVectorPassTwiddles() {
+  if (channels_ != 2 || !fft_kernels::VectorPathCompiled()) return;
+  const int32_t entries = fft_kernels::VectorPassTwiddleCount(points_);
+  vectorPassTwiddles_.Allocate(static_cast<size_t>(entries) * 4);
+  fft_kernels::BuildVectorPassTwiddles(points_, sineTable_.data(), vectorPassTwiddles_.data());
+}
+
+int32_t CFft::ClearTime() {
+  const int32_t count = bufferFloats();
+  if (count > 0) std::memset(timeBuffer_.data(), 0, static_cast<size_t>(count) * sizeof(float));
+  return count;
+}
+
+void CFft::Forward() { Transform(timeBuffer_.data(), spectrumBuffer_.data(), false); }
+
+void CFft::Inverse() { Transform(spectrumBuffer_.data(), timeBuffer_.data(), true); }
+
+bool CFft::VectorKernelAvailable() { return fft_kernels::VectorPathCompiled() && cpuHasSse; }
+
+bool CFft::SelectKernel(Kernel kernel) {
+  if (kernel == Kernel::kVector && (!VectorKernelAvailable() || channels_ != 2)) return false;
+  kernel_ = kernel;
+  return true;
+}
+
+CFft::Kernel CFft::ActiveKernel() const {
+  const bool vectorPossible = VectorKernelAvailable() && channels_ == 2 && points_ != 0;
+  if (kernel_ == Kernel::kScalar || !vectorPossible) return Kernel::kScalar;
+  return Kernel::kVector;
+}
+
+void CFft::Transform(const float* src, float* dst, bool inverse) {
+  if (points_ == 0) return;
+  if (ActiveKernel() == Kernel::kVector) {
+    fft_kernels::VectorTransform(src, dst, points_, bitReverse_.data(), vectorPassTwiddles_.data(),
+                                 inverse);
+    return;
+  }
+  const int32_t* pairs = swapPairs_.data();
+  const float* sine = sineTable_.data();
+  switch (channels_) {
+    case 1:
+      fft_kernels::ScalarTransform<1>(src, dst, points_, 1, pairs, swapCount_, sine, inverse);
+      break;
+    case 2:
+      fft_kernels::ScalarTransform<2>(src, dst, points_, 2, pairs, swapCount_, sine, inverse);
+      break;
+    default:
+      fft_kernels::ScalarTransform<0>(src, dst, points_, channels_, pairs, swapCount_, sine,
+                                      inverse);
+      break;
+  }
+}
