@@ -31,18 +31,29 @@ void SampleRing::CommitWrite(uint32_t len) {
   write_.store(write_.load(std::memory_order_relaxed) + len, std::memory_order_release);
 }
 
+uint32_t SampleRing::AvailableBytes() const {
+  const uint32_t r = read_.load(std::memory_order_acquire);
+  const uint32_t w = write_.load(std::memory_order_acquire);
+  return w - r > kBytes ? 0 : w - r;
+}
+
 void SampleRing::AdvanceRead(uint32_t bytes) {
-  read_.store(read_.load(std::memory_order_relaxed) + bytes, std::memory_order_release);
+  AdvanceReadFrom(read_.load(std::memory_order_relaxed), bytes);
+}
+
+bool SampleRing::AdvanceReadFrom(uint32_t from, uint32_t bytes) {
+  return read_.compare_exchange_strong(from, from + bytes, std::memory_order_release,
+                                       std::memory_order_relaxed);
 }
 
 void SampleRing::AdvanceReadCapped(uint32_t bytes) {
-  const uint32_t r = read_.load(std::memory_order_relaxed);
+  uint32_t r = read_.load(std::memory_order_acquire);
   const uint32_t w = write_.load(std::memory_order_acquire);
   const uint32_t next = (w - r) < bytes ? w : r + bytes;
-  read_.store(next, std::memory_order_release);
+  read_.compare_exchange_strong(r, next, std::memory_order_release, std::memory_order_relaxed);
 }
 
 void SampleRing::SetBothCounters(uint32_t byteCounter) {
-  read_.store(byteCounter, std::memory_order_release);
   write_.store(byteCounter, std::memory_order_release);
+  read_.store(byteCounter, std::memory_order_release);
 }

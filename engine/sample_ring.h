@@ -13,8 +13,11 @@
 //   data and reads the other's with an acquire load, so the bytes between
 //   R and W are always complete when seen.
 //   ResetCounters (player thread, output idle) and Flush (decoder thread,
-//   a seek) store both counters; the refill tolerates a flush between its
-//   loads because it never reads more than the W - R it loaded.
+//   a seek) store both counters, W first and then R. The consumer loads R
+//   before W, treats a difference above kBytes (a snapshot torn by a flush)
+//   as empty, and moves R only from the value it loaded (compare-exchange):
+//   a flush between its loads and its advance wins, so R never passes W.
+//   A refill that straddles a flush may play one buffer of stale samples.
 class SampleRing {
  public:
   static constexpr uint32_t kBytes = 2097152;  // 2 MiB
@@ -40,17 +43,19 @@ class SampleRing {
   // --- consumer side -------------------------------------------------
   uint32_t ReadCounter() const { return read_.load(std::memory_order_acquire); }
   uint32_t WriteCounter() const { return write_.load(std::memory_order_acquire); }
-  // W - R: bytes waiting.
-  uint32_t AvailableBytes() const { return WriteCounter() - ReadCounter(); }
+  // W - R: bytes waiting (R loaded first; 0 for a snapshot torn by a flush).
+  uint32_t AvailableBytes() const;
   // The sample at ring sample index i (wraps at kSamples).
   int16_t Sample(uint32_t sampleIndex) const { return samples_[sampleIndex % kSamples]; }
   void AdvanceRead(uint32_t bytes);
+  // R <- from + bytes, unless R is no longer `from` (a flush moved it).
+  bool AdvanceReadFrom(uint32_t from, uint32_t bytes);
   // R <- min(R + bytes, W) as the equalizer does at the end of a block.
   void AdvanceReadCapped(uint32_t bytes);
 
   // --- both counters ---------------------------------------------------
   void ResetCounters() { SetBothCounters(0); }
-  void SetBothCounters(uint32_t byteCounter);
+  void SetBothCounters(uint32_t byteCounter);  // W first, then R
 
   // "No more data will come": set by the plug-in's IsPlaying call.
   std::atomic<bool> decoderFinished{false};
