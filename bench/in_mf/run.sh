@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Decoding speed of in_mf.dll: a 5-minute MP3 and FLAC played through the
+# plug-in alone, with a host that takes the sound as fast as it comes.
+# Prints seconds of sound per second of CPU. Usage: bench/in_mf/run.sh
+# (MELODEK_BUILD_ROOT moves the build folders, as for scripts/build.sh).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build_root=${MELODEK_BUILD_ROOT:-$root/build}
+build="$build_root/win"
+# Configure through the project's script the first time, then build only what this needs.
+[ -f "$build/CMakeCache.txt" ] || "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+cmake --build "$build" --target in_mf_bench in_mf >/dev/null
+
+media="$build/bench/in_mf/media"
+mkdir -p "$media"
+if [ ! -f "$media/long.flac" ]; then
+  sox -R -n -r 44100 -b 16 -c 2 "$media/tones.wav" synth 300 sine 150-6000 sine 4000-300 gain -6
+  sox -R -n -r 44100 -b 16 -c 2 "$media/noise.wav" synth 300 pinknoise gain -26
+  sox -R -m "$media/tones.wav" "$media/noise.wav" -b 16 "$media/long.wav"
+  lame --quiet -b 192 "$media/long.wav" "$media/long.mp3"
+  flac -s -f "$media/long.wav" -o "$media/long.flac"
+  rm -f "$media/tones.wav" "$media/noise.wav" "$media/long.wav"
+fi
+
+export MELODEK_BUILD="$build"
+# shellcheck source=../../scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+melodek_wine_up
+trap 'melodek_wine_down' EXIT
+for file in long.mp3 long.flac; do
+  echo "== $file (5 minutes, 44100 Hz stereo)"
+  wine "$build/bench/in_mf/in_mf_bench.exe" "$build/melodek/Plugins/in_mf.dll" "$media/$file" 5 \
+    > "$build/bench/in_mf/$file.log" 2>/dev/null || echo "failed"
+  cat "$build/bench/in_mf/$file.log"
+done

@@ -1,0 +1,94 @@
+#include "plugins/in_mf/file_info.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "plugins/in_mf/audio_tags.h"
+#include "plugins/in_mf/pcm_frames.h"
+#include "plugins/in_mf/win_file_source.h"
+
+namespace {
+
+std::string WideToAnsi(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return std::string();
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
+  return out;
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (size <= 0) return std::wstring();
+  std::wstring out(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
+  return out;
+}
+
+// Name without folder and extension (a name that is all extension, such as
+// ".mp3", keeps it).
+std::wstring FileNameStem(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/:");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
+std::wstring AnsiToWide(const char* text) {
+  if (!text || !*text) return std::wstring();
+  int size = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+  if (size <= 1) return std::wstring();
+  std::wstring out(static_cast<size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], size);
+  out.resize(static_cast<size_t>(size - 1));
+  return out;
+}
+
+std::string TitleForFile(const std::wstring& path) {
+  std::string from_tags;
+  {
+    WinFileSource file(path);
+    if (file.is_open()) from_tags = ComposeTagTitle(ReadAudioTags(file));
+  }
+  std::string title = WideToAnsi(Utf8ToWide(from_tags));
+  return title.empty() ? WideToAnsi(FileNameStem(path)) : title;
+}
+
+void CopyTitle(const std::string& title, char* out) {
+  size_t length = 0;
+  while (length < title.size()) {
+    size_t step = IsDBCSLeadByte(static_cast<BYTE>(title[length])) ? 2 : 1;
+    if (length + step > kHostTitleBytes - 1 || length + step > title.size()) break;
+    length += step;
+  }
+  memcpy(out, title.data(), length);
+  out[length] = '\0';
+}
+
+PlayLength LengthForFile(const std::wstring& path, int64_t duration_hns) {
+  PlayLength result;
+  Mp3GaplessInfo info;
+  {
+    WinFileSource file(path);
+    if (file.is_open()) {
+      TagFields ignored;
+      info = ReadMp3GaplessInfo(file, ReadId3v2(file, ignored));
+    }
+  }
+  if (info.valid) result.trim = PlanMp3Trim(info, HnsToFrames(duration_hns, info.sample_rate));
+  int64_t ms = -1;
+  if (result.trim.content_frames >= 0) {
+    ms = FramesToMs(result.trim.content_frames, info.sample_rate);
+  } else if (duration_hns > 0) {
+    ms = duration_hns / 10000;
+  }
+  result.length_ms = static_cast<int>(std::min<int64_t>(ms, INT_MAX));
+  return result;
+}

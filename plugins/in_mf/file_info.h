@@ -1,0 +1,28 @@
+// What the plug-in tells the host about a file: its title from tags or its
+// name, and its length. Text for the host is ANSI (the system code page).
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "plugins/in_mf/mp3_gapless.h"
+
+// Size of the host's title buffer, terminator included.
+constexpr size_t kHostTitleBytes = 512;
+
+std::wstring AnsiToWide(const char* text);
+
+// "Artist - Title", "Title", or the file name without folder and extension.
+// The file is open only while its tags are read.
+std::string TitleForFile(const std::wstring& path);
+
+// Copies an ANSI title into the host's buffer, cut at a character boundary
+// so that it fits with its terminator.
+void CopyTitle(const std::string& title, char* out);
+
+// The trim the plug-in applies and the length the host sees, from the
+// length Media Foundation reports (100 ns units, 0 unknown).
+struct PlayLength {
+  DecoderTrim trim;
+  int length_ms = -1;  // -1: unknown
+};
+PlayLength LengthForFile(const std::wstring& path, int64_t duration_hns);

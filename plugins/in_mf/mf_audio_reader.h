@@ -1,0 +1,50 @@
+// The first audio stream of a file, decoded by Media Foundation's source
+// reader into 16-bit interleaved PCM. Used by one thread at a time, which
+// must have COM initialised and hold an MfRuntimeRef.
+#pragma once
+#include <windows.h>
+#include <mfidl.h>
+#include <mfreadwrite.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "plugins/in_mf/com_ptr.h"
+
+struct PcmFormat {
+  int sample_rate = 0;
+  int channels = 0;
+  bool decoder_gives_float = false;  // float from the decoder, converted here
+};
+
+class MfAudioReader {
+ public:
+  // Opens the file and asks for 16-bit PCM, or 32-bit float when the decoder
+  // offers nothing else. false: not openable, no audio stream, or no format
+  // the plug-in can use.
+  bool Open(const std::wstring& path);
+
+  const PcmFormat& format() const { return format_; }
+  int64_t duration_hns() const { return duration_hns_; }  // 0: unknown
+  int bitrate() const { return bitrate_; }                // bits per second, 0: unknown
+
+  bool Seek(int64_t hns);
+
+  enum class Result { kData, kEnd, kError };
+  // The next decoded block, appended to nothing: pcm is replaced. start_hns
+  // is the block's time stamp. kData may come with an empty block.
+  Result Read(std::vector<int16_t>& pcm, int64_t& start_hns);
+
+ private:
+  bool ChooseOutputType();
+
+  ComPtr<IMFSourceReader> reader_;
+  PcmFormat format_;
+  int64_t duration_hns_ = 0;
+  int bitrate_ = 0;
+};
+
+// The length Media Foundation reports for a file (100 ns units), without
+// setting up a decoder; 0 when the file cannot be opened.
+int64_t ProbeDurationHns(const std::wstring& path);

@@ -1,0 +1,90 @@
+#include "plugins/in_mf/mp3_gapless.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "plugins/in_mf/tag_text.h"
+
+namespace {
+
+constexpr size_t kLeadingZeroLimit = 4096;  // zero padding allowed before the first frame
+
+struct FrameHeader {
+  int sample_rate = 0;
+  int samples_per_frame = 0;
+  size_t xing_offset = 0;  // from the frame start
+};
+
+bool ParseLayer3Header(const uint8_t* h, FrameHeader& out) {
+  if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) return false;
+  const int version = (h[1] >> 3) & 3;  // 0: 2.5, 2: 2, 3: 1
+  const int layer = (h[1] >> 1) & 3;    // 1: layer III
+  const int bitrate_index = h[2] >> 4;
+  const int rate_index = (h[2] >> 2) & 3;
+  if (version == 1 || layer != 1 || bitrate_index == 0 || bitrate_index == 15 || rate_index == 3) return false;
+  static const int kRates[3] = {44100, 48000, 32000};
+  const bool mpeg1 = version == 3;
+  const bool mono = (h[3] >> 6) == 3;
+  out.sample_rate = kRates[rate_index] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
+  out.samples_per_frame = mpeg1 ? 1152 : 576;
+  out.xing_offset = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+  return true;
+}
+
+}  // namespace
+
+Mp3GaplessInfo ReadMp3GaplessInfo(ByteSource& source, uint64_t id3_size) {
+  Mp3GaplessInfo info;
+  std::vector<uint8_t> buffer(kLeadingZeroLimit + 512);
+  buffer.resize(source.ReadAt(id3_size, buffer.data(), buffer.size()));
+  size_t start = 0;
+  while (start < buffer.size() && start < kLeadingZeroLimit && buffer[start] == 0) ++start;
+  FrameHeader header;
+  if (start + 4 > buffer.size() || !ParseLayer3Header(&buffer[start], header)) return info;
+
+  size_t pos = start + header.xing_offset;
+  if (pos + 8 > buffer.size()) return info;
+  if (std::memcmp(&buffer[pos], "Xing", 4) != 0 && std::memcmp(&buffer[pos], "Info", 4) != 0) return info;
+  const uint32_t flags = ReadBE32(&buffer[pos + 4]);
+  pos += 8;
+  if (!(flags & 1)) return info;  // no frame count: the content length is unknown
+  if (pos + 4 > buffer.size()) return info;
+  const uint32_t frames = ReadBE32(&buffer[pos]);
+  pos += 4;
+  if (flags & 2) pos += 4;
+  if (flags & 4) pos += 100;
+  if (flags & 8) pos += 4;
+  // LAME extension: 9 bytes of encoder name, delay and padding 12 bits each at +21.
+  if (pos + 24 > buffer.size()) return info;
+  for (int i = 0; i < 4; ++i) {
+    if (!std::isalnum(buffer[pos + i])) return info;
+  }
+  const uint8_t* d = &buffer[pos + 21];
+  info.encoder_delay = (d[0] << 4) | (d[1] >> 4);
+  info.encoder_padding = ((d[1] & 0x0F) << 8) | d[2];
+  info.frames = frames;
+  info.sample_rate = header.sample_rate;
+  info.samples_per_frame = header.samples_per_frame;
+  info.valid = true;
+  return info;
+}
+
+DecoderTrim PlanMp3Trim(const Mp3GaplessInfo& info, int64_t decoder_frames) {
+  DecoderTrim none;
+  if (!info.valid || info.frames == 0 || decoder_frames <= 0) return none;
+  const int64_t raw = int64_t(info.frames) * info.samples_per_frame;
+  const int64_t content = raw - info.encoder_delay - info.encoder_padding;
+  if (content <= 0 || (info.encoder_delay == 0 && info.encoder_padding == 0)) return none;
+  // Candidates: trimmed already; untrimmed; untrimmed with the Info frame
+  // itself decoded as one frame of silence.
+  const int64_t gap_trimmed = std::llabs(decoder_frames - content);
+  const int64_t gap_raw = std::llabs(decoder_frames - raw);
+  const int64_t gap_raw_info = std::llabs(decoder_frames - (raw + info.samples_per_frame));
+  if (gap_trimmed <= gap_raw && gap_trimmed <= gap_raw_info) return none;
+  DecoderTrim trim;
+  trim.lead_frames = info.encoder_delay + kMp3DecoderDelay + (gap_raw_info < gap_raw ? info.samples_per_frame : 0);
+  trim.content_frames = content;
+  return trim;
+}

@@ -1,0 +1,95 @@
+// MP4/M4A metadata: moov/udta/meta/ilst, items "\xA9nam" (title) and
+// "\xA9ART" (artist), each holding a "data" atom with UTF-8 or UTF-16 text.
+#include <cstring>
+
+#include "plugins/in_mf/audio_tags.h"
+#include "plugins/in_mf/tag_text.h"
+
+namespace {
+
+constexpr int kMaxAtoms = 4096;  // per container level
+
+struct Atom {
+  uint64_t body = 0;  // offset of the contents
+  uint64_t end = 0;   // offset just past the atom
+  char type[4] = {};
+};
+
+// Reads the atom header at pos if it fits inside [pos, limit).
+bool ReadAtom(ByteSource& source, uint64_t pos, uint64_t limit, Atom& atom) {
+  uint8_t h[16];
+  if (pos + 8 > limit || !source.ReadExact(pos, h, 8)) return false;
+  uint64_t size = ReadBE32(h);
+  uint64_t header = 8;
+  if (size == 1) {
+    if (pos + 16 > limit || !source.ReadExact(pos + 8, h + 8, 8)) return false;
+    size = ReadBE64(h + 8);
+    header = 16;
+  } else if (size == 0) {
+    size = limit - pos;  // runs to the end of its container
+  }
+  if (size < header || size > limit - pos) return false;
+  std::memcpy(atom.type, h + 4, 4);
+  atom.body = pos + header;
+  atom.end = pos + size;
+  return true;
+}
+
+// Finds the first child of the given type inside [begin, end).
+bool FindChild(ByteSource& source, uint64_t begin, uint64_t end, const char* type, Atom& found) {
+  uint64_t pos = begin;
+  for (int n = 0; n < kMaxAtoms; ++n) {
+    Atom atom;
+    if (!ReadAtom(source, pos, end, atom)) return false;
+    if (std::memcmp(atom.type, type, 4) == 0) {
+      found = atom;
+      return true;
+    }
+    pos = atom.end;
+  }
+  return false;
+}
+
+void ReadItemText(ByteSource& source, const Atom& item, std::string& field) {
+  Atom data;
+  if (!field.empty() || !FindChild(source, item.body, item.end, "data", data)) return;
+  if (data.end - data.body < 8 || data.end - data.body - 8 > kMaxTagValueBytes) return;
+  std::vector<uint8_t> value;
+  if (!source.ReadBlock(data.body, static_cast<size_t>(data.end - data.body), value)) return;
+  const uint32_t type = ReadBE32(value.data()) & 0x00FFFFFF;
+  TagEncoding encoding;
+  if (type == 1) {
+    encoding = TagEncoding::kUtf8;
+  } else if (type == 2) {
+    encoding = TagEncoding::kUtf16BE;
+  } else {
+    return;
+  }
+  field = CleanTagText(DecodeTagText(value.data() + 8, value.size() - 8, encoding));
+}
+
+}  // namespace
+
+void ReadMp4Tags(ByteSource& source, TagFields& fields) {
+  const uint64_t size = source.Size();
+  Atom moov, udta, meta, ilst;
+  if (!FindChild(source, 0, size, "moov", moov)) return;
+  if (!FindChild(source, moov.body, moov.end, "udta", udta)) return;
+  if (!FindChild(source, udta.body, udta.end, "meta", meta)) return;
+  // "meta" is a full box (4 bytes of version and flags) in MP4 files, a plain
+  // container in QuickTime files: tell them apart by what follows.
+  uint64_t children = meta.body;
+  uint8_t probe[8];
+  if (meta.end - meta.body >= 8 && source.ReadExact(meta.body, probe, 8) && std::memcmp(probe + 4, "hdlr", 4) != 0) {
+    children += 4;
+  }
+  if (!FindChild(source, children, meta.end, "ilst", ilst)) return;
+  uint64_t pos = ilst.body;
+  for (int n = 0; n < kMaxAtoms && !fields.Complete(); ++n) {
+    Atom item;
+    if (!ReadAtom(source, pos, ilst.end, item)) return;
+    if (std::memcmp(item.type, "\xA9nam", 4) == 0) ReadItemText(source, item, fields.title);
+    if (std::memcmp(item.type, "\xA9" "ART", 4) == 0) ReadItemText(source, item, fields.artist);
+    pos = item.end;
+  }
+}

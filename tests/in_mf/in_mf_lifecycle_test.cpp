@@ -1,0 +1,138 @@
+// in_mf.dll's playback control: stopping mid-file, pausing, and many quick
+// Play/Stop cycles that must leave no thread or handle behind.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/in_mf/plugin_test_util.h"
+
+namespace {
+
+using fake_host::Plugin;
+
+int ThreadCount() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL ok = Thread32First(snapshot, &entry); ok; ok = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+// Wine's GetProcessHandleCount answers 0; the system handle list (which
+// Wine does fill) counts the same thing there.
+DWORD HandleCount() {
+  DWORD count = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
+  struct Entry {
+    ULONG process_id;
+    UCHAR object_type, flags;
+    USHORT handle;
+    void* object;
+    ACCESS_MASK access;
+  };
+  using QueryFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return 0;
+  constexpr ULONG kSystemHandleInformation = 16;
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    ULONG needed = 0;
+    LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == static_cast<LONG>(0xC0000004)) {  // buffer too small
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (status != 0) return 0;
+    break;
+  }
+  const ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
+  const Entry* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(void*));
+  for (ULONG i = 0; i < entries; ++i) {
+    if (entry[i].process_id == GetCurrentProcessId()) ++count;
+  }
+  return count;
+}
+
+TEST(LifecycleTest, StopInTheMiddleEndsPromptlyAndWritesNoMore) {
+  REQUIRE_MEDIA("song.mp3");
+  In_Module* m = Plugin();
+  ASSERT_NE(m, nullptr);
+  fake_host::ResetOutput(176400);  // one second, then the output is "full"
+  fake_host::DrainMessages();
+  m->Init();
+  ASSERT_EQ(m->Play(fake_host::MediaPath("song.mp3").c_str()), 0);
+  ASSERT_TRUE(fake_host::WaitForFrames(40000));
+  m->Stop();
+  const int64_t written = fake_host::Output().written_frames;
+  fake_host::AddBudget(-1);
+  Sleep(100);
+  m->Quit();
+  const OutputRecord out = fake_host::Output();
+  EXPECT_EQ(out.written_frames, written);
+  EXPECT_LT(out.written_frames, 441000);
+  EXPECT_EQ(out.close_calls, 1);
+  EXPECT_FALSE(fake_host::WaitForEndOfFile(200)) << "a stopped file must not report its end";
+}
+
+TEST(LifecycleTest, PauseHoldsTheDecoderAndUnpauseGoesOn) {
+  REQUIRE_MEDIA("song.flac");
+  In_Module* m = Plugin();
+  fake_host::ResetOutput(88200);
+  fake_host::DrainMessages();
+  m->Init();
+  ASSERT_EQ(m->Play(fake_host::MediaPath("song.flac").c_str()), 0);
+  ASSERT_TRUE(fake_host::WaitForFrames(20000));
+  m->Pause();
+  EXPECT_EQ(m->IsPaused(), 1);
+  Sleep(50);  // a block that was already on its way may still land
+  const int64_t paused_at = fake_host::Output().written_frames;
+  fake_host::AddBudget(-1);
+  Sleep(200);
+  EXPECT_EQ(fake_host::Output().written_frames, paused_at);
+  m->UnPause();
+  EXPECT_EQ(m->IsPaused(), 0);
+  EXPECT_TRUE(fake_host::WaitForEndOfFile());
+  m->Stop();
+  m->Quit();
+  EXPECT_EQ(fake_host::Output().written_frames, 441000);
+}
+
+TEST(LifecycleTest, RapidPlayStopCyclesLeaveNothingBehind) {
+  REQUIRE_MEDIA("song.mp3");
+  REQUIRE_MEDIA("No Tags Here.mp3");
+  In_Module* m = Plugin();
+  ASSERT_NE(m, nullptr);
+  const std::string files[] = {fake_host::MediaPath("song.mp3"), fake_host::MediaPath("No Tags Here.mp3")};
+  auto cycle = [&](int i) {
+    fake_host::ResetOutput(i % 3 == 0 ? 0 : -1);  // some stop while blocked on the output
+    m->Init();
+    EXPECT_EQ(m->Play(files[i % 2].c_str()), 0);
+    if (i % 3 != 0 && i % 4 == 1) fake_host::WaitForFrames(10000);
+    m->Stop();
+    m->Quit();
+  };
+  // Wine creates some worker threads and handles lazily on first use.
+  for (int i = 0; i < 6; ++i) cycle(i);
+  Sleep(300);
+  const int threads_before = ThreadCount();
+  const DWORD handles_before = HandleCount();
+  ASSERT_GT(threads_before, 0);
+  ASSERT_GT(handles_before, 0u);
+  for (int i = 0; i < 50; ++i) cycle(i);
+  // Threads that the system ends on its own may take a moment to go.
+  for (int wait = 0; wait < 50 && ThreadCount() > threads_before; ++wait) Sleep(100);
+  EXPECT_LE(ThreadCount(), threads_before);
+  EXPECT_LE(HandleCount(), handles_before);
+  fake_host::DrainMessages();
+}
+
+}  // namespace
