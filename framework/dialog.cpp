@@ -39,6 +39,9 @@ INT_PTR CDialog::DoModal(HWND owner) {
       if (!ended_) result_ = IDCANCEL;
       break;
     }
+    const bool forDialog =
+        message.hwnd != nullptr && (message.hwnd == window_ || ::IsChild(window_, message.hwnd));
+    if (forDialog && PreTranslateMessage(message)) continue;
     if (app != nullptr) {
       app->PumpMessage(message, window_);
     } else if (!::IsDialogMessageA(window_, &message)) {

@@ -36,6 +36,11 @@ class CDialog {
   // The derived class dispatches its message map here.
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
   virtual BOOL OnInitDialog() { return TRUE; }
+  // Modal loop only: sees each message posted to this dialog or to one of its
+  // child windows before the application's pre-translation, dialog key
+  // navigation and dispatch. Return true to swallow it (the dialog has then
+  // handled it). Sent messages never pass here.
+  virtual bool PreTranslateMessage(MSG&) { return false; }
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
   // Modal dialogs are shown once their loop starts, as users expect; a
