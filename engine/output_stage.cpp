@@ -137,19 +137,27 @@ void OutputStage::Flush(int ms) {
 
 uint32_t OutputStage::FillOutputBuffer(int16_t* dst, uint32_t bytes) {
   const uint32_t samples = bytes / 2;
-  if (ring_.AvailableBytes() != 0 && !paused_.load()) {
-    EqualizerPath* eq = equalizer_.load();
-    if (eq != nullptr && eq->Active()) {
+  EqualizerPath* eq = equalizer_.load();
+  const bool equalizing = eq != nullptr && eq->Active();
+  if (paused_.load()) {
+    std::memset(dst, 0, samples * sizeof(int16_t));
+  } else if (ring_.AvailableBytes() != 0) {
+    if (equalizing) {
       eq->Fill(ring_, muted_.load() ? 0 : multiplier_.load(), dst, samples);
     } else {
       FillPlain(dst, samples);
     }
   } else {
-    std::memset(dst, 0, samples * sizeof(int16_t));
+    // The ring ran empty: the equalizer may still hold the end of the stream.
+    const uint32_t drained = equalizing ? eq->DrainPending(dst, samples) : 0;
+    std::memset(dst + drained, 0, (samples - drained) * sizeof(int16_t));
   }
   if (bytes & 1) reinterpret_cast<uint8_t*>(dst)[bytes - 1] = 0;
 
-  if (ring_.AvailableBytes() == 0 && ring_.decoderFinished.load()) {
+  // The end is reached when the decoder is done and nothing of its stream
+  // is left, in the ring or filtered and waiting in the equalizer.
+  const bool streamLeft = equalizing && eq->PendingStreamSamples() > 0;
+  if (ring_.AvailableBytes() == 0 && ring_.decoderFinished.load() && !streamLeft) {
     int32_t running = kRunning;  // a stop (2) stays a stop
     endState_.compare_exchange_strong(running, kNaturalEnd);
   }

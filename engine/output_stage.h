@@ -18,6 +18,12 @@ class EqualizerPath {
   // consuming the ring; multiplier is M (0 while muted).
   virtual void Fill(SampleRing& ring, int32_t multiplier, int16_t* dst, uint32_t samples) = 0;
   virtual void Reset() = 0;          // before a new file starts
+  // Samples of the stream already filtered but not yet delivered: the rest
+  // of the last block once the ring ran empty (the end of a file).
+  virtual uint32_t PendingStreamSamples() const = 0;
+  // Delivers up to `samples` of them to dst without reading the ring;
+  // returns how many.
+  virtual uint32_t DrainPending(int16_t* dst, uint32_t samples) = 0;
 };
 
 // What the owner of the device does with a buffer that came back.

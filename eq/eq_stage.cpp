@@ -91,6 +91,21 @@ void EqualizerStage::ResetEqStage() {
   std::memset(fadeTail, 0, sizeof fadeTail);
   pendingStart = 0;
   pendingCount = 0;
+  blockStreamSamples = 0;
+}
+
+uint32_t EqualizerStage::PendingStreamSamples() const {
+  // Pending samples past the stream's end in the last block are padding.
+  const int32_t end = std::min(pendingStart + pendingCount, blockStreamSamples);
+  return end > pendingStart ? static_cast<uint32_t>(end - pendingStart) : 0;
+}
+
+uint32_t EqualizerStage::DrainPending(int16_t* dst, uint32_t samples) {
+  const uint32_t take = std::min(PendingStreamSamples(), samples);
+  std::memcpy(dst, outBlock + pendingStart, take * sizeof(int16_t));
+  pendingStart += static_cast<int32_t>(take);
+  pendingCount -= static_cast<int32_t>(take);
+  return take;
 }
 
 int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
@@ -100,6 +115,7 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
   const uint32_t available = ring.AvailableBytes() / 2;
   const uint32_t count = std::min<uint32_t>(available, kBlockSamples);
   for (uint32_t i = 0; i < count; ++i) t[2 * i] = ring.Sample(start + i);
+  blockStreamSamples = static_cast<int32_t>(count);
 
   const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
   fft_.Forward();

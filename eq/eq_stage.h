@@ -42,6 +42,8 @@ class EqualizerStage final : public EqualizerPath {
     FillEqualized(ring, multiplier, dst, samples);
   }
   void Reset() override { ResetEqStage(); }
+  uint32_t PendingStreamSamples() const override;
+  uint32_t DrainPending(int16_t* dst, uint32_t samples) override;
 
   // Writes exactly `samples` equalized samples to dst. An empty ring gives
   // silence and leaves pending samples for later.
@@ -69,6 +71,7 @@ class EqualizerStage final : public EqualizerPath {
   int16_t fadeTail[kOverlapSamples] = {};  // faded-out overlap for the next block
   int32_t pendingStart = 0;  // first sample of outBlock not yet delivered
   int32_t pendingCount = 0;  // samples of outBlock not yet delivered
+  int32_t blockStreamSamples = 0;  // samples of outBlock that came from the ring (the rest is padding)
 
   // --- gain tables: triple buffer between the writer (player thread) and
   // the audio thread; no locks on the audio side, no table ever read while

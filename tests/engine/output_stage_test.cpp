@@ -205,8 +205,16 @@ class FakeEqualizer : public EqualizerPath {
     ring.AdvanceReadCapped(samples * 2);
   }
   void Reset() override { ++resets; }
+  uint32_t PendingStreamSamples() const override { return pending; }
+  uint32_t DrainPending(int16_t* dst, uint32_t samples) override {
+    const uint32_t take = std::min(pending, samples);
+    for (uint32_t i = 0; i < take; ++i) dst[i] = 55;
+    pending -= take;
+    return take;
+  }
 
   bool active = true;
+  uint32_t pending = 0;
   int fills = 0, resets = 0;
   int32_t lastMultiplier = -1;
   uint32_t lastSamples = 0;
