@@ -4,6 +4,7 @@ ALSA file capture) and what it saved.
 
 The environment comes from scripts/wine-env.sh (WINEPREFIX, DISPLAY);
 CTest passes the build folder as MELODEK_BUILD."""
+import math
 import os
 import shutil
 import struct
@@ -251,3 +252,45 @@ def tray_icon_centre():
     x, y = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
     height = int(fields["Height"])
     return x + height // 2, y + height // 2
+
+
+def counted_string(text):
+    data = text.encode("latin-1")
+    if len(data) < 255:
+        return bytes([len(data)]) + data
+    if len(data) <= 65533:
+        return b"\xff" + struct.pack("<H", len(data)) + data
+    return b"\xff\xff\xff" + struct.pack("<I", len(data)) + data
+
+
+def settings_bytes(lists, presets, sel_file_id=0, play_mode=1, volume=100):
+    """A ".mlcfg" archive written independently of the program: lists are
+    (name, [(id, path, volume, preset id)]), presets (id, name, type, [(x, y)])."""
+    out = struct.pack("<9i", 16777472, 0, 0, play_mode, 0, sel_file_id, 255, volume, 0) + struct.pack("<i", 1)
+    folders = [".", "Plugins"]
+    out += struct.pack("<i", len(folders)) + b"".join(counted_string(f) for f in folders)
+    out += struct.pack("<i", len(lists))
+    for order, (name, files) in enumerate(lists):
+        out += struct.pack("<i", order) + counted_string(name) + struct.pack("<i", len(files))
+        for file_id, path, file_volume, preset in files:
+            out += struct.pack("<ii", file_id, file_id) + counted_string(path) + counted_string("")
+            out += struct.pack("<ii", file_volume, preset)
+    out += struct.pack("<iii", len(presets), 256, 256)
+    for preset_id, name, kind, points in presets:
+        out += struct.pack("<i", preset_id) + counted_string(name) + struct.pack("<iiii", kind, len(points), 256, 256)
+        for x, y in points:
+            out += struct.pack("<fff", x, x, y)
+    out += b"".join(struct.pack("<iII", 1, 10, key) for key in
+                    (88, 86, 67, 90, 66, 78, 77, 188, 190, 112, 113, 114, 115))
+    out += b"\x00" * (6 * 16)
+    return out
+
+
+def tone_level(samples, frequency, rate):
+    """Amplitude of one frequency in a list of samples (Goertzel)."""
+    k = 2 * math.cos(2 * math.pi * frequency / rate)
+    s1 = s2 = 0.0
+    for x in samples:
+        s1, s2 = x + k * s1 - s2, s1
+    power = s1 * s1 + s2 * s2 - k * s1 * s2
+    return 2 * math.sqrt(max(power, 0.0)) / len(samples)

@@ -1,0 +1,47 @@
+"""A file's equalizer preset acts on what it plays: a cut band is attenuated
+in the captured sound, the other bands pass unchanged."""
+import math
+import os
+import unittest
+
+from melodek_e2e import MelodekTestCase, settings_bytes, tone_level, wait_for, write_bytes, write_wav
+
+OCTAVE_BANDS = [31.5, 63, 125, 250, 500, 1000, 2000, 4000, 8000, 16000]
+
+
+def bins(hertz):
+    return hertz * 0.18575963718820862
+
+
+class Equalizer(MelodekTestCase):
+    def play_tones(self, rate):
+        app = self.melodek("eq%d" % rate)
+        frames = rate * 2
+        path = os.path.join(app.folder, "tones.wav")
+        write_wav(path, [(int(6000 * math.sin(2 * math.pi * 1000 * i / rate) +
+                              6000 * math.sin(2 * math.pi * 4000 * i / rate)),) * 2 for i in range(frames)],
+                  rate=rate)
+        cut = [(bins(f), 0.0 if f == 1000 else 1.0) for f in OCTAVE_BANDS]
+        write_bytes(os.path.join(app.folder, "melodek.mlcfg"), settings_bytes(
+            lists=[("eq", [(7, app.windows_path(path), 0, 5)])],
+            presets=[(0, "Default", 0, []), (5, "no 1k", 3, cut)],
+            sel_file_id=7))
+        app.start()
+        app.command(32773)  # Play: the current file, with its preset
+        self.assertTrue(wait_for(lambda: len(app.captured_frames()) > frames + 40000, timeout=30))
+        self.assertEqual(app.exit(), 0)
+        captured = app.captured_frames()
+        start = next(i for i, frame in enumerate(captured) if frame != (0, 0))
+        # Half a second well inside the first pass through the tones.
+        middle = [l for l, _ in captured[start + rate // 2: start + rate]]
+        return tone_level(middle, 1000, rate), tone_level(middle, 4000, rate)
+
+    def test_cut_band_is_attenuated_at_44100_and_48000(self):
+        for rate in (44100, 48000):
+            at1000, at4000 = self.play_tones(rate)
+            self.assertLess(20 * math.log10(max(at1000, 1e-3) / 6000), -20, rate)
+            self.assertAlmostEqual(20 * math.log10(at4000 / 6000), 0, delta=1.0, msg=rate)
+
+
+if __name__ == "__main__":
+    unittest.main()
