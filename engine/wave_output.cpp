@@ -9,6 +9,10 @@ namespace {
 
 constexpr int kMaxBuffers = 16;
 constexpr uint32_t kMaxBufferBytes = 1u << 20;
+// How long the first buffers wait for the plug-in's first samples. Most
+// plug-ins open the output before their thread writes; queuing at once
+// would put two buffers of silence (about 0.74 s) before every file.
+constexpr DWORD kPrimeWaitMs = 150;
 
 }  // namespace
 
@@ -53,6 +57,28 @@ int CWaveOutput::Open(int rate, int channels, int bits, int count, int size) {
   for (Buffer& buffer : buffers_) buffer.data = std::make_unique<int16_t[]>(bufferBytes_ / 2);
 
   stage_.BeginDevice(static_cast<uint32_t>(count));
+  primeStart_ = ::GetTickCount();
+  priming_ = true;
+  if (PrimeReadyLocked()) {
+    if (!PrimeLocked()) return -1;
+  } else {
+    // The refill thread queues the buffers once the first samples are there.
+    primingPending_.store(true);
+    ::SetEvent(wake_.get());
+  }
+  const uint64_t latencyMs = uint64_t{bufferBytes_} * static_cast<uint32_t>(count) * 1000 /
+                             stage_.DeviceBytesPerSecond();
+  return static_cast<int>(latencyMs);
+}
+
+bool CWaveOutput::PrimeReadyLocked() const {
+  return stage_.Ring().AvailableBytes() >= bufferBytes_ || stage_.Ring().decoderFinished.load() ||
+         stage_.Paused() || ::GetTickCount() - primeStart_ >= kPrimeWaitMs;
+}
+
+bool CWaveOutput::PrimeLocked() {
+  priming_ = false;
+  primingPending_.store(false);
   int queued = 0;
   for (Buffer& buffer : buffers_) {
     stage_.StartBuffer(buffer.data.get(), bufferBytes_);
@@ -65,11 +91,9 @@ int CWaveOutput::Open(int rate, int channels, int bits, int count, int size) {
   if (queued == 0) {  // a device that takes no buffer is no device
     CloseDeviceLocked();
     stage_.Abandon();
-    return -1;
+    return false;
   }
-  const uint64_t latencyMs = uint64_t{bufferBytes_} * static_cast<uint32_t>(count) * 1000 /
-                             stage_.DeviceBytesPerSecond();
-  return static_cast<int>(latencyMs);
+  return true;
 }
 
 void CWaveOutput::Close() {
@@ -85,6 +109,8 @@ int CWaveOutput::QueuedBuffers() const {
 }
 
 void CWaveOutput::CloseDeviceLocked() {
+  priming_ = false;
+  primingPending_.store(false);
   if (!device_) return;
   const bool anyQueued =
       std::any_of(buffers_.begin(), buffers_.end(), [](const Buffer& b) { return b.queued; });
@@ -122,11 +148,13 @@ bool CWaveOutput::QueueLocked(Buffer& buffer) {
 void CWaveOutput::RefillLoop() {
   ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
   for (;;) {
-    ::WaitForSingleObject(wake_.get(), INFINITE);
+    // While the first buffers wait for samples, look at the ring often.
+    ::WaitForSingleObject(wake_.get(), primingPending_.load() ? 2 : INFINITE);
     if (quit_.load()) return;
     bool drained;
     {
       std::lock_guard<std::mutex> lock(deviceLock_);
+      if (priming_ && PrimeReadyLocked()) PrimeLocked();
       drained = ServeReturnedBuffersLocked();
     }
     if (drained && stage_.FinishDrain()) {
