@@ -136,12 +136,14 @@ void WavePlayer::Decode() {
   std::vector<char> block(static_cast<size_t>(kBlockFrames) * 2 * f.frameBytes);
   uint64_t frame = 0;
   uint64_t frameCount = f.frameCount;
+  bool endPosted = false;
 
   while (!stopRequested_) {
     const int seek = seekMs_.exchange(-1);
     if (seek >= 0) {
       frame = wav::MsToFrame(seek, f.sampleRate, frameCount);
       out->Flush(std::min(seek, lengthMs_.load()));
+      endPosted = false;
       continue;
     }
     if (paused_) {
@@ -154,8 +156,12 @@ void WavePlayer::Decode() {
         ::Sleep(kEndPollMs);
         continue;
       }
-      if (notifyWindow_) ::PostMessageA(notifyWindow_, MELODEK_PLUGIN_EOF_MESSAGE, 0, 0);
-      return;
+      if (!endPosted && notifyWindow_) ::PostMessageA(notifyWindow_, MELODEK_PLUGIN_EOF_MESSAGE, 0, 0);
+      endPosted = true;
+      // The whole file may sit in the host's buffer long before it has been
+      // heard: the thread stays until Stop, so a seek back still works.
+      ::Sleep(kWaitMs);
+      continue;
     }
 
     const size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockFrames, frameCount - frame));

@@ -225,3 +225,55 @@ TEST_F(AudioEngineTest, CapturedSoundEqualsTheStreamAtEachVolume) {
   }
 }
 }  // namespace
+
+namespace {
+// A 16-bit mono WAV at `rate` whose sample n is (n % 20000) + 1.
+std::string WriteCounterWav(const std::string& path, int rate, int frames) {
+  std::string data;
+  for (int n = 0; n < frames; ++n) {
+    const int16_t v = static_cast<int16_t>(n % 20000 + 1);
+    data += static_cast<char>(v & 0xFF);
+    data += static_cast<char>((v >> 8) & 0xFF);
+  }
+  auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+  auto u16 = [](uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+  const std::string header = "RIFF" + u32(36 + static_cast<uint32_t>(data.size())) + "WAVEfmt " + u32(16) +
+                             u16(1) + u16(1) + u32(static_cast<uint32_t>(rate)) +
+                             u32(static_cast<uint32_t>(rate) * 2) + u16(2) + u16(16) + "data" +
+                             u32(static_cast<uint32_t>(data.size()));
+  return WriteFile(path, header + data);
+}
+
+TEST_F(AudioEngineTest, SeekingAMonoFileAt48000PlaysFromThere) {
+  ASSERT_TRUE(InstallPlugin("..\\melodek\\Plugins\\in_wave.dll", plugins, "in_wave.dll"));
+  ASSERT_TRUE(engine.LoadPlugins(plugins));
+  MSG msg;
+  ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  engine.SetNotifyThread(::GetCurrentThreadId());
+  engine.SetVolume(16384);
+  const size_t before = CapturedSamples().size();
+  const std::string song = WriteCounterWav(folder + "\\counter48.wav", 48000, 48000 * 5);
+  ASSERT_TRUE(engine.Play(song));
+  engine.output().Stage().TogglePause();  // hold the output while seeking
+  EXPECT_EQ(engine.LengthMs(), 5000);
+  ASSERT_TRUE(engine.Seek(3000));
+  ASSERT_TRUE(WaitUntil([&] { return engine.PositionMs() == 3000; }, 5000));
+  engine.output().Stage().TogglePause();
+  ASSERT_TRUE(WaitUntil([&] { return ::PeekMessageA(&msg, nullptr, UM_TRACK_END, UM_TRACK_END, PM_REMOVE) != 0; }));
+  EXPECT_EQ(engine.PositionMs(), 5000u);
+  engine.Stop();
+  engine.Close();
+  std::vector<int16_t> captured = CapturedSamples();
+  captured.erase(captured.begin(), captured.begin() + static_cast<long>(before));
+  const std::vector<int16_t> sounding = SoundingFrames(captured);
+  // What played before the pause, then the last two seconds from frame
+  // 144000 on, mono on both sides.
+  const size_t tail = 2u * 48000 * 2;
+  ASSERT_GE(sounding.size(), tail);
+  for (size_t k = 0; k < tail / 2; ++k) {
+    const int16_t expected = static_cast<int16_t>((144000 + k) % 20000 + 1);
+    ASSERT_EQ(sounding[sounding.size() - tail + 2 * k], expected) << k;
+    ASSERT_EQ(sounding[sounding.size() - tail + 2 * k + 1], expected) << k;
+  }
+}
+}  // namespace
