@@ -41,6 +41,7 @@ CPlayerApp::CPlayerApp() : engine_(std::make_unique<CAudioEngine>()) {
 CPlayerApp::~CPlayerApp() = default;
 
 bool CPlayerApp::InitInstance() {
+  uiThreadId_ = ::GetCurrentThreadId();
   // 1. Relative paths (settings, plug-in folders) resolve against the program's folder.
   ::SetCurrentDirectoryA(ModuleFolder().c_str());
   // 2. Single instance: a later copy hands its command line to the first one and ends.
@@ -150,6 +151,10 @@ void CPlayerApp::StepVolume(int direction) {
 
 void CPlayerApp::BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) const {
   if (MainWindow() == nullptr) return;
+  if (::GetCurrentThreadId() != uiThreadId_) {
+    ::PostMessageA(MainWindow(), UM_RELAY_BROADCAST, message, static_cast<LPARAM>(wParam));
+    return;
+  }
   for (HWND window : NotifiedWindows(::GetCurrentProcessId(), controllerWindow_)) {
     ::PostMessageA(window, message, wParam, lParam);
   }

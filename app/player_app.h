@@ -37,6 +37,8 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
   int32_t VolumeMultiplier() const;
   void SetVolume(int32_t value, int32_t type, HWND sender);
   void StepVolume(int direction);
+  // Posts the notice to the open dialogs and the Controller. From another
+  // thread it is relayed through the main dialog (lParam must be 0 then).
   void BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) const;
   // The files of a start of the program: put at the head of the first list
   // and played.
@@ -112,6 +114,7 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
   HotKeyTable hotKeys_{};
   std::array<SettingsRect, kPlayListRectCount> playListRects_{};
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
+  DWORD uiThreadId_ = 0;             // set once at start-up
 
   // --- shared with the player thread ---------------------------------------
   PlayListSet model_;     // locks internally

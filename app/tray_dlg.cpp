@@ -13,6 +13,12 @@ const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     {WM_ACTIVATEAPP, &CTrayDlg::OnActivate},
     {WM_QUERYENDSESSION, &CTrayDlg::OnQueryEndSession},
     {UM_TRAY_NOTIFY, &CTrayDlg::OnTrayNotify},
+    {UM_RELAY_BROADCAST, &CTrayDlg::OnRelayBroadcast},
+    // Plug-ins send WM_USER codes to their main window (and post their end
+    // of file as WM_USER + 2). A dialog would answer WM_USER itself
+    // (DM_GETDEFID) with a non-zero value a plug-in may take for a pointer:
+    // every such code gets 0.
+    OnMessageRange<CTrayDlg>(WM_USER, WM_USER + 2, &CTrayDlg::OnPluginMessage),
     {WM_RBUTTONDOWN, &CTrayDlg::OnRightButtonDown},
     {WM_QUERYDRAGICON, &CTrayDlg::OnQueryDragIcon},
     OnCommandId<CTrayDlg>(ID_PLAYLIST_EDIT, &CTrayDlg::OnDialogCommand),
@@ -122,6 +128,15 @@ LRESULT CTrayDlg::OnDialogCommand(WPARAM wParam, LPARAM, bool&) {
   }
   return 0;
 }
+
+LRESULT CTrayDlg::OnRelayBroadcast(WPARAM message, LPARAM argument, bool&) {
+  if (CPlayerApp* app = CPlayerApp::Get()) {
+    app->BroadcastToWindows(static_cast<UINT>(message), static_cast<WPARAM>(argument), 0);
+  }
+  return 0;
+}
+
+LRESULT CTrayDlg::OnPluginMessage(WPARAM, LPARAM, bool&) { return 0; }
 
 void CTrayDlg::ShowPopupMenu() {
   POINT cursor;

@@ -27,6 +27,8 @@ class CTrayDlg : public CDialog {
   LRESULT OnRegisteredMessage(WPARAM, LPARAM, bool& handled);
   LRESULT OnQueryDragIcon(WPARAM, LPARAM, bool& handled);
   LRESULT OnDialogCommand(WPARAM, LPARAM, bool& handled);
+  LRESULT OnRelayBroadcast(WPARAM, LPARAM, bool& handled);
+  LRESULT OnPluginMessage(WPARAM, LPARAM, bool& handled);
   void HideFromTaskbar();
   void ShowPopupMenu();
 

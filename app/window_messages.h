@@ -10,5 +10,11 @@ constexpr uint32_t UM_PLAY_STARTED = kWmUser + 92;       // wParam: SelFileID
 constexpr uint32_t UM_VOLUME_CHANGED = kWmUser + 93;     // lParam: window that changed it, or 0
 constexpr uint32_t UM_TRAY_NOTIFY = kWmUser + 100;       // lParam: mouse message
 
+// Posted to the main dialog by other threads: broadcast `wParam` (a notice
+// message) with `lParam` as its wParam, on the user-interface thread.
+// Other threads never touch windows themselves: reading a caption sends
+// WM_GETTEXT, which would wait for the user-interface thread.
+constexpr uint32_t UM_RELAY_BROADCAST = kWmUser + 101;
+
 // Captions of the dialogs that receive the program's notices (substring test).
 constexpr const char kNotifiedCaptions[] = "Config;HotKeyEdit;HotKeyList;PlayListEdit;Equalizer";

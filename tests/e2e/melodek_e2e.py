@@ -239,6 +239,14 @@ def played_levels(frames):
     return order
 
 
+def tray_icon_shown():
+    """True while Wine's own tray window is mapped: it shows only while some
+    program has an icon in it."""
+    info = subprocess.run(["xwininfo", "-name", "Wine System Tray"], stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, timeout=10).stdout.decode()
+    return "IsViewable" in info
+
+
 def tray_icon_centre():
     """Screen position of the first icon in Wine's own tray window (shown
     when there is no desktop tray), read from the X server."""
@@ -294,3 +302,15 @@ def tone_level(samples, frequency, rate):
         s1, s2 = x + k * s1 - s2, s1
     power = s1 * s1 + s2 * s2 - k * s1 * s2
     return 2 * math.sqrt(max(power, 0.0)) / len(samples)
+
+
+def level_runs(frames):
+    """The left-channel levels in the order they were played, one entry per
+    run of equal frames, silence left out."""
+    runs = []
+    for left, right in frames:
+        if (left, right) == (0, 0):
+            continue
+        if not runs or runs[-1] != left:
+            runs.append(left)
+    return runs

@@ -3,6 +3,7 @@
 //   probe main-window               prints the main dialog's handle (0 if none)
 //   probe command <id>              posts WM_COMMAND id to the main dialog
 //   probe message <msg> <w> <l>     posts a message to the main dialog
+//   probe send <msg> <w> <l>        sends it and prints the result
 //   probe send-keys <mods> <vk>     presses a key with modifiers through SendInput
 //   probe wait-exit <ms>            waits for melodek.exe to end; exit code 0 if it did
 // A renamed program file is named in the environment variable MELODEK_EXE.
@@ -136,6 +137,17 @@ int main(int argc, char** argv) {
   if (verb == "message" && argc >= 5) {
     HWND main = MainWindow();
     return main != nullptr && ::PostMessageA(main, Number(argv[2]), Number(argv[3]), Number(argv[4])) ? 0 : 1;
+  }
+  if (verb == "send" && argc >= 5) {
+    HWND main = MainWindow();
+    if (main == nullptr) return 1;
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(main, Number(argv[2]), Number(argv[3]), Number(argv[4]), SMTO_ABORTIFHUNG, 5000,
+                               &result)) {
+      return 1;
+    }
+    std::printf("%lu\n", static_cast<unsigned long>(result));
+    return 0;
   }
   if (verb == "send-keys" && argc >= 4) {
     PressKeys(Number(argv[2]), Number(argv[3]));

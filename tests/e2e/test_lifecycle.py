@@ -2,7 +2,9 @@
 import time
 import unittest
 
-from melodek_e2e import MelodekTestCase, probe
+import os
+
+from melodek_e2e import MelodekTestCase, probe, tone_file
 
 
 class Lifecycle(MelodekTestCase):
@@ -25,6 +27,25 @@ class Lifecycle(MelodekTestCase):
         probe("message", 0x0312, 13, 0)  # WM_HOTKEY with an id outside the table
         time.sleep(0.5)
         self.assertIsNone(app.process.poll())
+        self.assertEqual(app.exit(), 0)
+
+    def test_exit_while_files_keep_starting(self):
+        # A file shorter than a buffer in mode "List": the player thread
+        # starts it again and again, telling the windows each time, while
+        # Exit waits for that thread.
+        app = self.melodek()
+        short = tone_file(os.path.join(app.folder, "short.wav"), 700, frames=2000)
+        for _ in range(3):
+            app.start(app.windows_path(short))
+            time.sleep(1.0)
+            self.assertEqual(app.exit(timeout=20), 0)
+
+    def test_plugin_messages_to_the_main_window_get_zero(self):
+        app = self.melodek()
+        app.start()
+        for code in (0, 3025, 251, 104):  # WM_USER with service requests a plug-in may send
+            self.assertEqual(probe("send", 0x400, 0, code), (0, "0"))
+        self.assertEqual(probe("send", 0x401, 0, 0), (0, "0"))
         self.assertEqual(app.exit(), 0)
 
 

@@ -5,8 +5,8 @@ import subprocess
 import time
 import unittest
 
-from melodek_e2e import (MelodekTestCase, SettingsFile, dde_client, played_levels, probe, read_bytes,
-                         tone_file, tray_icon_centre, wait_for, write_text)
+from melodek_e2e import (MelodekTestCase, SettingsFile, dde_client, level_runs, played_levels, probe, read_bytes,
+                         tone_file, tray_icon_centre, tray_icon_shown, wait_for, write_text)
 
 EXIT, PLAY, STOP, PAUSE, PREV, NEXT = 57665, 32773, 32775, 32774, 32776, 32777
 LIST_PREV, LIST_NEXT, CONTROLLER = 32784, 32783, 32781
@@ -117,6 +117,47 @@ class Shell(MelodekTestCase):
         time.sleep(0.5)
         self.assertIsNone(app.process.poll())
         self.assertEqual(app.exit(), 0)
+
+    def test_hot_keys_drive_playback_while_a_modal_dialog_is_open(self):
+        app = self.melodek()
+        # Long enough that no file ends by itself during the test.
+        a = tone_file(os.path.join(app.folder, "a.wav"), 5100, frames=44100 * 30)
+        b = tone_file(os.path.join(app.folder, "b.wav"), 5200, frames=44100 * 30)
+        app.start(app.windows_path(a), app.windows_path(b))
+        self.assertTrue(wait_for(lambda: level_runs(app.captured_frames())[-1:] == [5100]))
+        app.command(32782)  # "Config...": a modal dialog
+        self.assertTrue(wait_for(lambda: probe("visible", "Config")[0] == 0, timeout=10))
+
+        def key_then(vk, expected_last):
+            probe("send-keys", 10, vk)
+            return wait_for(lambda: level_runs(app.captured_frames())[-1:] == [expected_last], timeout=15)
+
+        self.assertTrue(key_then(66, 5200))  # Ctrl+Win+B: Next
+        self.assertTrue(key_then(90, 5100))  # Ctrl+Win+Z: Prev
+        self.assertTrue(key_then(66, 5200))
+        self.assertTrue(key_then(77, 5100))  # Ctrl+Win+M: List Next, the first file of the only list
+        probe("send-keys", 10, 86)  # Ctrl+Win+V: Stop
+        time.sleep(1.0)
+        stopped = len(app.captured_bytes())
+        time.sleep(1.0)
+        self.assertEqual(len(app.captured_bytes()), stopped)
+        probe("send-keys", 10, 190)  # Volume Up, Up, Down
+        probe("send-keys", 10, 190)
+        probe("send-keys", 10, 188)
+        louder = (5100 * int(101 * 0.01 * 16384)) >> 14
+        self.assertTrue(key_then(88, louder))  # Ctrl+Win+X: Play, now at 101 %
+        probe("send-keys", 10, 67)  # Ctrl+Win+C: Pause (the device goes on with silence)
+        time.sleep(1.0)
+        paused = len([f for f in app.captured_frames() if f != (0, 0)])
+        time.sleep(1.0)
+        self.assertEqual(len([f for f in app.captured_frames() if f != (0, 0)]), paused)
+        probe("send-keys", 10, 67)
+        self.assertTrue(wait_for(lambda: len([f for f in app.captured_frames() if f != (0, 0)]) > paused))
+        self.assertTrue(probe("visible", "Config")[0] == 0)  # the dialog stayed open throughout
+        # Exit cancels the dialog, saves and ends; the tray icon goes with it.
+        self.assertEqual(app.exit(), 0)
+        self.assertEqual(self.saved(app).volume, 101)
+        self.assertFalse(tray_icon_shown())
 
 
 if __name__ == "__main__":
