@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_audio.h"
+
 #include <memory>
 #include <vector>
 
@@ -12,14 +14,7 @@ namespace {
 constexpr uint32_t kBufferBytes = 32768;
 constexpr uint32_t kBufferSamples = kBufferBytes / 2;
 
-std::vector<uint8_t> Bytes16(const std::vector<int16_t>& samples) {
-  std::vector<uint8_t> bytes;
-  for (int16_t s : samples) {
-    bytes.push_back(static_cast<uint8_t>(s & 0xff));
-    bytes.push_back(static_cast<uint8_t>((s >> 8) & 0xff));
-  }
-  return bytes;
-}
+using testaudio::Bytes16;
 
 void Write16(OutputStage& stage, const std::vector<int16_t>& samples) {
   const auto bytes = Bytes16(samples);

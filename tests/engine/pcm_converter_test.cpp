@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/test_audio.h"
+
 #include <vector>
 
 namespace {
@@ -16,15 +18,7 @@ std::vector<int16_t> Convert(uint32_t channels, uint32_t bits, const std::vector
   return out;
 }
 
-// Little-endian 16-bit samples as bytes.
-std::vector<uint8_t> Bytes16(const std::vector<int16_t>& samples) {
-  std::vector<uint8_t> bytes;
-  for (int16_t s : samples) {
-    bytes.push_back(static_cast<uint8_t>(s & 0xff));
-    bytes.push_back(static_cast<uint8_t>((s >> 8) & 0xff));
-  }
-  return bytes;
-}
+using testaudio::Bytes16;
 
 TEST(PcmConverter, SampleWidthsKeepTheTopSixteenBits) {
   // 8-bit unsigned: 128 is silence.

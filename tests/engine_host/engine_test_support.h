@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/module_path.h"
+#include "tests/support/test_audio.h"
 
 namespace enginetest {
 
@@ -76,15 +77,6 @@ inline std::vector<int16_t> CapturedSamples() {
   return samples;
 }
 
-// The stereo frames of a capture that are not silent (both samples 0).
-inline std::vector<int16_t> SoundingFrames(const std::vector<int16_t>& samples) {
-  std::vector<int16_t> sounding;
-  for (size_t i = 0; i + 1 < samples.size(); i += 2) {
-    if (samples[i] == 0 && samples[i + 1] == 0) continue;
-    sounding.push_back(samples[i]);
-    sounding.push_back(samples[i + 1]);
-  }
-  return sounding;
-}
+using testaudio::SoundingFrames;
 
 }  // namespace enginetest

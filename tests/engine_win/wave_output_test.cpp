@@ -22,6 +22,7 @@
 
 #include "engine/player_protocol.h"
 #include "engine/wave_output.h"
+#include "tests/support/test_audio.h"
 
 namespace {
 
@@ -125,19 +126,7 @@ size_t LeadingSilence(const std::vector<int16_t>& samples) {
   return i;
 }
 
-// The stereo frames that are not silent. Wine's audio driver plays silence
-// of its own when a buffer comes late (a busy machine), so the captured
-// stream is compared without its silent frames; the test signals never hold
-// a zero sample, so none of theirs is dropped by this.
-std::vector<int16_t> SoundingFrames(const std::vector<int16_t>& captured) {
-  std::vector<int16_t> sounding;
-  for (size_t i = 0; i + 1 < captured.size(); i += 2) {
-    if (captured[i] == 0 && captured[i + 1] == 0) continue;
-    sounding.push_back(captured[i]);
-    sounding.push_back(captured[i + 1]);
-  }
-  return sounding;
-}
+using testaudio::SoundingFrames;
 
 // A thread with a message queue that counts UM_TRACK_END and notes the
 // output's state when the first one arrives.
