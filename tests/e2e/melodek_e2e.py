@@ -131,6 +131,16 @@ class Melodek:
         probe("wait-exit", 5000)
         self.close_output()
 
+    def capture_paths(self):
+        """The capture files in order: one per opening of the sound device,
+        so one per file played."""
+        paths = [self.capture] if os.path.exists(self.capture) else []
+        n = 1
+        while os.path.exists("%s.%04d" % (self.capture, n)):
+            paths.append("%s.%04d" % (self.capture, n))
+            n += 1
+        return paths
+
     def captured_bytes(self):
         """Everything played so far. ALSA's file device starts a new file at
         every opening of the device: capture.raw, capture.raw.0001, ..."""

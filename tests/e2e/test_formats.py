@@ -1,0 +1,83 @@
+"""Compressed formats through the real program and in_mf.dll: FLAC plays
+bit-exact, MP3 close to its source (a lossy codec), both for their whole
+length (the encoder's delay and padding trimmed)."""
+import math
+import os
+import struct
+import subprocess
+import unittest
+import wave
+
+from melodek_e2e import MelodekTestCase, read_bytes, wait_for, write_wav
+
+
+def read_frames(path):
+    data = read_bytes(path)
+    count = len(data) // 4
+    samples = struct.unpack("<%dh" % (count * 2), data[:count * 4])
+    return list(zip(samples[0::2], samples[1::2]))
+
+RATE = 44100
+FRAMES = RATE * 3
+
+
+def source_frames():
+    # A chord with a slow sweep: no silent frame, nothing a codec drops.
+    frames = []
+    for i in range(FRAMES):
+        t = i / RATE
+        left = 5000 * math.sin(2 * math.pi * 440 * t) + 3000 * math.sin(2 * math.pi * (200 + 300 * t) * t)
+        right = 5000 * math.sin(2 * math.pi * 660 * t) + 200
+        frames.append((int(left) or 1, int(right) or 1))
+    return frames
+
+
+def snr_db(reference, decoded):
+    signal = sum(l * l + r * r for l, r in reference)
+    noise = sum((l - dl) ** 2 + (r - dr) ** 2 for (l, r), (dl, dr) in zip(reference, decoded))
+    return 10 * math.log10(signal / max(noise, 1))
+
+
+class Formats(MelodekTestCase):
+    def play(self, name, encode):
+        app = self.melodek(name)
+        wav = os.path.join(app.folder, "source.wav")
+        frames = source_frames()
+        write_wav(wav, frames)
+        path = encode(app.folder, wav)
+        app.start(app.windows_path(path))
+        self.assertTrue(wait_for(lambda: len(app.captured_frames()) > FRAMES + 40000, timeout=60))
+        self.assertEqual(app.exit(), 0)
+        captured = app.captured_frames()
+        start = next(i for i, f in enumerate(captured) if f != (0, 0))
+        # The first opening of the device played the file once: its sounding
+        # span is the file's decoded length.
+        first = read_frames(app.capture_paths()[0])
+        sounding = [i for i, f in enumerate(first) if f != (0, 0)]
+        self.decoded_length = sounding[-1] - sounding[0] + 1
+        return frames, captured[start:start + FRAMES]
+
+    def test_flac_is_bit_exact(self):
+        def encode(folder, wav):
+            out = os.path.join(folder, "source.flac")
+            subprocess.run(["flac", "-s", "-f", "-o", out, wav], check=True)
+            return out
+        frames, played = self.play("flac", encode)
+        self.assertEqual(played, frames)
+        self.assertEqual(self.decoded_length, FRAMES)
+
+    def test_mp3_keeps_length_and_sound(self):
+        def encode(folder, wav):
+            out = os.path.join(folder, "source.mp3")
+            subprocess.run(["lame", "--quiet", "-b", "192", wav, out], check=True)
+            return out
+        frames, played = self.play("mp3", encode)
+        # Lossy: 192 kbit/s MP3 of this signal measures about 30 dB against
+        # its source; one frame of misalignment would fall far below 20 dB.
+        self.assertGreater(snr_db(frames, played), 20)
+        # Within one MP3 frame (1152 samples) of the source's length.
+        self.assertLessEqual(abs(self.decoded_length - FRAMES), 1152)
+
+
+if __name__ == "__main__":
+    unittest.main()
