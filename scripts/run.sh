@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs Melodek under Wine, playing the bundled default
 # sound. Without a display it runs under Xvfb; the played sound is captured
-# to build/win/capture.raw (16-bit stereo PCM; each further opening of the
-# sound device continues in capture.raw.0001, .0002, ...). Stop it with Ctrl+C.
+# to build/win/capture.raw (16-bit stereo PCM; the file holds the latest
+# file played). Stop it with Ctrl+C.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -13,16 +13,28 @@ source "$root/scripts/wine-env.sh"
 had_display=${DISPLAY:-}
 melodek_wine_up
 trap 'melodek_wine_down' EXIT
-trap 'exit 130' INT TERM
+# Ctrl+C chooses "Exit" in Melodek, so it ends as a user would end it (and
+# saves its settings), before the Wine environment is taken down.
+stop_melodek() {
+  trap - INT TERM
+  echo "Stopping Melodek..."
+  wine "$MELODEK_BUILD/tests/e2e/probe.exe" command 57665 >/dev/null 2>&1 || true
+  for _ in $(seq 1 200); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  exit 0
+}
+trap stop_melodek INT TERM
 app="$MELODEK_BUILD/melodek/melodek.exe"
 sound="$MELODEK_BUILD/melodek/default.wav"
-rm -f "$MELODEK_CAPTURE" "$MELODEK_CAPTURE".[0-9]*
+rm -f "$MELODEK_CAPTURE"
 if [ -z "$had_display" ]; then
   echo "Melodek runs under Xvfb on $DISPLAY (no display was set)."
 else
   echo "Melodek runs on $DISPLAY."
 fi
-echo "Played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM at the file's rate; later files in $MELODEK_CAPTURE.0001, ...)."
+echo "Played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM at the file's rate; it holds the latest file played)."
 args=()
 [ -f "$sound" ] && args+=("$(winepath -w "$sound")")
 echo "Melodek is in the notification area. Press Ctrl+C to stop it."

@@ -12,14 +12,20 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export MELODEK_CAPTURE="${MELODEK_CAPTURE:-$MELODEK_BUILD/capture.raw}"
 MELODEK_XVFB_PID=""
 
-melodek_write_alsa_conf() {  # <conf file> <capture file>
+# ALSA's file device writes what is played into <capture file>. With
+# "truncate false" every opening of the device starts a new file
+# (<capture>.0001, ...), so nothing played is overwritten; by default each
+# opening starts the file afresh.
+melodek_write_alsa_conf() {  # <conf file> <capture file> [keep-all]
+  local truncate=""
+  [ "${3:-}" = keep-all ] && truncate="  truncate false"
   cat > "$1" <<CONF
 pcm.!default {
   type file
   slave.pcm { type null }
   file "$2"
   format "raw"
-  truncate false
+$truncate
 }
 CONF
 }
