@@ -38,6 +38,6 @@ echo "Played sound is captured to $MELODEK_CAPTURE (16-bit stereo PCM at the fil
 args=()
 [ -f "$sound" ] && args+=("$(winepath -w "$sound")")
 echo "Melodek is in the notification area. Press Ctrl+C to stop it."
-wine "$app" "${args[@]}" >"$MELODEK_BUILD/melodek-run.log" 2>&1 &
+setsid wine "$app" "${args[@]}" >"$MELODEK_BUILD/melodek-run.log" 2>&1 &
 pid=$!
 wait "$pid" || true

@@ -34,7 +34,9 @@ melodek_wine_up() {
   if [ -z "${DISPLAY:-}" ]; then
     local n=90
     while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    # A session of its own: Ctrl+C in the terminal must not end the display
+    # before the programs on it have ended.
+    setsid Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
     MELODEK_XVFB_PID=$!
     export DISPLAY=":$n"
     local i
