@@ -12,7 +12,7 @@ struct Chunk {
   std::vector<uint8_t> body;
 };
 
-struct WavSpec {
+struct WavRecipe {
   std::string riffId = "RIFF";
   std::string waveId = "WAVE";
   uint16_t formatTag = 1;  // 1 PCM, 3 float, 0xFFFE extensible
@@ -51,7 +51,7 @@ inline void PutChunk(std::vector<uint8_t>& v, const Chunk& c) {
   if (c.body.size() % 2) v.push_back(0);  // RIFF pads odd chunks
 }
 
-inline std::vector<uint8_t> FormatBody(const WavSpec& s) {
+inline std::vector<uint8_t> FormatBody(const WavRecipe& s) {
   std::vector<uint8_t> f;
   Put16(f, s.formatTag);
   Put16(f, s.channels);
@@ -74,7 +74,7 @@ inline std::vector<uint8_t> FormatBody(const WavSpec& s) {
   return f;
 }
 
-inline std::vector<uint8_t> BuildWav(const WavSpec& s) {
+inline std::vector<uint8_t> BuildWav(const WavRecipe& s) {
   std::vector<uint8_t> v;
   PutId(v, s.riffId);
   Put32(v, 0);  // patched below

@@ -14,7 +14,7 @@
 
 namespace {
 
-using wavtest::WavSpec;
+using wavtest::WavRecipe;
 
 class InWave : public ::testing::Test {
  protected:
@@ -78,14 +78,14 @@ TEST_F(InWave, PassesIntegerPcmAsTheFileHoldsIt) {
     SCOPED_TRACE(c.name);
     host_.Reset();
     host_.SetCanWriteChunk(1000);  // not a multiple of most frame sizes
-    WavSpec spec;
-    spec.formatTag = c.tag;
-    spec.channels = c.channels;
-    spec.sampleRate = c.rate;
-    spec.bitsPerSample = c.bits;
+    WavRecipe recipe;
+    recipe.formatTag = c.tag;
+    recipe.channels = c.channels;
+    recipe.sampleRate = c.rate;
+    recipe.bitsPerSample = c.bits;
     const int frameBytes = c.channels * c.bits / 8;
-    spec.data = wavtest::NoiseBytes(static_cast<size_t>(frames) * frameBytes, c.rate + c.bits);
-    PlayToEnd(WriteTestFile("format.wav", wavtest::BuildWav(spec)));
+    recipe.data = wavtest::NoiseBytes(static_cast<size_t>(frames) * frameBytes, c.rate + c.bits);
+    PlayToEnd(WriteTestFile("format.wav", wavtest::BuildWav(recipe)));
 
     ASSERT_EQ(host_.Opens().size(), 1u);
     const OpenCall open = host_.Opens()[0];
@@ -94,7 +94,7 @@ TEST_F(InWave, PassesIntegerPcmAsTheFileHoldsIt) {
     EXPECT_EQ(open.bits, c.bits);
     EXPECT_EQ(open.bufferMs, -1);
     EXPECT_EQ(open.prebufferMs, -1);
-    EXPECT_TRUE(host_.Written() == spec.data) << "written " << host_.WrittenSize() << " of " << spec.data.size();
+    EXPECT_TRUE(host_.Written() == recipe.data) << "written " << host_.WrittenSize() << " of " << recipe.data.size();
     int dspFrames = 0;
     for (const DspCall& d : host_.DspCalls()) {
       EXPECT_EQ(d.bits, c.bits);
@@ -114,10 +114,10 @@ TEST_F(InWave, TurnsFloatInto32BitIntegers) {
   for (const uint16_t tag : {uint16_t{3}, uint16_t{0xFFFE}}) {
     SCOPED_TRACE(tag);
     host_.Reset();
-    WavSpec spec;
-    spec.formatTag = tag;
-    spec.subFormat = 3;
-    spec.bitsPerSample = 32;
+    WavRecipe recipe;
+    recipe.formatTag = tag;
+    recipe.subFormat = 3;
+    recipe.bitsPerSample = 32;
     std::vector<int32_t> expected;
     for (int k = -2000; k < 2000; ++k) {
       float f = static_cast<float>(k) / 32768.0f;
@@ -128,10 +128,10 @@ TEST_F(InWave, TurnsFloatInto32BitIntegers) {
       }
       uint8_t bytes[4];
       std::memcpy(bytes, &f, 4);
-      spec.data.insert(spec.data.end(), bytes, bytes + 4);
+      recipe.data.insert(recipe.data.end(), bytes, bytes + 4);
       expected.push_back(e);
     }
-    PlayToEnd(WriteTestFile("float.wav", wavtest::BuildWav(spec)));
+    PlayToEnd(WriteTestFile("float.wav", wavtest::BuildWav(recipe)));
     ASSERT_EQ(host_.Opens().size(), 1u);
     EXPECT_EQ(host_.Opens()[0].bits, 32);
     const std::vector<uint8_t> written = host_.Written();
@@ -144,14 +144,14 @@ TEST_F(InWave, TurnsFloatInto32BitIntegers) {
 
 TEST_F(InWave, WritesWhatTheDspReturns) {
   host_.SetDspMode(DspMode::kHalf);
-  WavSpec spec;
-  spec.data = wavtest::NoiseBytes(5000 * 4, 11);
-  PlayToEnd(WriteTestFile("dsp.wav", wavtest::BuildWav(spec)));
+  WavRecipe recipe;
+  recipe.data = wavtest::NoiseBytes(5000 * 4, 11);
+  PlayToEnd(WriteTestFile("dsp.wav", wavtest::BuildWav(recipe)));
   // Each block shrinks to its first half.
   std::vector<uint8_t> expected;
   size_t frame = 0;
   for (const DspCall& d : host_.DspCalls()) {
-    const std::vector<uint8_t> half = Slice(spec.data, frame * 4, (frame + d.frames / 2) * 4);
+    const std::vector<uint8_t> half = Slice(recipe.data, frame * 4, (frame + d.frames / 2) * 4);
     expected.insert(expected.end(), half.begin(), half.end());
     frame += d.frames;
   }
@@ -167,20 +167,20 @@ TEST_F(InWave, PlaysWhatATruncatedOrOpenEndedFileHolds) {
   for (const Case c : {Case{"size beyond the file", 1000000}, Case{"unknown size", 0xFFFFFFFF}}) {
     SCOPED_TRACE(c.name);
     host_.Reset();
-    WavSpec spec;
-    spec.before = {wavtest::Chunk{"LIST", std::vector<uint8_t>(9, 'x')}};  // odd: padded
-    spec.data = wavtest::NoiseBytes(4001, 12);                                // a trailing partial frame
-    spec.declaredDataSize = c.declared;
-    PlayToEnd(WriteTestFile("cut.wav", wavtest::BuildWav(spec)));
+    WavRecipe recipe;
+    recipe.before = {wavtest::Chunk{"LIST", std::vector<uint8_t>(9, 'x')}};  // odd: padded
+    recipe.data = wavtest::NoiseBytes(4001, 12);                                // a trailing partial frame
+    recipe.declaredDataSize = c.declared;
+    PlayToEnd(WriteTestFile("cut.wav", wavtest::BuildWav(recipe)));
     // The trailing partial frame and the pad byte never reach the output.
-    EXPECT_TRUE(host_.Written() == Slice(spec.data, 0, 4000));
+    EXPECT_TRUE(host_.Written() == Slice(recipe.data, 0, 4000));
   }
 }
 
 TEST_F(InWave, SeekFlushesAndContinuesFromTheNewFrame) {
-  WavSpec spec;  // 2 s of 16-bit stereo 44100 Hz
-  spec.data = wavtest::NoiseBytes(88200 * 4, 13);
-  const std::string path = WriteTestFile("seek.wav", wavtest::BuildWav(spec));
+  WavRecipe recipe;  // 2 s of 16-bit stereo 44100 Hz
+  recipe.data = wavtest::NoiseBytes(88200 * 4, 13);
+  const std::string path = WriteTestFile("seek.wav", wavtest::BuildWav(recipe));
   struct Case {
     const char* name;
     int64_t writtenBefore;  // the output stalls after this many bytes
@@ -211,8 +211,8 @@ TEST_F(InWave, SeekFlushesAndContinuesFromTheNewFrame) {
     EXPECT_EQ(flushes[0].ms, c.flushMs);
     EXPECT_EQ(flushes[0].writtenBefore, static_cast<size_t>(c.writtenBefore));
     const std::vector<uint8_t> written = host_.Written();
-    EXPECT_TRUE(Slice(written, 0, c.writtenBefore) == Slice(spec.data, 0, c.writtenBefore));
-    EXPECT_TRUE(Slice(written, c.writtenBefore) == Slice(spec.data, c.resumeFrame * 4));
+    EXPECT_TRUE(Slice(written, 0, c.writtenBefore) == Slice(recipe.data, 0, c.writtenBefore));
+    EXPECT_TRUE(Slice(written, c.writtenBefore) == Slice(recipe.data, c.resumeFrame * 4));
   }
 }
 
@@ -231,9 +231,9 @@ bool StopReturns(In_Module* module) {
 }
 
 TEST_F(InWave, StopEndsAPlaybackThatCannotWrite) {
-  WavSpec spec;
-  spec.data = wavtest::NoiseBytes(44100 * 4, 14);
-  const std::string path = WriteTestFile("stall.wav", wavtest::BuildWav(spec));
+  WavRecipe recipe;
+  recipe.data = wavtest::NoiseBytes(44100 * 4, 14);
+  const std::string path = WriteTestFile("stall.wav", wavtest::BuildWav(recipe));
   host_.SetBudget(0);  // the output never has room
   ASSERT_EQ(plugin_->Play(path.c_str()), 0);
   ASSERT_TRUE(FakeHost::WaitFor([&] { return !host_.DspCalls().empty(); }));
@@ -251,12 +251,12 @@ TEST_F(InWave, StopEndsAPlaybackThatCannotWrite) {
 }
 
 TEST_F(InWave, PlayWhilePlayingStopsTheFirstFile) {
-  WavSpec spec;
-  spec.data = wavtest::NoiseBytes(4000, 15);
-  const std::string first = WriteTestFile("first.wav", wavtest::BuildWav(spec));
-  spec.channels = 1;
-  spec.data = wavtest::NoiseBytes(3000, 16);
-  const std::string second = WriteTestFile("second.wav", wavtest::BuildWav(spec));
+  WavRecipe recipe;
+  recipe.data = wavtest::NoiseBytes(4000, 15);
+  const std::string first = WriteTestFile("first.wav", wavtest::BuildWav(recipe));
+  recipe.channels = 1;
+  recipe.data = wavtest::NoiseBytes(3000, 16);
+  const std::string second = WriteTestFile("second.wav", wavtest::BuildWav(recipe));
   host_.SetBudget(0);  // the first file cannot write before the second replaces it
   ASSERT_EQ(plugin_->Play(first.c_str()), 0);
   ASSERT_EQ(plugin_->Play(second.c_str()), 0);
@@ -265,14 +265,14 @@ TEST_F(InWave, PlayWhilePlayingStopsTheFirstFile) {
   ASSERT_TRUE(host_.WaitForEndMessage());
   ASSERT_EQ(host_.Opens().size(), 2u);
   EXPECT_EQ(host_.Opens()[1].channels, 1);
-  EXPECT_TRUE(host_.Written() == spec.data);
+  EXPECT_TRUE(host_.Written() == recipe.data);
 }
 
 TEST_F(InWave, PauseHoldsTheDecoderUntilUnPause) {
-  WavSpec spec;
-  spec.data = wavtest::NoiseBytes(20000 * 4, 17);
+  WavRecipe recipe;
+  recipe.data = wavtest::NoiseBytes(20000 * 4, 17);
   host_.SetBudget(0);
-  ASSERT_EQ(plugin_->Play(WriteTestFile("pause.wav", wavtest::BuildWav(spec)).c_str()), 0);
+  ASSERT_EQ(plugin_->Play(WriteTestFile("pause.wav", wavtest::BuildWav(recipe)).c_str()), 0);
   plugin_->Pause();
   EXPECT_EQ(plugin_->IsPaused(), 1);
   host_.SetBudget(-1);
@@ -281,15 +281,15 @@ TEST_F(InWave, PauseHoldsTheDecoderUntilUnPause) {
   plugin_->UnPause();
   EXPECT_EQ(plugin_->IsPaused(), 0);
   ASSERT_TRUE(host_.WaitForEndMessage());
-  EXPECT_TRUE(host_.Written() == spec.data);
+  EXPECT_TRUE(host_.Written() == recipe.data);
   EXPECT_EQ(host_.PauseCalls(), (std::vector<int>{1, 0}));
 }
 
 TEST_F(InWave, RefusesFilesItCannotPlay) {
-  WavSpec good;
+  WavRecipe good;
   good.data = wavtest::NoiseBytes(4000, 18);
-  auto edited = [&](void (*edit)(WavSpec&)) {
-    WavSpec s = good;
+  auto edited = [&](void (*edit)(WavRecipe&)) {
+    WavRecipe s = good;
     edit(s);
     return wavtest::BuildWav(s);
   };
@@ -302,12 +302,12 @@ TEST_F(InWave, RefusesFilesItCannotPlay) {
       {"empty file", {}},
       {"garbage", wavtest::NoiseBytes(5000, 19)},
       {"header only", Slice(wellFormed, 0, 20)},
-      {"zero channels", edited([](WavSpec& s) { s.channels = 0; })},
-      {"rate 500", edited([](WavSpec& s) { s.sampleRate = 500; })},
-      {"rate 10000000", edited([](WavSpec& s) { s.sampleRate = 10000000; })},
-      {"block align 1000", edited([](WavSpec& s) { s.blockAlign = 1000; })},
-      {"ADPCM", edited([](WavSpec& s) { s.formatTag = 2; })},
-      {"no sound in it", edited([](WavSpec& s) { s.data.clear(); })},
+      {"zero channels", edited([](WavRecipe& s) { s.channels = 0; })},
+      {"rate 500", edited([](WavRecipe& s) { s.sampleRate = 500; })},
+      {"rate 10000000", edited([](WavRecipe& s) { s.sampleRate = 10000000; })},
+      {"block align 1000", edited([](WavRecipe& s) { s.blockAlign = 1000; })},
+      {"ADPCM", edited([](WavRecipe& s) { s.formatTag = 2; })},
+      {"no sound in it", edited([](WavRecipe& s) { s.data.clear(); })},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -343,11 +343,11 @@ std::string Title(In_Module* m, const char* file, int* length) {
 }
 
 TEST_F(InWave, ReportsTitleAndLength) {
-  WavSpec spec;
-  spec.channels = 1;
-  spec.sampleRate = 8000;
-  spec.data = wavtest::NoiseBytes(12000 * 2, 20);  // 1.5 s
-  const std::string path = WriteTestFile("My Song.v2.wav", wavtest::BuildWav(spec));
+  WavRecipe recipe;
+  recipe.channels = 1;
+  recipe.sampleRate = 8000;
+  recipe.data = wavtest::NoiseBytes(12000 * 2, 20);  // 1.5 s
+  const std::string path = WriteTestFile("My Song.v2.wav", wavtest::BuildWav(recipe));
   int length = 0;
   EXPECT_EQ(Title(plugin_.get(), path.c_str(), &length), "My Song.v2");
   EXPECT_EQ(length, 1500);
