@@ -4,6 +4,8 @@
 //   probe command <id>              posts WM_COMMAND id to the main dialog
 //   probe message <msg> <w> <l>     posts a message to the main dialog
 //   probe send <msg> <w> <l>        sends it and prints the result
+//   probe repeat <id> <count>       posts WM_COMMAND id count times at once
+//   probe counts                    prints "threads handles" of melodek.exe
 //   probe send-keys <mods> <vk>     presses a key with modifiers through SendInput
 //   probe wait-exit <ms>            waits for melodek.exe to end; exit code 0 if it did
 // A renamed program file is named in the environment variable MELODEK_EXE.
@@ -104,6 +106,51 @@ void PressKeys(unsigned modifiers, unsigned key) {
 
 unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
 
+int ThreadCount(DWORD process) {
+  UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL ok = ::Thread32First(snapshot.get(), &entry); ok; ok = ::Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID == process) ++count;
+  }
+  return count;
+}
+
+// Handles of a process from the system handle list (Wine's
+// GetProcessHandleCount answers 0).
+long HandleCount(DWORD process) {
+  struct Entry {
+    ULONG processId;
+    UCHAR objectType, flags;
+    USHORT handle;
+    void* object;
+    ACCESS_MASK access;
+  };
+  using QueryFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  if (query == nullptr) return -1;
+  constexpr ULONG kSystemHandleInformation = 16;
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    ULONG needed = 0;
+    const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == static_cast<LONG>(0xC0000004)) {  // buffer too small
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (status != 0) return -1;
+    break;
+  }
+  const ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
+  const Entry* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(void*));
+  long count = 0;
+  for (ULONG i = 0; i < entries; ++i) count += entry[i].processId == process ? 1 : 0;
+  return count;
+}
+
 void Click(int x, int y, bool right) {
   ::SetCursorPos(x, y);
   INPUT inputs[2] = {};
@@ -137,6 +184,18 @@ int main(int argc, char** argv) {
   if (verb == "message" && argc >= 5) {
     HWND main = MainWindow();
     return main != nullptr && ::PostMessageA(main, Number(argv[2]), Number(argv[3]), Number(argv[4])) ? 0 : 1;
+  }
+  if (verb == "repeat" && argc >= 4) {
+    HWND main = MainWindow();
+    if (main == nullptr) return 1;
+    for (unsigned long i = 0; i < Number(argv[3]); ++i) ::PostMessageA(main, WM_COMMAND, Number(argv[2]), 0);
+    return 0;
+  }
+  if (verb == "counts") {
+    const std::vector<DWORD> processes = MelodekProcesses();
+    if (processes.empty()) return 1;
+    std::printf("%d %ld\n", ThreadCount(processes[0]), HandleCount(processes[0]));
+    return 0;
   }
   if (verb == "send" && argc >= 5) {
     HWND main = MainWindow();

@@ -5,10 +5,11 @@ import math
 import os
 import struct
 import subprocess
+import time
 import unittest
 import wave
 
-from melodek_e2e import MelodekTestCase, read_bytes, wait_for, write_wav
+from melodek_e2e import MelodekTestCase, probe, read_bytes, wait_for, write_wav
 
 
 def read_frames(path):
@@ -77,6 +78,30 @@ class Formats(MelodekTestCase):
         self.assertGreater(snr_db(frames, played), 20)
         # Within one MP3 frame (1152 samples) of the source's length.
         self.assertLessEqual(abs(self.decoded_length - FRAMES), 1152)
+
+    def test_rapid_next_across_mp3_files_leaves_nothing_behind(self):
+        app = self.melodek("mp3next")
+        paths = []
+        for n in range(3):
+            wav = os.path.join(app.folder, "s%d.wav" % n)
+            write_wav(wav, [(3000 + n, -3000)] * (RATE * 2))
+            paths.append(os.path.join(app.folder, "s%d.mp3" % n))
+            subprocess.run(["lame", "--quiet", "-b", "128", wav, paths[-1]], check=True)
+        app.start(*[app.windows_path(p) for p in paths])
+        self.assertTrue(wait_for(lambda: len(app.captured_bytes()) > 100000, timeout=30))
+        probe("command", 32775)  # Stop: the counts are taken at rest
+        time.sleep(2.0)
+        threads, handles = map(int, probe("counts")[1].split())
+        probe("command", 32773)
+        probe("repeat", 32777, 50)  # 50 Next commands at once
+        time.sleep(3.0)
+        probe("command", 32775)
+        time.sleep(2.0)
+        after_threads, after_handles = map(int, probe("counts")[1].split())
+        self.assertLessEqual(after_threads, threads)
+        # A few handles of the system's own (caches Wine opens lazily) may come.
+        self.assertLessEqual(after_handles, handles + 8)
+        self.assertEqual(app.exit(), 0)
 
 
 if __name__ == "__main__":
