@@ -21,6 +21,7 @@ class CTrayIcon {
     if (added_) Delete();
   }
   bool added() const { return added_; }
+  const NOTIFYICONDATAA& data() const { return data_; }
 
  private:
   NOTIFYICONDATAA data_;  // the 88-byte form every shell version accepts
