@@ -30,10 +30,11 @@ class Equalizer(MelodekTestCase):
         app.command(32773)  # Play: the current file, with its preset
         self.assertTrue(wait_for(lambda: len(app.captured_frames()) > frames + 40000, timeout=30))
         self.assertEqual(app.exit(), 0)
-        captured = app.captured_frames()
-        start = next(i for i, frame in enumerate(captured) if frame != (0, 0))
+        # Wine plays silence of its own when a buffer comes late on a busy
+        # machine: the silent frames are left out before measuring.
+        sounding = [l for l, r in app.captured_frames() if (l, r) != (0, 0)]
         # Half a second well inside the first pass through the tones.
-        middle = [l for l, _ in captured[start + rate // 2: start + rate]]
+        middle = sounding[rate // 2: rate]
         return tone_level(middle, 1000, rate), tone_level(middle, 4000, rate)
 
     def test_cut_band_is_attenuated_at_44100_and_48000(self):
