@@ -324,3 +324,19 @@ def level_runs(frames):
         if not runs or runs[-1] != left:
             runs.append(left)
     return runs
+
+
+def without_gaps(frames, shortest_gap=8):
+    """The frames without runs of silence of shortest_gap frames or more:
+    Wine plays silence of its own when a buffer comes late on a busy
+    machine, while single silent frames may be the sound's own."""
+    kept, run = [], []
+    for frame in frames:
+        if frame == (0, 0):
+            run.append(frame)
+            continue
+        if len(run) < shortest_gap:
+            kept.extend(run)
+        run = []
+        kept.append(frame)
+    return kept
