@@ -92,7 +92,9 @@ int CPlayerApp::ExitInstance() {
   if (playerThread_) {
     SaveSettings();
     if (controllerWindow_ != nullptr) {
-      ::CloseWindow(controllerWindow_);
+      // Minimized first when it is on screen; a hidden one has nothing to show
+      // (and under Wine without a window manager the minimize waits 2 s).
+      if (::IsWindowVisible(controllerWindow_)) ::CloseWindow(controllerWindow_);
       controllerWindow_ = nullptr;
     }
     controller_.reset();

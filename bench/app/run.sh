@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Start-up benchmarks of melodek.exe under Wine: a second start handing two
+# files to the running first instance, against the start of a bare Windows
+# program; the first instance's cold start until its tray icon exists; and
+# how long Exit takes. Prints one table (bench/app/app_bench.py says exactly
+# what each figure measures).
+# Usage: bench/app/run.sh [runs (20)]
+# (MELODEK_BUILD_ROOT moves the build folders, as for scripts/build.sh).
+set -euo pipefail
+runs=${1:-20}
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build_root=${MELODEK_BUILD_ROOT:-$root/build}
+build="$build_root/win"
+[ -f "$build/CMakeCache.txt" ] || "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+# A build folder configured before this benchmark existed does not know its targets yet.
+cmake --build "$build" --target help | grep -q '^tray_watch' || cmake "$build" >/dev/null
+cmake --build "$build" --target melodek in_wave in_mf probe bare_start tray_watch >/dev/null
+
+export MELODEK_BUILD="$build"
+# shellcheck source=../../scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+# Sound goes to the ALSA file device: no PulseAudio server may be reachable.
+export XDG_RUNTIME_DIR="$build/bench/app/no-pulse"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+melodek_wine_up
+trap melodek_wine_down EXIT
+# Every start below finds the prefix's wine server running, as on a desktop.
+wineserver -p >/dev/null 2>&1
+python3 "$root/bench/app/app_bench.py" "$runs" > "$build/bench/app/app.txt" 2> "$build/bench/app/app.log" \
+  || echo "app_bench failed (see $build/bench/app/app.log)" >&2
+melodek_wine_down
+trap - EXIT
+
+echo "== Start-up and hand-over (Wine, wine server running, $runs runs each)"
+cat "$build/bench/app/app.txt"
+echo "x_bare: median / median of bare_start.exe returning at once."
+echo "hand-over: 'wine melodek.exe a.wav b.wav' with a first instance running; 'played': the first"
+echo "instance's sound device received its first bytes (its ALSA capture grew; polled every 1 ms)."
+echo "cold start: no other copy running; the icon is known once Shell_NotifyIcon(NIM_MODIFY) for it"
+echo "succeeds from another process (tray_watch.exe, polling every 2 ms)."
