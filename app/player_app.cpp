@@ -32,7 +32,7 @@ const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
     {ID_VOLUME_UP, &CPlayerApp::OnVolumeUp},
 };
 
-CPlayerApp::CPlayerApp() : engine_(std::make_unique<CAudioEngine>()) {
+CPlayerApp::CPlayerApp() {
   model_.SetSelectionListener([this](int32_t selFileId) {
     BroadcastToWindows(UM_SELECTION_CHANGED, static_cast<WPARAM>(selFileId), 0);
   });
@@ -58,7 +58,10 @@ bool CPlayerApp::InitInstance() {
   LoadSettings();
   // 5. There is always a play list.
   if (model_.ListCount() == 0) model_.AppendList("new");
-  // 6. The player thread loads the plug-ins itself.
+  // 6. The player thread loads the plug-ins itself. The engine (its output
+  // thread, the transform's tables) is built only now, so a second start
+  // that merely hands over its files stays light.
+  engine_ = std::make_unique<CAudioEngine>();
   playerThread_ = std::make_unique<CMainThread>(*engine_, *this);
   if (!playerThread_->Start()) {
     playerThread_.reset();
@@ -179,7 +182,7 @@ void CPlayerApp::ReceiveCommandLine(const std::string& text) {
 }
 
 void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
-  engine_->SetMainWindow(mainWindow);
+  if (engine_) engine_->SetMainWindow(mainWindow);
   channel_.SetMainWindow(mainWindow);
   // This start's own files take the same road as a later start's: through
   // the channel to the program's own service (named after the program file,

@@ -123,7 +123,7 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
   std::vector<std::string> pluginFolders_;  // guarded by foldersLock_
 
   CInstanceChannel channel_;  // single-instance mutex and DDE server, for the whole run
-  std::unique_ptr<CAudioEngine> engine_;  // the one engine; outlives the player thread
+  std::unique_ptr<CAudioEngine> engine_;  // the one engine, from start-up step 6; outlives the player thread
   std::unique_ptr<CMainThread> playerThread_;  // alive until ExitInstance joined it
   std::unique_ptr<CControllerDlg> controller_;
 };
