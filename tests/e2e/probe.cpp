@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "tests/support/process_counts.h"
 
 namespace {
 // The program file's name: melodek.exe, or MELODEK_EXE for a renamed copy.
@@ -106,51 +107,6 @@ void PressKeys(unsigned modifiers, unsigned key) {
 
 unsigned long Number(const char* text) { return std::strtoul(text, nullptr, 0); }
 
-int ThreadCount(DWORD process) {
-  UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-  if (!snapshot) return -1;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL ok = ::Thread32First(snapshot.get(), &entry); ok; ok = ::Thread32Next(snapshot.get(), &entry)) {
-    if (entry.th32OwnerProcessID == process) ++count;
-  }
-  return count;
-}
-
-// Handles of a process from the system handle list (Wine's
-// GetProcessHandleCount answers 0).
-long HandleCount(DWORD process) {
-  struct Entry {
-    ULONG processId;
-    UCHAR objectType, flags;
-    USHORT handle;
-    void* object;
-    ACCESS_MASK access;
-  };
-  using QueryFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
-  auto query = reinterpret_cast<QueryFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  if (query == nullptr) return -1;
-  constexpr ULONG kSystemHandleInformation = 16;
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    ULONG needed = 0;
-    const LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-    if (status == static_cast<LONG>(0xC0000004)) {  // buffer too small
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (status != 0) return -1;
-    break;
-  }
-  const ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
-  const Entry* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(void*));
-  long count = 0;
-  for (ULONG i = 0; i < entries; ++i) count += entry[i].processId == process ? 1 : 0;
-  return count;
-}
-
 void Click(int x, int y, bool right) {
   ::SetCursorPos(x, y);
   INPUT inputs[2] = {};
@@ -194,7 +150,7 @@ int main(int argc, char** argv) {
   if (verb == "counts") {
     const std::vector<DWORD> processes = MelodekProcesses();
     if (processes.empty()) return 1;
-    std::printf("%d %ld\n", ThreadCount(processes[0]), HandleCount(processes[0]));
+    std::printf("%d %ld\n", testprocess::ThreadCount(processes[0]), testprocess::HandleCount(processes[0]));
     return 0;
   }
   if (verb == "send" && argc >= 5) {

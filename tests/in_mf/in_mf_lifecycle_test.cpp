@@ -1,66 +1,21 @@
 // in_mf.dll's playback control: stopping mid-file, pausing, and many quick
 // Play/Stop cycles that must leave no thread or handle behind.
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "tests/in_mf/plugin_test_util.h"
+#include "tests/support/process_counts.h"
 
 namespace {
 
 using fake_host::Plugin;
 
-int ThreadCount() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL ok = Thread32First(snapshot, &entry); ok; ok = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  }
-  CloseHandle(snapshot);
-  return count;
-}
+int ThreadCount() { return testprocess::ThreadCount(GetCurrentProcessId()); }
 
-// Wine's GetProcessHandleCount answers 0; the system handle list (which
-// Wine does fill) counts the same thing there.
-DWORD HandleCount() {
-  DWORD count = 0;
-  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
-  struct Entry {
-    ULONG process_id;
-    UCHAR object_type, flags;
-    USHORT handle;
-    void* object;
-    ACCESS_MASK access;
-  };
-  using QueryFn = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
-  auto query = reinterpret_cast<QueryFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-  if (!query) return 0;
-  constexpr ULONG kSystemHandleInformation = 16;
-  std::vector<char> buffer(1 << 20);
-  for (;;) {
-    ULONG needed = 0;
-    LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
-    if (status == static_cast<LONG>(0xC0000004)) {  // buffer too small
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (status != 0) return 0;
-    break;
-  }
-  const ULONG entries = *reinterpret_cast<ULONG*>(buffer.data());
-  const Entry* entry = reinterpret_cast<const Entry*>(buffer.data() + sizeof(void*));
-  for (ULONG i = 0; i < entries; ++i) {
-    if (entry[i].process_id == GetCurrentProcessId()) ++count;
-  }
-  return count;
-}
+long HandleCount() { return testprocess::HandleCount(GetCurrentProcessId()); }
 
 TEST(LifecycleTest, StopInTheMiddleEndsPromptlyAndWritesNoMore) {
   REQUIRE_MEDIA("song.mp3");
@@ -124,7 +79,7 @@ TEST(LifecycleTest, RapidPlayStopCyclesLeaveNothingBehind) {
   for (int i = 0; i < 6; ++i) cycle(i);
   Sleep(300);
   const int threads_before = ThreadCount();
-  const DWORD handles_before = HandleCount();
+  const long handles_before = HandleCount();
   ASSERT_GT(threads_before, 0);
   ASSERT_GT(handles_before, 0u);
   for (int i = 0; i < 50; ++i) cycle(i);
