@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plugins/in_mf/byte_source.h"
+#include "plugins/common/byte_source.h"
 
 struct TagFields {
   std::string title;

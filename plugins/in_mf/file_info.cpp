@@ -7,7 +7,7 @@
 
 #include "plugins/in_mf/audio_tags.h"
 #include "plugins/in_mf/pcm_frames.h"
-#include "plugins/in_mf/win_file_source.h"
+#include "plugins/common/win_file_source.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ std::wstring AnsiToWide(const char* text) {
 std::string TitleForFile(const std::wstring& path) {
   std::string from_tags;
   {
-    WinFileSource file(path);
-    if (file.is_open()) from_tags = ComposeTagTitle(ReadAudioTags(file));
+    WinFileSource file;
+    if (file.Open(path)) from_tags = ComposeTagTitle(ReadAudioTags(file));
   }
   std::string title = WideToAnsi(Utf8ToWide(from_tags));
   return title.empty() ? WideToAnsi(FileNameStem(path)) : title;
@@ -76,8 +76,8 @@ PlayLength LengthForFile(const std::wstring& path, int64_t duration_hns) {
   PlayLength result;
   Mp3GaplessInfo info;
   {
-    WinFileSource file(path);
-    if (file.is_open()) {
+    WinFileSource file;
+    if (file.Open(path)) {
       TagFields ignored;
       info = ReadMp3GaplessInfo(file, ReadId3v2(file, ignored));
     }

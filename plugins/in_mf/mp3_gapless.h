@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "plugins/in_mf/byte_source.h"
+#include "plugins/common/byte_source.h"
 
 struct Mp3GaplessInfo {
   bool valid = false;

@@ -9,7 +9,7 @@
 #include "plugins/in_wave/wav_format.h"
 #include "plugins/in_wave/wav_samples.h"
 #include "plugins/in_wave/wave_player.h"
-#include "plugins/in_wave/win_file_source.h"
+#include "plugins/common/win_file_source.h"
 
 namespace {
 

@@ -80,13 +80,6 @@ ParseResult ReadFormat(const uint8_t* fmt, uint32_t size, WavFormat* out) {
 
 }  // namespace
 
-size_t MemoryByteSource::ReadAt(uint64_t offset, void* buffer, size_t len) {
-  if (offset >= size_) return 0;
-  const size_t n = static_cast<size_t>(std::min<uint64_t>(len, size_ - offset));
-  std::memcpy(buffer, data_ + offset, n);
-  return n;
-}
-
 ParseResult ParseWav(ByteSource& source, WavFormat* format) {
   const uint64_t fileSize = source.Size();
   uint8_t header[12];

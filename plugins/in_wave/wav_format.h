@@ -6,32 +6,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "plugins/common/byte_source.h"
+
 namespace wav {
 
-// Random access to a file's bytes; the parser reads only through this, so a
-// file on disk and a buffer in memory parse the same way.
-class ByteSource {
- public:
-  virtual ~ByteSource() = default;
-  virtual uint64_t Size() const = 0;
-  // Copies up to len bytes from offset; returns the count copied, short (or 0)
-  // past the end or on a read error.
-  virtual size_t ReadAt(uint64_t offset, void* buffer, size_t len) = 0;
-};
-
-// A ByteSource over bytes the caller keeps alive.
-class MemoryByteSource : public ByteSource {
- public:
-  MemoryByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  explicit MemoryByteSource(const std::vector<uint8_t>& bytes)
-      : data_(bytes.data()), size_(bytes.size()) {}
-  uint64_t Size() const override { return size_; }
-  size_t ReadAt(uint64_t offset, void* buffer, size_t len) override;
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-};
+// The parser reads only through a ByteSource, so a file on disk and a
+// buffer in memory parse the same way.
+using ::ByteSource;
+using ::MemoryByteSource;
 
 // What the decoder accepts; everything outside is refused.
 constexpr uint32_t kMinSampleRate = 1000;

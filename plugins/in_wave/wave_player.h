@@ -11,7 +11,7 @@
 #include "engine/plugin_api.h"
 #include "framework/unique_handle.h"
 #include "plugins/in_wave/wav_format.h"
-#include "plugins/in_wave/win_file_source.h"
+#include "plugins/common/win_file_source.h"
 
 class WavePlayer {
  public:

@@ -6,16 +6,19 @@
 #include <string>
 
 #include "framework/unique_handle.h"
-#include "plugins/in_mf/byte_source.h"
+#include "plugins/common/byte_source.h"
 
 class WinFileSource : public ByteSource {
  public:
-  explicit WinFileSource(const std::wstring& path);
-  bool is_open() const { return static_cast<bool>(file_); }
+  // False when the file cannot be opened or its size read.
+  bool Open(const char* path);
+  bool Open(const std::wstring& path);
   uint64_t Size() const override { return size_; }
   size_t ReadAt(uint64_t offset, void* buffer, size_t n) override;
 
  private:
+  bool Adopt(HANDLE file);
+
   UniqueFileHandle file_;
   uint64_t size_ = 0;
 };

@@ -1,5 +1,6 @@
-// Random-access reads for the tag and header parsers: a file on Windows, a
-// memory block in the unit tests. Short reads mean the end of the data.
+// Random-access reads for the plug-ins' header and tag parsers: a file on
+// Windows, a memory block in the unit tests and fuzz targets. Short reads
+// mean the end of the data (or a read error).
 #pragma once
 #include <cstddef>
 #include <cstdint>
