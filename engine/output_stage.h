@@ -112,6 +112,12 @@ class OutputStage {
   uint32_t FillOutputBuffer(int16_t* dst, uint32_t bytes);
   // Volume-scaled copy of up to `samples` ring samples, zero padded.
   void FillPlain(int16_t* dst, uint32_t samples);
+  // True when the ring holds what the first refills of `count` buffers of
+  // `bytes` each will take: all of them are filled at once, and the
+  // equalizer reads a block ahead of what it delivers, so one buffer more.
+  bool HoldsEnoughToStart(uint32_t bytes, uint32_t count) const {
+    return ring_.AvailableBytes() >= uint64_t{bytes} * (count + 1);
+  }
   // Fills a buffer queued when the device opens.
   void StartBuffer(int16_t* dst, uint32_t bytes);
   // A queued buffer came back: drain bookkeeping or a refill into dst.

@@ -72,7 +72,8 @@ int CWaveOutput::Open(int rate, int channels, int bits, int count, int size) {
 }
 
 bool CWaveOutput::PrimeReadyLocked() const {
-  return stage_.Ring().AvailableBytes() >= bufferBytes_ || stage_.Ring().decoderFinished.load() ||
+  return stage_.HoldsEnoughToStart(bufferBytes_, static_cast<uint32_t>(buffers_.size())) ||
+         stage_.Ring().decoderFinished.load() ||
          stage_.Paused() || ::GetTickCount() - primeStart_ >= kPrimeWaitMs;
 }
 

@@ -36,8 +36,9 @@ class CWaveOutput {
   // Opens the wave mapper as 16-bit stereo at `rate` for PCM of the given
   // format, allocates `count` buffers of `size` bytes (size 0: one second)
   // and queues them all, filled from the ring: at once when the ring already
-  // holds a buffer's worth (or the output is paused), otherwise from the
-  // refill thread as soon as it does, or after 150 ms with what there is.
+  // holds what the first refills need (or the output is paused), otherwise
+  // from the refill thread as soon as it does, or after 150 ms with what
+  // there is.
   // Returns the device latency in ms, or -1 when the format is not supported
   // or no device could be opened; the output then stays inactive. A device
   // still open from the previous file is closed first.
@@ -70,7 +71,7 @@ class CWaveOutput {
   bool ServeReturnedBuffersLocked();
   // Prepares and writes a filled buffer; false when the device refused it.
   bool QueueLocked(Buffer& buffer);
-  // The first buffers go out once the ring holds a buffer's worth, the
+  // The first buffers go out once the ring holds enough for all of them, the
   // decoder is done, playback is paused, or a short wait has passed.
   bool PrimeReadyLocked() const;
   // Fills and queues every buffer; false (device closed) when none was taken.
