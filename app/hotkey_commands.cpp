@@ -1,7 +1,7 @@
 // Which command each of the thirteen hot keys runs.
 #include "app/hotkey_commands.h"
 
-#include "app/resource.h"
+#include "common/resource.h"
 #include "hotkey/hotkey_entry.h"
 
 unsigned CommandOfHotKey(int hotKeyId) {

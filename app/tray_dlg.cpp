@@ -2,8 +2,8 @@
 #include "app/tray_dlg.h"
 
 #include "app/player_app.h"
-#include "app/resource.h"
-#include "app/window_messages.h"
+#include "common/resource.h"
+#include "common/window_messages.h"
 #include "hotkey/hotkey_registration.h"
 #include "ui/config_dlg.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/window_messages.h"
+#include "common/window_messages.h"
 
 namespace {
 struct EnumState {

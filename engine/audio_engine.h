@@ -15,7 +15,7 @@
 #include <string>
 
 #include "engine/audio_engine_control.h"
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "engine/plugin_library.h"
 #include "engine/wave_output.h"
 #include "eq/eq_stage.h"

@@ -3,12 +3,7 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t kWmUser = 0x0400;
-
-// Thread messages handled by the player thread.
-constexpr uint32_t UM_TRACK_END = kWmUser + 11;       // audio thread: a file drained at its end
-constexpr uint32_t UM_PLAYER_COMMAND = kWmUser + 81;  // wParam PlayerCommand, lParam argument
-constexpr uint32_t UM_PLAYER_QUIT = kWmUser + 83;     // stop and end the thread
+#include "common/window_messages.h"
 
 enum PlayerCommand : uint32_t {
   PC_PLAY = 0,

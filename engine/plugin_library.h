@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "framework/unique_handle.h"
 
 struct InputPluginRecord {

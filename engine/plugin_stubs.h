@@ -2,6 +2,6 @@
 // (visualisation, DSP, info): filled with functions that do nothing, so no
 // member a plug-in may call is ever left NULL.
 #pragma once
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 
 void InstallHostStubs(In_Module& plugin);

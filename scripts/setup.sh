@@ -6,9 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build python3 clang libclang-rt-14-dev
   googletest libfftw3-dev
-  g++-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 wine64 xvfb x11-utils
-  sox alsa-utils lame flac ffmpeg gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
+  g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  wine wine32:i386 wine64 xvfb x11-utils x11-apps imagemagick
+  sox alsa-utils lame flac ffmpeg
+  # Media Foundation decodes through GStreamer: each Wine flavour needs its own architecture's plug-ins.
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
+  gstreamer1.0-plugins-base:amd64 gstreamer1.0-plugins-good:amd64 gstreamer1.0-plugins-ugly:amd64 gstreamer1.0-libav:amd64
 )
 
 sudo_if_needed() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
@@ -27,6 +30,8 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   sudo_if_needed dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-sudo_if_needed apt-get update -q >/dev/null
-sudo_if_needed apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+# Another package manager (an unattended upgrade, a second setup) may hold the lock: wait for it.
+apt_wait=(-o DPkg::Lock::Timeout=600)
+sudo_if_needed apt-get "${apt_wait[@]}" update -q >/dev/null
+sudo_if_needed apt-get "${apt_wait[@]}" install -y -q --no-install-recommends "${missing[@]}" >/dev/null
 echo "setup: done"

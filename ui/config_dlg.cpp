@@ -3,9 +3,9 @@
 
 #include <commctrl.h>
 
-#include "app/resource.h"
+#include "common/resource.h"
 #include "app/volume.h"
-#include "app/window_messages.h"
+#include "common/window_messages.h"
 #include "ui/config_values.h"
 #include "ui/layered_window.h"
 

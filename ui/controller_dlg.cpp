@@ -1,6 +1,6 @@
 // The floating Controller window.
 #include "ui/controller_dlg.h"
 
-#include "app/resource.h"
+#include "common/resource.h"
 
 CControllerDlg::CControllerDlg() : CDialog(IDD_CONTROLLER) {}

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 
 namespace {
 

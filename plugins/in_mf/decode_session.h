@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "framework/unique_handle.h"
 #include "plugins/in_mf/mp3_gapless.h"
 

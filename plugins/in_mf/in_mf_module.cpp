@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "plugins/in_mf/decode_session.h"
 #include "plugins/in_mf/file_info.h"
 #include "plugins/in_mf/mf_audio_reader.h"

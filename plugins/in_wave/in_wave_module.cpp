@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "plugins/in_wave/title_from_path.h"
 #include "plugins/in_wave/wav_format.h"
 #include "plugins/in_wave/wav_samples.h"

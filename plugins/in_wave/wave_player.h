@@ -8,7 +8,7 @@
 #include <mutex>
 #include <string>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "framework/unique_handle.h"
 #include "plugins/in_wave/wav_format.h"
 #include "plugins/common/win_file_source.h"

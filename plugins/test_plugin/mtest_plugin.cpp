@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "framework/unique_handle.h"
 #include "plugins/test_plugin/mtest_log.h"
 #include "plugins/test_plugin/mtest_pattern.h"

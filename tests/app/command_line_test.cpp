@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/hotkey_commands.h"
-#include "app/resource.h"
+#include "common/resource.h"
 
 using Args = std::vector<std::string>;
 

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "app/window_messages.h"
+#include "common/window_messages.h"
 
 TEST(TrayIcon, RecordFlagsAndTip) {
   CTrayIcon icon;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
-#include "app/window_messages.h"
+#include "common/resource.h"
+#include "common/window_messages.h"
 #include "ui/config_dlg.h"
 #include "ui/layered_window.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 
 struct FlushRecord {
   int ms;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 
 struct OpenCall {
   int rate, channels, bits, bufferMs, prebufferMs;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/plugin_api.h"
+#include "common/plugin_api.h"
 #include "framework/unique_handle.h"
 #include "tests/in_wave_win/fake_host.h"
 

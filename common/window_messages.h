@@ -1,9 +1,17 @@
-// Window messages the program's own windows exchange (values are fixed: the
-// Controller and the dialogs handle them).
+// The program's own window and thread messages (values are fixed: the player
+// thread, the Controller and the dialogs handle them). No <windows.h> here:
+// the portable core uses these values too.
 #pragma once
 #include <cstdint>
 
-#include "engine/player_protocol.h"
+constexpr uint32_t kWmUser = 0x0400;  // WM_USER
+
+// Thread messages handled by the player thread.
+constexpr uint32_t UM_TRACK_END = kWmUser + 11;       // audio thread: a file drained at its end
+constexpr uint32_t UM_PLAYER_COMMAND = kWmUser + 81;  // wParam PlayerCommand, lParam argument
+constexpr uint32_t UM_PLAYER_QUIT = kWmUser + 83;     // stop and end the thread
+
+// Notices broadcast to the program's windows.
 
 constexpr uint32_t UM_SELECTION_CHANGED = kWmUser + 91;  // wParam: SelFileID
 constexpr uint32_t UM_PLAY_STARTED = kWmUser + 92;       // wParam: SelFileID
