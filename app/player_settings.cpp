@@ -9,10 +9,19 @@
 
 namespace {
 SettingsStore ProgramSettingsStore() { return SettingsStore(ModuleFolder(), ModuleBaseName()); }
+
+// The Program Files folder of the default plug-in folder. The 64-bit build
+// names the same folder the 32-bit build does on the same system (where the
+// classic plug-ins are installed), so both write the same settings file.
+#ifdef _WIN64
+constexpr int kProgramFilesFolder = CSIDL_PROGRAM_FILESX86;
+#else
+constexpr int kProgramFilesFolder = CSIDL_PROGRAM_FILES;
+#endif
 }  // namespace
 
 void CPlayerApp::LoadSettings() {
-  const std::string programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+  const std::string programFiles = GetSpecialFolderPath(kProgramFilesFolder);
   const SettingsStore store = ProgramSettingsStore();
   SettingsData settings;
   const SettingsLoadStatus status = store.Load(settings, programFiles);

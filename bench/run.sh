@@ -5,6 +5,13 @@
 # Usage: bench/run.sh   (MELODEK_BUILD_ROOT moves the build folders)
 set -uo pipefail
 bench=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$bench/.." && pwd)
+# The Windows-side benchmarks measure the flavour this machine runs
+# (MELODEK_FLAVOUR=win|win64 forces one); chosen once for all of them.
+# shellcheck source=../scripts/flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_bench_flavour "$root" "${MELODEK_BUILD_ROOT:-$root/build}"
+export MELODEK_FLAVOUR
 failed=()
 for script in "$bench"/*/run.sh; do
   area=$(basename "$(dirname "$script")")

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 #define MELODEK_PLUGIN_CALL __cdecl
 
 struct Out_Module;
@@ -78,8 +80,16 @@ struct Out_Module {
   int(MELODEK_PLUGIN_CALL* GetWrittenTime)(void);
 };
 
+// i686: 4-byte members, no padding. x86_64 (64-bit host and plug-ins): natural
+// alignment pads the int before each pointer that follows an int.
 static_assert(sizeof(void*) != 4 || sizeof(In_Module) == 38 * 4, "In_Module layout");
 static_assert(sizeof(void*) != 4 || sizeof(Out_Module) == 20 * 4, "Out_Module layout");
+static_assert(sizeof(void*) != 8 || (sizeof(In_Module) == 296 && offsetof(In_Module, is_seekable) == 40 &&
+                                     offsetof(In_Module, Config) == 48 && offsetof(In_Module, outMod) == 288),
+              "In_Module layout");
+static_assert(sizeof(void*) != 8 || (sizeof(Out_Module) == 160 && offsetof(Out_Module, id) == 16 &&
+                                     offsetof(Out_Module, hMainWindow) == 24 && offsetof(Out_Module, Config) == 40),
+              "Out_Module layout");
 
 typedef In_Module*(MELODEK_PLUGIN_CALL* GetInModuleFn)(void);
 #define MELODEK_GET_IN_MODULE_NAME "winampGetInModule2"

@@ -2,12 +2,19 @@
 # Sets up, builds and runs Melodek under Wine, playing the bundled default
 # sound. Without a display it runs under Xvfb; the played sound is captured
 # to build/win/capture.raw (16-bit stereo PCM; the file holds the latest
-# file played). Stop it with Ctrl+C.
+# file played). Stop it with Ctrl+C. Where Wine cannot run 32-bit programs,
+# the 64-bit build runs instead (scripts/flavour.sh; build/win64/capture.raw).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build_root=${MELODEK_BUILD_ROOT:-$root/build}
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" win
-export MELODEK_BUILD="$root/build/win"
+# shellcheck source=flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_choose_flavour "$build_root"
+[ "$MELODEK_FLAVOUR" = win ] || "$root/scripts/build.sh" "$MELODEK_FLAVOUR"
+echo "Running the $([ "$MELODEK_FLAVOUR" = win ] && echo 32 || echo 64)-bit Melodek (build/$MELODEK_FLAVOUR): $MELODEK_FLAVOUR_REASON."
+export MELODEK_BUILD="$build_root/$MELODEK_FLAVOUR"
 # shellcheck source=wine-env.sh
 source "$root/scripts/wine-env.sh"
 had_display=${DISPLAY:-}

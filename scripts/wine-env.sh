@@ -3,9 +3,27 @@
 # melodek_wine_up started.
 #   MELODEK_BUILD   build folder (the prefix lives in $MELODEK_BUILD/wineprefix)
 #   MELODEK_CAPTURE file that receives the played sound (ALSA file device)
+# A 64-bit build (build/win64) runs under Wine's 64-bit loader in a 64-bit
+# prefix of its own, so it also runs where 32-bit programs cannot.
 
 : "${MELODEK_BUILD:?MELODEK_BUILD must name the Windows build folder}"
 export WINEPREFIX="$MELODEK_BUILD/wineprefix"
+if grep -q '^CMAKE_SYSTEM_PROCESSOR:.*=x86_64' "$MELODEK_BUILD/CMakeCache.txt" 2>/dev/null ||
+   grep -q '^CMAKE_CXX_COMPILER:.*x86_64-w64' "$MELODEK_BUILD/CMakeCache.txt" 2>/dev/null; then
+  # Debian's wine, wine-stable and the tools that call them (wineboot,
+  # winepath) pick the 32-bit loader whenever its file exists; these
+  # wrappers, first in PATH, start the 64-bit loader instead.
+  melodek_wine_bin="$MELODEK_BUILD/wine-bin"
+  mkdir -p "$melodek_wine_bin"
+  for melodek_tool in wine wine-stable; do
+    printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$melodek_wine_bin/$melodek_tool"
+    chmod +x "$melodek_wine_bin/$melodek_tool"
+  done
+  unset melodek_tool
+  case ":$PATH:" in *":$melodek_wine_bin:"*) ;; *) export PATH="$melodek_wine_bin:$PATH" ;; esac
+  export WINELOADER=/usr/lib/wine/wine64
+  export WINEARCH=win64
+fi
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts in a fresh prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -52,6 +70,15 @@ melodek_wine_up() {
     wineboot -i >/dev/null 2>&1 || true
   fi
   wineserver -w >/dev/null 2>&1 || true
+  # One server for the whole run: by default it ends as soon as its last
+  # client has, and a test starting at that moment loses its connection
+  # ("recvmsg: Connection reset by peer"). Only melodek_wine_down ends it.
+  wineserver -p >/dev/null 2>&1 || true
+  # The prefix's services (services.exe, winedevice, rpcss, ...) start with
+  # the first Wine program and then live as long as the server: start them
+  # here, so that they do not inherit a test's output pipe (CTest would wait
+  # for its end forever).
+  wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
   melodek_write_alsa_conf "$MELODEK_BUILD/asound.conf" "$MELODEK_CAPTURE"
   export ALSA_CONFIG_PATH="$MELODEK_BUILD/asound.conf"
 }

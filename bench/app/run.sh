@@ -10,8 +10,10 @@ set -euo pipefail
 runs=${1:-20}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
-build="$build_root/win"
-[ -f "$build/CMakeCache.txt" ] || "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+# shellcheck source=../../scripts/flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_bench_flavour "$root" "$build_root"
+build="$MELODEK_FLAVOUR_BUILD"
 # A build folder configured before this benchmark existed does not know its targets yet.
 cmake --build "$build" --target help | grep -q '^tray_watch' || cmake "$build" >/dev/null
 cmake --build "$build" --target melodek in_wave in_mf probe bare_start tray_watch >/dev/null

@@ -14,8 +14,10 @@ runs=${1:-30}
 window=${2:-60}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
-build="$build_root/win"
-[ -f "$build/CMakeCache.txt" ] || "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+# shellcheck source=../../scripts/flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_bench_flavour "$root" "$build_root"
+build="$MELODEK_FLAVOUR_BUILD"
 cmake --build "$build" --target help | grep -q '^engine_bench' || cmake "$build" >/dev/null
 cmake --build "$build" --target engine_bench melodek in_wave in_mf probe >/dev/null
 

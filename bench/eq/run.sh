@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds the equalizer benchmarks and prints one table: time per equalizer
-# block for the 32-bit Windows build under Wine (SSE and scalar kernels), for
+# block for the Windows build under Wine (SSE and scalar kernels), for
 # a native build, and FFTW doing the same transforms and gains natively.
-# Builds go to $MELODEK_BUILD_ROOT/native and /win (default build/).
+# Builds go to $MELODEK_BUILD_ROOT/native and /win or /win64 (default build/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 native="$build_root/native"
-win="$build_root/win"
+# shellcheck source=../../scripts/flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_bench_flavour "$root" "$build_root"
+win="$MELODEK_FLAVOUR_BUILD"
 
 configure() {  # <dir> <cmake args>...
   local dir=$1
@@ -15,7 +18,6 @@ configure() {  # <dir> <cmake args>...
   [ -f "$dir/CMakeCache.txt" ] || cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
 }
 configure "$native" -DCMAKE_BUILD_TYPE=Release
-configure "$win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
 targets=(eq_bench)
 if cmake --build "$native" --target help | grep -q '^eq_fftw_bench'; then targets+=(eq_fftw_bench); fi
 cmake --build "$native" --target "${targets[@]}" >/dev/null
@@ -44,7 +46,7 @@ emit() {  # <label> <file>
     ratio = fftw == "" ? "-" : sprintf("%.2f", $3 / fftw)
     printf "%-20s %-7s %10.1f %10.1f %12.0f %10s\n", label, $1, $2, $3, $4, ratio }'
 }
-emit "i686 Windows (Wine)" "$win_out"
+emit "$([ "$MELODEK_FLAVOUR" = win ] && echo i686 || echo x86_64) Windows (Wine)" "$win_out"
 emit "native x86-64" "$native_out"
 if [ -n "$fftw_us" ]; then
   printf '%-20s %-7s %10s %10.1f %12s %10s\n' "native FFTW" fftw - "$fftw_us" - 1.00

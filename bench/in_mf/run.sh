@@ -6,9 +6,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
-build="$build_root/win"
-# Configure through the project's script the first time, then build only what this needs.
-[ -f "$build/CMakeCache.txt" ] || "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+# shellcheck source=../../scripts/flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_bench_flavour "$root" "$build_root"
+build="$MELODEK_FLAVOUR_BUILD"
 cmake --build "$build" --target in_mf_bench in_mf >/dev/null
 
 media="$build/bench/in_mf/media"

@@ -73,10 +73,10 @@ def write_wav(path, frames, rate=44100, channels=2, sample_width=2):
 class Melodek:
     """One installation of Melodek in a folder of its own, started under Wine."""
 
-    def __init__(self, name, exe_name="melodek.exe"):
+    def __init__(self, name, exe_name="melodek.exe", app_dir=APP_DIR):
         self.folder = os.path.join(BUILD, "e2e", name)
         shutil.rmtree(self.folder, ignore_errors=True)
-        shutil.copytree(APP_DIR, self.folder, ignore=shutil.ignore_patterns("*.raw", "*.mlcfg", "*.cfg"))
+        shutil.copytree(app_dir, self.folder, ignore=shutil.ignore_patterns("*.raw", "*.mlcfg", "*.cfg"))
         if exe_name != "melodek.exe":
             os.rename(os.path.join(self.folder, "melodek.exe"), os.path.join(self.folder, exe_name))
         self.exe = os.path.join(self.folder, exe_name)
