@@ -8,8 +8,7 @@
 
 : "${MELODEK_BUILD:?MELODEK_BUILD must name the Windows build folder}"
 export WINEPREFIX="$MELODEK_BUILD/wineprefix"
-if grep -q '^CMAKE_SYSTEM_PROCESSOR:.*=x86_64' "$MELODEK_BUILD/CMakeCache.txt" 2>/dev/null ||
-   grep -q '^CMAKE_CXX_COMPILER:.*x86_64-w64' "$MELODEK_BUILD/CMakeCache.txt" 2>/dev/null; then
+if grep -q '^CMAKE_TOOLCHAIN_FILE:.*mingw-x86_64' "$MELODEK_BUILD/CMakeCache.txt" 2>/dev/null; then
   # Debian's wine, wine-stable and the tools that call them (wineboot,
   # winepath) pick the 32-bit loader whenever its file exists; these
   # wrappers, first in PATH, start the 64-bit loader instead.
