@@ -7,6 +7,14 @@
 #include "hotkey/hotkey_control_flags.h"
 #include "hotkey/hotkey_table.h"
 
+namespace {
+constexpr UINT_PTR kShowTakenTimer = 1;
+}  // namespace
+
+const MessageMapEntry<CHotKeyEditDlg> CHotKeyEditDlg::kMessageMap[] = {
+    {WM_TIMER, &CHotKeyEditDlg::OnTimer},
+};
+
 CHotKeyEditDlg* CHotKeyEditDlg::open_ = nullptr;
 
 CHotKeyEditDlg::CHotKeyEditDlg(uint32_t modifiers, uint32_t virtualKey)
@@ -14,6 +22,10 @@ CHotKeyEditDlg::CHotKeyEditDlg(uint32_t modifiers, uint32_t virtualKey)
 
 CHotKeyEditDlg::~CHotKeyEditDlg() {
   if (open_ == this) open_ = nullptr;
+}
+
+bool CHotKeyEditDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+  return DispatchMessageMap(this, kMessageMap, message, wParam, lParam, result);
 }
 
 BOOL CHotKeyEditDlg::OnInitDialog() {
@@ -45,7 +57,19 @@ bool CHotKeyEditDlg::TakeHotKey(const MSG& message) {
   if (::GetForegroundWindow() != open_->Handle()) return false;  // the user is elsewhere: a command
   // WM_HOTKEY carries the combination: MOD_* flags in the low word, the key in the high word.
   const uint32_t modifiers = LOWORD(message.lParam) & (kHotKeyModAlt | kHotKeyModControl | kHotKeyModShift | kHotKeyModWin);
-  open_->ShowCombination(modifiers, HIWORD(message.lParam));
-  ::SetFocus(open_->Item(IDC_HOTKEY));
+  open_->taken_ = HotKeyCombination{modifiers, HIWORD(message.lParam)};
+  // WM_TIMER comes only once no input waits in the queue.
+  ::SetTimer(open_->Handle(), kShowTakenTimer, 1, nullptr);
   return true;
+}
+
+LRESULT CHotKeyEditDlg::OnTimer(WPARAM timer, LPARAM, bool& handled) {
+  if (timer != kShowTakenTimer) {
+    handled = false;
+    return 0;
+  }
+  ::KillTimer(Handle(), kShowTakenTimer);
+  ShowCombination(taken_.modifiers, taken_.virtualKey);
+  ::SetFocus(Item(IDC_HOTKEY));
+  return 0;
 }

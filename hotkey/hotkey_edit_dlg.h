@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "framework/dialog.h"
+#include "hotkey/hotkey_control_flags.h"
 
 class CHotKeyEditDlg : public CDialog {
  public:
@@ -26,14 +27,22 @@ class CHotKeyEditDlg : public CDialog {
   static bool TakeHotKey(const MSG& message);
 
  protected:
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
   void OnOK() override;
 
  private:
+  LRESULT OnTimer(WPARAM, LPARAM, bool& handled);
   void ShowCombination(uint32_t modifiers, uint32_t virtualKey);
+
+  static const MessageMapEntry<CHotKeyEditDlg> kMessageMap[];
 
   static CHotKeyEditDlg* open_;  // UI thread only
 
   uint32_t modifiers_;
   uint32_t virtualKey_;
+  // A combination taken from WM_HOTKEY, shown once the keys typed before it
+  // have reached the control: posted messages overtake input, so the Win
+  // key's own key-down would otherwise overwrite it.
+  HotKeyCombination taken_;
 };
