@@ -51,7 +51,21 @@ def free_keys(*combinations):
     return [c == "1" for c in probe("free-keys", *args)[1]]
 
 
+# Without a window manager nobody draws captions; for the README's pictures
+# Wine draws them itself (for melodek.exe only, while the pictures are taken).
+DECORATED_KEY = r"HKCU\Software\Wine\AppDefaults\melodek.exe\X11 Driver"
+
+
 class HotKeyDialogs(MelodekTestCase):
+    def setUp(self):
+        super().setUp()
+        if os.environ.get("MELODEK_SCREENSHOTS"):
+            subprocess.run(["wine", "reg", "add", DECORATED_KEY, "/v", "Decorated", "/d", "N", "/f"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+            self.addCleanup(lambda: subprocess.run(["wine", "reg", "delete", DECORATED_KEY, "/f"],
+                                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                                   timeout=60))
+
     def saved(self, app):
         return SettingsFile(read_bytes(os.path.join(app.folder, "melodek.mlcfg")))
 
@@ -129,7 +143,12 @@ class HotKeyDialogs(MelodekTestCase):
         click("control-point", EDIT, OK)
         time.sleep(0.7)
         self.assertTrue(visible(EDIT))
-        self.type_and_confirm(ALT | SHIFT, VK_P)
+        click("control-point", EDIT, HOTKEY_ID)
+        probe("type-keys", ALT | SHIFT, VK_P)
+        self.assertEqual(self.editor_state(), ((4 | 1) << 8 | VK_P, 0))  # HOTKEYF_ALT | HOTKEYF_SHIFT
+        self.screenshot(app, EDIT, "hotkey_edit.png")
+        click("control-point", EDIT, OK)
+        self.assertTrue(wait_for(lambda: not visible(EDIT), timeout=10))
         self.assertEqual(rows()[PLAY], (1, "Play", "Shift + Alt + P"))
         self.assertEqual(rows()[PAUSE], (0, "Pause", "Ctrl + Win + C"))
         self.close_list(OK)
@@ -169,6 +188,10 @@ class HotKeyDialogs(MelodekTestCase):
         self.close_list(OK)
         self.assertEqual(free_keys((WIN, VK_F5), (CTRL_WIN, 78)), [False, True])
 
+        # Exit with the list and the editor open cancels both.
+        self.open_list_by_hot_key()
+        self.edit_row(STOP)
+        probe("type-keys", ALT, VK_F5)
         self.assertEqual(app.exit(), 0)
         keys = self.saved(app).hot_keys
         self.assertEqual(keys[PLAY], (1, 5, 80))
@@ -199,7 +222,7 @@ class HotKeyDialogs(MelodekTestCase):
         self.assertEqual(rows()[PLAY], (1, "Play", "Ctrl + Win + X (in use)"))
         self.assertEqual([r[2] for r in rows()[1:]], ["Ctrl + Win + " + k for k in
                                                       "V C Z B N M , . F1 F2 F3 F4".split()])
-        self.screenshot(app)
+        self.screenshot(app, LIST, "hotkey_list.png")
 
         # Two commands with one combination: both marked before OK, and
         # the marks follow the check boxes. (The Win box stays ticked from
@@ -247,15 +270,16 @@ class HotKeyDialogs(MelodekTestCase):
         self.assertEqual(keys[STOP], (1, 13, 80))
         self.assertEqual(keys[PREV], (1, 13, 80))
 
-    def screenshot(self, app):
-        """The list with its marked row, cut from the screen; copied to the
-        folder named by MELODEK_SCREENSHOTS when set."""
-        left, top, right, bottom = point("window-rect", LIST)
-        shot = os.path.join(app.folder, "hotkey_list.png")
+    def screenshot(self, app, caption, name):
+        """A window cut from the screen into the test's folder; copied to
+        the folder named by MELODEK_SCREENSHOTS when set (docs/ for the
+        README's pictures)."""
+        left, top, right, bottom = point("window-rect", caption)
+        shot = os.path.join(app.folder, name)
         subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (right - left, bottom - top, left, top),
                         "+repage", shot], check=True, timeout=30)
         if os.environ.get("MELODEK_SCREENSHOTS"):
-            shutil.copy(shot, os.path.join(os.environ["MELODEK_SCREENSHOTS"], "hotkey_list.png"))
+            shutil.copy(shot, os.path.join(os.environ["MELODEK_SCREENSHOTS"], name))
 
 
 if __name__ == "__main__":
