@@ -37,6 +37,7 @@ void AddColumn(HWND list, int index, const char* title, int width) {
 
 const MessageMapEntry<CHotKeyListDlg> CHotKeyListDlg::kMessageMap[] = {
     OnNotify<CHotKeyListDlg>(NM_DBLCLK, IDC_HOTKEY_LIST, &CHotKeyListDlg::OnDoubleClick),
+    OnNotify<CHotKeyListDlg>(LVN_KEYDOWN, IDC_HOTKEY_LIST, &CHotKeyListDlg::OnKeyDown),
     OnNotify<CHotKeyListDlg>(LVN_ITEMCHANGED, IDC_HOTKEY_LIST, &CHotKeyListDlg::OnItemChanged),
     OnNotify<CHotKeyListDlg>(NM_CUSTOMDRAW, IDC_HOTKEY_LIST, &CHotKeyListDlg::OnCustomDraw),
 };
@@ -120,11 +121,22 @@ LRESULT CHotKeyListDlg::OnItemChanged(WPARAM, LPARAM lParam, bool&) {
 }
 
 LRESULT CHotKeyListDlg::OnDoubleClick(WPARAM, LPARAM, bool&) {
+  EditSelectedRow();
+  return 0;
+}
+
+LRESULT CHotKeyListDlg::OnKeyDown(WPARAM, LPARAM lParam, bool&) {
+  // F2 edits, as it renames elsewhere: the keyboard's way to the editor.
+  if (reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_F2) EditSelectedRow();
+  return 0;
+}
+
+void CHotKeyListDlg::EditSelectedRow() {
   const int row = static_cast<int>(::SendMessageA(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                                   MAKELPARAM(LVNI_SELECTED, 0)));
-  if (row < 0) return 0;
+  if (row < 0) return;
   const int entry = model_.EntryOfRow(row);
-  if (entry < 0) return 0;  // a row that only shows a key
+  if (entry < 0) return;  // a row that only shows a key
   // Ticks changed before the edit are kept: the refresh below rewrites them
   // from the working copy.
   ReadCheckBoxes();
@@ -132,7 +144,6 @@ LRESULT CHotKeyListDlg::OnDoubleClick(WPARAM, LPARAM, bool&) {
   CHotKeyEditDlg editor(current.modifiers, current.virtualKey);
   if (editor.DoModal(Handle()) == IDOK) model_.SetCombination(row, editor.modifiers(), editor.virtualKey());
   Refresh();
-  return 0;
 }
 
 LRESULT CHotKeyListDlg::OnCustomDraw(WPARAM, LPARAM lParam, bool&) {

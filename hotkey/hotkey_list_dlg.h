@@ -1,6 +1,6 @@
 // The hot key list ("HotKeyList"): one row per command with its combination
-// and a check box; a double click edits a row's combination in the hot key
-// editor. The dialog works on a copy of the table; only OK re-registers the
+// and a check box; a double click (or F2) edits a row's combination in the
+// hot key editor. The dialog works on a copy of the table; only OK re-registers the
 // keys and makes the copy the application's table, Cancel changes nothing.
 // Rows whose combination does not work are marked (HotKeyListModel), and an
 // OK that leaves keys the system refused names them in one message.
@@ -27,10 +27,13 @@ class CHotKeyListDlg : public CDialog {
 
  private:
   LRESULT OnDoubleClick(WPARAM, LPARAM, bool& handled);
+  LRESULT OnKeyDown(WPARAM, LPARAM, bool& handled);
   LRESULT OnItemChanged(WPARAM, LPARAM, bool& handled);
   LRESULT OnCustomDraw(WPARAM, LPARAM, bool& handled);
 
   HWND List() const;
+  // Runs the editor for the selected row and shows what it returned.
+  void EditSelectedRow();
   // Every row's text and check mark from the working copy.
   void Refresh();
   // Only the combination texts: marks follow the check boxes as they change.

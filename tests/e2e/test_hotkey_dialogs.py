@@ -238,9 +238,12 @@ class HotKeyDialogs(MelodekTestCase):
         self.tick(PREV)
         self.assertTrue(wait_for(lambda: rows()[STOP][2] == "Shift + Alt + Win + P (same as Prev)", timeout=5))
 
-        # A combination the program holds, typed into the editor, lands there
-        # instead of running its command (Ctrl+Win+F4 would hide the Controller).
-        self.edit_row(LIST_NEXT)
+        # F2 on a selected row opens the editor too. A combination the
+        # program holds, typed into it, lands there instead of running its
+        # command (Ctrl+Win+F4 would hide the Controller).
+        click("list-point", LIST, LIST_ID, LIST_NEXT, "text")
+        probe("type-keys", 0, VK_F2)
+        self.assertTrue(wait_for(lambda: visible(EDIT), timeout=10))
         probe("type-keys", CTRL_WIN, VK_F4)
         self.assertTrue(wait_for(lambda: self.editor_state() == (CTRL << 8 | VK_F4, 1), timeout=5))
         self.assertTrue(visible("Controller"))
