@@ -23,6 +23,7 @@
 //   probe send-item <caption> <id> <msg> <w> <l>  sends a message to a dialog control, prints the result
 //   probe type-keys <mods> <vk>     like send-keys, with each key's scan code as a keyboard sends it
 //                                   (the hot key control reads the scan code)
+//   probe menu-shown                exit code 0 while a popup menu is on screen
 //   probe foreground                prints the caption of the foreground window
 //   probe double-click <x> <y>      double-clicks the left mouse button at a screen position
 //   probe hold-keys <ms> <mods> <vk>...  registers those hot keys for itself, prints "held" and keeps
@@ -332,6 +333,10 @@ int RunDialogVerb(const std::string& verb, int argc, char** argv) {
     }
     std::printf("%lu\n", static_cast<unsigned long>(result));
     return 0;
+  }
+  if (verb == "menu-shown") {
+    HWND menu = ::FindWindowA("#32768", nullptr);  // the system's popup menu class
+    return menu != nullptr && ::IsWindowVisible(menu) ? 0 : 1;
   }
   if (verb == "foreground") {
     char text[256] = {};

@@ -94,7 +94,7 @@ class HotKeyDialogs(MelodekTestCase):
     def open_list_by_menu(self):
         """Right-click on the tray icon, then down to "Hotkey Edit..." and Enter."""
         probe("click", *tray_icon_centre(), "right")
-        time.sleep(0.5)  # the menu opens in the program's own time; keys before it would be lost
+        self.assertTrue(wait_for(lambda: probe("menu-shown")[0] == 0, timeout=10))  # keys before it would be lost
         for _ in range(10):  # Prev Play Pause Stop Next "List Prev" "List Next" Playlist Equalizer Hotkey
             probe("type-keys", 0, VK_DOWN)
         probe("type-keys", 0, VK_RETURN)
