@@ -56,7 +56,8 @@ bool CHotKeyEditDlg::TakeHotKey(const MSG& message) {
   if (message.message != WM_HOTKEY || open_ == nullptr || open_->Handle() == nullptr) return false;
   if (::GetForegroundWindow() != open_->Handle()) return false;  // the user is elsewhere: a command
   // WM_HOTKEY carries the combination: MOD_* flags in the low word, the key in the high word.
-  const uint32_t modifiers = LOWORD(message.lParam) & (kHotKeyModAlt | kHotKeyModControl | kHotKeyModShift | kHotKeyModWin);
+  constexpr uint32_t kKnown = kHotKeyModAlt | kHotKeyModControl | kHotKeyModShift | kHotKeyModWin;
+  const uint32_t modifiers = LOWORD(message.lParam) & kKnown;
   open_->taken_ = HotKeyCombination{modifiers, HIWORD(message.lParam)};
   // WM_TIMER comes only once no input waits in the queue.
   ::SetTimer(open_->Handle(), kShowTakenTimer, 1, nullptr);
