@@ -6,6 +6,8 @@
 
 #include "app/command_line.h"
 #include "app/hotkey_commands.h"
+#include "hotkey/hotkey_edit_dlg.h"
+#include "hotkey/hotkey_registration.h"
 #include "hotkey/hotkey_table.h"
 #include "common/resource.h"
 #include "app/tray_dlg.h"
@@ -110,7 +112,11 @@ int CPlayerApp::ExitInstance() {
 
 bool CPlayerApp::PreTranslateMessage(MSG& message) {
   // Hot keys reach the application from every window and modal loop.
-  if (message.message == WM_HOTKEY) RunHotKeyCommand(static_cast<int>(message.wParam));
+  if (message.message == WM_HOTKEY) {
+    // In the hot key editor a registered combination is being typed, not used.
+    if (CHotKeyEditDlg::TakeHotKey(message)) return true;
+    RunHotKeyCommand(static_cast<int>(message.wParam));
+  }
   return false;
 }
 
@@ -131,6 +137,15 @@ void CPlayerApp::RunHotKeyCommand(int hotKeyId) {
   if (!OnCommand(command) && MainWindow() != nullptr) {
     ::SendMessageA(MainWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
   }
+}
+
+void CPlayerApp::RegisterHotKeys(HWND mainWindow) {
+  refusedHotKeys_ = RegisterAllHotKeys(mainWindow, hotKeys_);
+}
+
+HotKeyRefusals CPlayerApp::ApplyHotKeyTable(const HotKeyTable& table) {
+  refusedHotKeys_ = ApplyHotKeys(MainWindow(), table.data(), kHotKeyCount, hotKeys_);
+  return refusedHotKeys_;
 }
 
 void CPlayerApp::PostPlayerCommand(uint32_t code, int32_t argument) const {

@@ -15,6 +15,7 @@
 #include "eq/eq_presets.h"
 #include "framework/application.h"
 #include "hotkey/hotkey_entry.h"
+#include "hotkey/hotkey_target.h"
 #include "playlist/play_list_set.h"
 #include "settings/settings_data.h"
 #include "ui/config_target.h"
@@ -22,7 +23,7 @@
 class CTrayDlg;
 class CControllerDlg;
 
-class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
+class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, public HotKeyTarget {
  public:
   CPlayerApp();
   ~CPlayerApp() override;
@@ -72,7 +73,12 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
   int32_t controlAlpha() const { return controlAlpha_; }
   void SetControlAlpha(int32_t alpha) { controlAlpha_ = alpha; }
   void SetPluginFolders(std::vector<std::string> folders);
-  const HotKeyTable& hotKeys() const { return hotKeys_; }
+  // --- hot keys (UI thread) ----------------------------------------------
+  const HotKeyTable& hotKeys() const override { return hotKeys_; }
+  HotKeyRefusals refusedHotKeys() const override { return refusedHotKeys_; }
+  HotKeyRefusals ApplyHotKeyTable(const HotKeyTable& table) override;
+  // The main dialog registers the table once at its start.
+  void RegisterHotKeys(HWND mainWindow);
 
   PlayListSet& model() { return model_; }
   EqPresetList& presets() { return presets_; }
@@ -112,6 +118,7 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
   int32_t controlAlpha_ = 255;
   POINT controllerPos_{0, 0};
   HotKeyTable hotKeys_{};
+  HotKeyRefusals refusedHotKeys_;  // from the last registration; never saved
   std::array<SettingsRect, kPlayListRectCount> playListRects_{};
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
   DWORD uiThreadId_ = 0;             // set once at start-up

@@ -4,6 +4,7 @@
 #include "app/player_app.h"
 #include "common/resource.h"
 #include "common/window_messages.h"
+#include "hotkey/hotkey_list_dlg.h"
 #include "hotkey/hotkey_registration.h"
 #include "ui/config_dlg.h"
 
@@ -67,7 +68,11 @@ LRESULT CTrayDlg::OnInitDialog(WPARAM, LPARAM, bool&) {
   HideFromTaskbar();
   trayIcon_.Set(Handle(), 0, UM_TRAY_NOTIFY, smallIcon_.get(), "Melodek");
   trayIcon_.Add();
-  RegisterAllHotKeys(Handle(), hotKeys_);
+  if (app != nullptr) {
+    app->RegisterHotKeys(Handle());
+  } else {
+    RegisterAllHotKeys(Handle(), hotKeys_);
+  }
   if (app != nullptr) app->OnMainDialogReady(Handle());
   return TRUE;
 }
@@ -120,6 +125,15 @@ LRESULT CTrayDlg::OnDialogCommand(WPARAM wParam, LPARAM, bool&) {
         break;
       }
       CConfigDlg dialog(*app);
+      dialog.DoModal(Handle());
+      break;
+    }
+    case ID_HOTKEY_EDIT: {
+      if (HWND open = CHotKeyListDlg::OpenWindow()) {
+        ::SetForegroundWindow(open);
+        break;
+      }
+      CHotKeyListDlg dialog(*app);
       dialog.DoModal(Handle());
       break;
     }

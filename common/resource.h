@@ -32,3 +32,10 @@
 #define IDC_DB_VOLUME 1016       // "dB Volume" check box
 #define IDC_VOLUME 1017          // volume slider
 #define IDC_VOLUME_TEXT 1018     // volume as text, read-only
+
+// The hot key list and the hot key editor.
+#define IDD_HOTKEY_EDIT 131
+#define IDD_HOTKEY_LIST 146
+#define IDC_HOTKEY 1005       // the editor's hot key control
+#define IDC_WIN_KEY 1007      // "+ Win Key" check box
+#define IDC_HOTKEY_LIST 1019  // the list of commands and their keys

@@ -1,6 +1,7 @@
 // One global hot key; the table position is the command and registration id.
 #pragma once
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 struct HotKeyEntry {
@@ -11,3 +12,7 @@ struct HotKeyEntry {
 
 constexpr int kHotKeyCount = 13;
 using HotKeyTable = std::array<HotKeyEntry, kHotKeyCount>;
+
+// Entries the system refused to register (another program holds the
+// combination, or a lower entry of the same table took it), by position.
+using HotKeyRefusals = std::bitset<kHotKeyCount>;

@@ -5,7 +5,9 @@
 #include "hotkey/hotkey_entry.h"
 
 // RegisterHotKey for every enabled entry under its position as id. Keys the
-// system refuses (taken by another program) stay silently unregistered.
-void RegisterAllHotKeys(HWND window, const HotKeyTable& table);
-// Re-registers rows 0..count-1 from `entries` and copies them into `table`.
-void ApplyHotKeys(HWND window, const HotKeyEntry* entries, int count, HotKeyTable& table);
+// system refuses (taken by another program, or by a lower entry) stay
+// unregistered; the result names them so that the hot key list can show them.
+HotKeyRefusals RegisterAllHotKeys(HWND window, const HotKeyTable& table);
+// Re-registers rows 0..count-1 from `entries` and copies them into `table`;
+// returns the enabled rows the system refused.
+HotKeyRefusals ApplyHotKeys(HWND window, const HotKeyEntry* entries, int count, HotKeyTable& table);

@@ -13,7 +13,24 @@
 //   probe tray-window               prints the handle of the shell's notification window
 //   probe click <x> <y> [right]     clicks the mouse at a screen position
 //   probe visible <caption>         exit code 0 when melodek.exe has a visible window with that caption
+// Dialogs, lists and hot keys (the hot key list and editor tests):
+//   probe list-rows <caption> <id>  prints each row of a list view: "<ticked>|<column 0>|<column 1>"
+//   probe list-point <caption> <id> <row> text|check
+//                                   prints the screen point of a row's first label or its check box
+//   probe control-point <caption> <id>  prints the screen point at the centre of a dialog control
+//   probe window-rect <caption>     prints "left top right bottom" of a visible window
+//   probe child-texts <caption>     prints the texts of a visible window's child windows, one a line
+//   probe send-item <caption> <id> <msg> <w> <l>  sends a message to a dialog control, prints the result
+//   probe type-keys <mods> <vk>     like send-keys, with each key's scan code as a keyboard sends it
+//                                   (the hot key control reads the scan code)
+//   probe menu-shown                exit code 0 while a popup menu is on screen
+//   probe foreground                prints the caption of the foreground window
+//   probe double-click <x> <y>      double-clicks the left mouse button at a screen position
+//   probe hold-keys <ms> <mods> <vk>...  registers those hot keys for itself, prints "held" and keeps
+//                                   them for <ms> milliseconds (exit code 1 when one was refused)
+//   probe free-keys <mods> <vk>...  prints 1 for each combination no program holds, else 0
 #include <windows.h>
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -126,6 +143,221 @@ HWND FindVisible(const char* caption) {
 }
 }  // namespace
 
+// --- dialogs, lists and hot keys ------------------------------------------
+namespace {
+// Memory in the program's process for list-view messages whose arguments
+// are pointers: the list view reads and writes them in its own process.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND window, size_t size) : size_(size) {
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(window, &id);
+    process_.reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id));
+    if (process_) address_ = ::VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~RemoteBuffer() {
+    if (address_ != nullptr) ::VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
+  }
+  bool ok() const { return address_ != nullptr; }
+  char* at(size_t offset) const { return static_cast<char*>(address_) + offset; }
+  bool Write(size_t offset, const void* data, size_t size) {
+    return ::WriteProcessMemory(process_.get(), at(offset), data, size, nullptr) != FALSE;
+  }
+  bool Read(size_t offset, void* data, size_t size) const {
+    return ::ReadProcessMemory(process_.get(), at(offset), data, size, nullptr) != FALSE;
+  }
+
+ private:
+  UniqueHandle process_;
+  void* address_ = nullptr;
+  size_t size_;
+};
+
+HWND DialogItem(const char* caption, const char* id) {
+  HWND window = FindVisible(caption);
+  return window != nullptr ? ::GetDlgItem(window, static_cast<int>(Number(id))) : nullptr;
+}
+
+std::string ListText(HWND list, RemoteBuffer& remote, int row, int column) {
+  constexpr size_t kText = 512;
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.cchTextMax = kText - 1;
+  item.pszText = remote.at(sizeof item);
+  remote.Write(0, &item, sizeof item);
+  ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)));
+  char text[kText] = {};
+  remote.Read(sizeof item, text, kText - 1);
+  return text;
+}
+
+int ListRows(HWND list) {
+  RemoteBuffer remote(list, 4096);
+  if (!remote.ok()) return 1;
+  const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    const UINT state = static_cast<UINT>(
+        ::SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+    const bool ticked = ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+    std::printf("%d|%s|%s\n", ticked ? 1 : 0, ListText(list, remote, row, 0).c_str(),
+                ListText(list, remote, row, 1).c_str());
+  }
+  return 0;
+}
+
+int ListPoint(HWND list, int row, const std::string& part) {
+  RemoteBuffer remote(list, sizeof(RECT));
+  if (!remote.ok()) return 1;
+  RECT rect{};
+  rect.left = LVIR_BOUNDS;
+  remote.Write(0, &rect, sizeof rect);
+  if (!::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)))) {
+    return 1;
+  }
+  remote.Read(0, &rect, sizeof rect);
+  POINT point{rect.left + 40, (rect.top + rect.bottom) / 2};
+  if (part == "check") {
+    // The check box is the state image at the row's left end.
+    const int boxWidth = ::GetSystemMetrics(SM_CXSMICON);
+    point.x = rect.left + boxWidth / 2 + 2;
+  }
+  ::ClientToScreen(list, &point);
+  std::printf("%ld %ld\n", point.x, point.y);
+  return 0;
+}
+
+BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
+  char text[1024] = {};
+  ::GetWindowTextA(child, text, sizeof text);
+  if (text[0] != '\0') std::printf("%s\n", text);
+  return TRUE;
+}
+
+void TypeKeys(unsigned modifiers, unsigned key) {
+  std::vector<WORD> keys;
+  if (modifiers & MOD_SHIFT) keys.push_back(VK_SHIFT);
+  if (modifiers & MOD_CONTROL) keys.push_back(VK_CONTROL);
+  if (modifiers & MOD_ALT) keys.push_back(VK_MENU);
+  if (modifiers & MOD_WIN) keys.push_back(VK_LWIN);
+  keys.push_back(static_cast<WORD>(key));
+  std::vector<INPUT> inputs;
+  auto add = [&inputs](WORD vk, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = flags;
+    inputs.push_back(in);
+  };
+  for (WORD vk : keys) add(vk, 0);
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) add(*it, KEYEVENTF_KEYUP);
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void DoubleClick(int x, int y) {
+  ::SetCursorPos(x, y);
+  INPUT inputs[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  }
+  ::SendInput(4, inputs, sizeof(INPUT));
+}
+
+// Holds the hot keys with a window of its own, as another program would.
+int HoldKeys(int argc, char** argv) {
+  const DWORD duration = Number(argv[2]);
+  HWND window = ::CreateWindowExA(0, "STATIC", "probe hot keys", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+  for (int i = 3; i + 1 < argc; i += 2) {
+    if (!::RegisterHotKey(window, i, Number(argv[i]), Number(argv[i + 1]))) return 1;
+  }
+  std::printf("held\n");
+  std::fflush(stdout);
+  const DWORD start = ::GetTickCount();
+  while (::GetTickCount() - start < duration) {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&message);
+    ::Sleep(20);
+  }
+  ::DestroyWindow(window);
+  return 0;
+}
+
+int FreeKeys(int argc, char** argv) {
+  for (int i = 2; i + 1 < argc; i += 2) {
+    const bool free = ::RegisterHotKey(nullptr, 0x7000 + i, Number(argv[i]), Number(argv[i + 1])) != FALSE;
+    if (free) ::UnregisterHotKey(nullptr, 0x7000 + i);
+    std::printf("%d", free ? 1 : 0);
+  }
+  std::printf("\n");
+  return 0;
+}
+
+// Returns -1 when `verb` is not one of this block's.
+int RunDialogVerb(const std::string& verb, int argc, char** argv) {
+  if (verb == "list-rows" && argc >= 4) {
+    HWND list = DialogItem(argv[2], argv[3]);
+    return list != nullptr ? ListRows(list) : 1;
+  }
+  if (verb == "list-point" && argc >= 6) {
+    HWND list = DialogItem(argv[2], argv[3]);
+    return list != nullptr ? ListPoint(list, static_cast<int>(Number(argv[4])), argv[5]) : 1;
+  }
+  if (verb == "control-point" && argc >= 4) {
+    HWND control = DialogItem(argv[2], argv[3]);
+    RECT rect;
+    if (control == nullptr || !::GetWindowRect(control, &rect)) return 1;
+    std::printf("%ld %ld\n", (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    return 0;
+  }
+  if (verb == "window-rect" && argc >= 3) {
+    HWND window = FindVisible(argv[2]);
+    RECT rect;
+    if (window == nullptr || !::GetWindowRect(window, &rect)) return 1;
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return 0;
+  }
+  if (verb == "child-texts" && argc >= 3) {
+    HWND window = FindVisible(argv[2]);
+    if (window == nullptr) return 1;
+    ::EnumChildWindows(window, &PrintChildText, 0);
+    return 0;
+  }
+  if (verb == "send-item" && argc >= 7) {
+    HWND control = DialogItem(argv[2], argv[3]);
+    DWORD_PTR result = 0;
+    if (control == nullptr || !::SendMessageTimeoutA(control, Number(argv[4]), Number(argv[5]), Number(argv[6]),
+                                                     SMTO_ABORTIFHUNG, 5000, &result)) {
+      return 1;
+    }
+    std::printf("%lu\n", static_cast<unsigned long>(result));
+    return 0;
+  }
+  if (verb == "menu-shown") {
+    HWND menu = ::FindWindowA("#32768", nullptr);  // the system's popup menu class
+    return menu != nullptr && ::IsWindowVisible(menu) ? 0 : 1;
+  }
+  if (verb == "foreground") {
+    char text[256] = {};
+    ::GetWindowTextA(::GetForegroundWindow(), text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+  }
+  if (verb == "type-keys" && argc >= 4) {
+    TypeKeys(Number(argv[2]), Number(argv[3]));
+    return 0;
+  }
+  if (verb == "double-click" && argc >= 4) {
+    DoubleClick(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
+    return 0;
+  }
+  if (verb == "hold-keys" && argc >= 5) return HoldKeys(argc, argv);
+  if (verb == "free-keys" && argc >= 4) return FreeKeys(argc, argv);
+  return -1;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string verb = argv[1];
@@ -191,5 +423,7 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  const int dialogResult = RunDialogVerb(verb, argc, argv);
+  if (dialogResult >= 0) return dialogResult;
   return 2;
 }
