@@ -131,6 +131,11 @@ bool CPlayerApp::OnCommand(UINT id) {
 }
 
 void CPlayerApp::RunHotKeyCommand(int hotKeyId) {
+  const int mediaKey = MediaKeyOfId(hotKeyId);
+  if (mediaKey >= 0) {
+    RunMediaKey(mediaKey);
+    return;
+  }
   const UINT command = CommandOfHotKey(hotKeyId);
   if (command == 0) return;
   // The dialog commands belong to the main dialog; the rest to this object.
@@ -139,12 +144,36 @@ void CPlayerApp::RunHotKeyCommand(int hotKeyId) {
   }
 }
 
+void CPlayerApp::RunMediaKey(int index) {
+  switch (MediaKeyAt(index).action) {
+    case MediaKeyAction::kPlayPause:
+      // One key for both: a file playing or paused pauses or resumes, a stop plays.
+      if (engine_ && !engine_->CurrentPath().empty()) {
+        OnPause();
+      } else {
+        OnPlay();
+      }
+      break;
+    case MediaKeyAction::kNext:
+      OnNext();
+      break;
+    case MediaKeyAction::kPrevious:
+      OnPrev();
+      break;
+    case MediaKeyAction::kStop:
+      OnStop();
+      break;
+  }
+}
+
 void CPlayerApp::RegisterHotKeys(HWND mainWindow) {
   refusedHotKeys_ = RegisterAllHotKeys(mainWindow, hotKeys_);
+  refusedMediaKeys_ = RegisterMediaKeys(mainWindow);
 }
 
 HotKeyRefusals CPlayerApp::ApplyHotKeyTable(const HotKeyTable& table) {
   refusedHotKeys_ = ApplyHotKeys(MainWindow(), table.data(), kHotKeyCount, hotKeys_);
+  refusedMediaKeys_ = RegisterMediaKeys(MainWindow());
   return refusedHotKeys_;
 }
 

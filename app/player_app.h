@@ -76,8 +76,9 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, 
   // --- hot keys (UI thread) ----------------------------------------------
   const HotKeyTable& hotKeys() const override { return hotKeys_; }
   HotKeyRefusals refusedHotKeys() const override { return refusedHotKeys_; }
+  MediaKeyRefusals refusedMediaKeys() const override { return refusedMediaKeys_; }
   HotKeyRefusals ApplyHotKeyTable(const HotKeyTable& table) override;
-  // The main dialog registers the table once at its start.
+  // The main dialog registers the table (and the media keys) once at its start.
   void RegisterHotKeys(HWND mainWindow);
 
   PlayListSet& model() { return model_; }
@@ -102,6 +103,7 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, 
   void OnExit();
   void OnVolumeDown() { StepVolume(-1); }
   void OnVolumeUp() { StepVolume(+1); }
+  void RunMediaKey(int index);
   void ApplySettings(SettingsData& settings, bool archiveLoaded);
   SettingsData CollectSettings();
 
@@ -119,6 +121,7 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, 
   POINT controllerPos_{0, 0};
   HotKeyTable hotKeys_{};
   HotKeyRefusals refusedHotKeys_;  // from the last registration; never saved
+  MediaKeyRefusals refusedMediaKeys_;  // held by other programs at the last registration
   std::array<SettingsRect, kPlayListRectCount> playListRects_{};
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
   DWORD uiThreadId_ = 0;             // set once at start-up

@@ -66,7 +66,7 @@ BOOL CHotKeyListDlg::OnInitDialog() {
   ::SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, styles, styles);  // the mask keeps the others
   AddColumn(list, 0, "command", DpiScale(Handle(), kCommandColumnWidth));
   AddColumn(list, 1, "HotKey", DpiScale(Handle(), kKeyColumnWidth));
-  model_ = HotKeyListModel(target_.hotKeys(), target_.refusedHotKeys());
+  model_ = HotKeyListModel(target_.hotKeys(), target_.refusedHotKeys(), target_.refusedMediaKeys());
   for (int row = 0; row < model_.RowCount(); ++row) {
     std::string name = model_.CommandText(row);
     LVITEMA item{};
@@ -114,6 +114,13 @@ LRESULT CHotKeyListDlg::OnItemChanged(WPARAM, LPARAM lParam, bool&) {
   const NMLISTVIEW* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
   if (refreshing_ || change->iItem < 0 || (change->uChanged & LVIF_STATE) == 0) return 0;
   if (((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK) == 0) return 0;
+  if (model_.EntryOfRow(change->iItem) < 0) {
+    // A read-only row (a media key): its tick shows whether it is registered.
+    refreshing_ = true;
+    SetRowCheck(change->iItem, model_.Checked(change->iItem));
+    refreshing_ = false;
+    return 0;
+  }
   // A tick the user changed: duplicates among the ticked rows change with it.
   model_.SetChecked(change->iItem, RowChecked(change->iItem));
   RefreshKeyTexts();

@@ -9,14 +9,22 @@ bool SameCombination(const HotKeyEntry& a, const HotKeyEntry& b) {
 }
 }  // namespace
 
-HotKeyListModel::HotKeyListModel(const HotKeyTable& applied, const HotKeyRefusals& refused)
-    : applied_(applied), refused_(refused), working_(applied) {}
+HotKeyListModel::HotKeyListModel(const HotKeyTable& applied, const HotKeyRefusals& refused,
+                                 const MediaKeyRefusals& mediaRefused)
+    : applied_(applied), refused_(refused), mediaRefused_(mediaRefused), working_(applied) {}
 
 int HotKeyListModel::EntryOfRow(int row) const {
   return row >= 0 && row < kHotKeyCount ? row : -1;
 }
 
+int HotKeyListModel::MediaKeyOfRow(int row) const {
+  const int key = row - kHotKeyCount;
+  return key >= 0 && key < kMediaKeyCount ? key : -1;
+}
+
 std::string HotKeyListModel::CommandText(int row) const {
+  const int media = MediaKeyOfRow(row);
+  if (media >= 0) return MediaKeyAt(media).commandName;
   const int entry = EntryOfRow(row);
   return entry < 0 ? std::string() : HotKeyCommandName(entry);
 }
@@ -31,6 +39,8 @@ int HotKeyListModel::DuplicateOf(int entry) const {
 }
 
 HotKeyMark HotKeyListModel::Mark(int row) const {
+  const int media = MediaKeyOfRow(row);
+  if (media >= 0) return mediaRefused_[static_cast<size_t>(media)] ? HotKeyMark::kInUse : HotKeyMark::kNone;
   const int entry = EntryOfRow(row);
   if (entry < 0 || working_[entry].enabled == 0) return HotKeyMark::kNone;  // not registered: nothing fails
   if (DuplicateOf(entry) >= 0) return HotKeyMark::kDuplicate;
@@ -43,9 +53,10 @@ HotKeyMark HotKeyListModel::Mark(int row) const {
 }
 
 std::string HotKeyListModel::KeyText(int row) const {
+  const int media = MediaKeyOfRow(row);
   const int entry = EntryOfRow(row);
-  if (entry < 0) return std::string();
-  std::string text = FormatHotKeyText(working_[entry]);
+  if (media < 0 && entry < 0) return std::string();
+  std::string text = media >= 0 ? MediaKeyAt(media).keyName : FormatHotKeyText(working_[entry]);
   switch (Mark(row)) {
     case HotKeyMark::kInUse:
       text += " (in use)";
@@ -62,6 +73,8 @@ std::string HotKeyListModel::KeyText(int row) const {
 }
 
 bool HotKeyListModel::Checked(int row) const {
+  const int media = MediaKeyOfRow(row);
+  if (media >= 0) return !mediaRefused_[static_cast<size_t>(media)];
   const int entry = EntryOfRow(row);
   return entry >= 0 && working_[entry].enabled != 0;
 }

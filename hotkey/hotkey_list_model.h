@@ -11,6 +11,7 @@
 #include <string>
 
 #include "hotkey/hotkey_entry.h"
+#include "hotkey/media_keys.h"
 
 enum class HotKeyMark { kNone, kInUse, kDuplicate };
 
@@ -18,14 +19,19 @@ class HotKeyListModel {
  public:
   HotKeyListModel() = default;
   // `applied` is the application's table as registered, `refused` its
-  // entries the system refused; the working copy starts as `applied`.
-  HotKeyListModel(const HotKeyTable& applied, const HotKeyRefusals& refused);
+  // entries the system refused, `mediaRefused` the media keys other programs
+  // hold; the working copy starts as `applied`.
+  HotKeyListModel(const HotKeyTable& applied, const HotKeyRefusals& refused,
+                  const MediaKeyRefusals& mediaRefused = {});
 
-  // Rows 0..12 are the table's entries in command order. Rows are mapped to
-  // entries through EntryOfRow, so rows that only show a key could follow.
-  int RowCount() const { return kHotKeyCount; }
+  // Rows 0..12 are the table's entries in command order; the four media
+  // keys follow, read-only: ticked while registered, marked "in use" when
+  // another program holds them.
+  int RowCount() const { return kHotKeyCount + kMediaKeyCount; }
   // The working copy's entry a row edits, or -1 for a row that edits none.
   int EntryOfRow(int row) const;
+  // The media key a row shows, or -1.
+  int MediaKeyOfRow(int row) const;
 
   std::string CommandText(int row) const;
   // The combination, with its mark: "Ctrl + Win + X (in use)",
@@ -46,6 +52,7 @@ class HotKeyListModel {
 
   HotKeyTable applied_{};
   HotKeyRefusals refused_;
+  MediaKeyRefusals mediaRefused_;
   HotKeyTable working_{};
 };
 

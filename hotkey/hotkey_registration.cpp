@@ -25,3 +25,13 @@ HotKeyRefusals ApplyHotKeys(HWND window, const HotKeyEntry* entries, int count, 
   }
   return refused;
 }
+
+MediaKeyRefusals RegisterMediaKeys(HWND window) {
+  MediaKeyRefusals refused;
+  for (int i = 0; i < kMediaKeyCount; ++i) {
+    const MediaKey& key = MediaKeyAt(i);
+    ::UnregisterHotKey(window, key.registrationId);
+    if (!::RegisterHotKey(window, key.registrationId, 0, key.virtualKey)) refused.set(static_cast<size_t>(i));
+  }
+  return refused;
+}

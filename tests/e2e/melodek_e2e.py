@@ -340,3 +340,13 @@ def without_gaps(frames, shortest_gap=8):
         run = []
         kept.append(frame)
     return kept
+
+
+def hold_hot_key(test, app, modifiers, key):
+    """Another program that holds a hot key until the test ends."""
+    out = open(os.path.join(app.folder, "holder.txt"), "wb")
+    holder = subprocess.Popen(["wine", os.path.join(TOOLS_DIR, "probe.exe"), "hold-keys", "120000",
+                               str(modifiers), str(key)], stdout=out, stderr=subprocess.DEVNULL)
+    test.addCleanup(lambda: (holder.poll() is None and holder.kill(), holder.wait(), out.close()))
+    test.assertTrue(wait_for(lambda: b"held" in read_bytes(out.name), timeout=30))
+    return holder

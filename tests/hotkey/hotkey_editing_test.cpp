@@ -56,12 +56,36 @@ HotKeyRefusals Refused(std::initializer_list<int> entries) {
 TEST(HotKeyList, RowsShowTheWorkingCopyWithItsMarks) {
   HotKeyTable table = DefaultHotKeys();
   table[kHotKeyPause].enabled = 0;
-  HotKeyListModel model(table, Refused({kHotKeyPlay}));
-  ASSERT_EQ(model.RowCount(), kHotKeyCount);
+  MediaKeyRefusals mediaHeld;
+  mediaHeld.set(1);  // another program holds the Next key
+  HotKeyListModel model(table, Refused({kHotKeyPlay}), mediaHeld);
+  ASSERT_EQ(model.RowCount(), kHotKeyCount + kMediaKeyCount);
   EXPECT_EQ(model.CommandText(0), "Play");
   EXPECT_EQ(model.CommandText(12), "Controller");
-  EXPECT_EQ(model.EntryOfRow(13), -1);
-  EXPECT_EQ(model.CommandText(13), "");
+  // The media keys follow, read-only: no entry, ticked while registered.
+  const struct {
+    int row;
+    const char* command;
+    const char* key;
+    bool checked;
+  } mediaRows[] = {
+      {13, "Play / Pause", "Media Play/Pause", true},
+      {14, "Next", "Media Next (in use)", false},
+      {15, "Prev", "Media Previous", true},
+      {16, "Stop", "Media Stop", true},
+  };
+  for (const auto& row : mediaRows) {
+    EXPECT_EQ(model.EntryOfRow(row.row), -1);
+    EXPECT_EQ(model.CommandText(row.row), row.command);
+    EXPECT_EQ(model.KeyText(row.row), row.key);
+    EXPECT_EQ(model.Checked(row.row), row.checked) << row.row;
+    model.SetChecked(row.row, !row.checked);  // read-only: nothing changes
+    EXPECT_EQ(model.Checked(row.row), row.checked) << row.row;
+  }
+  EXPECT_EQ(model.Mark(14), HotKeyMark::kInUse);
+  EXPECT_EQ(model.CommandText(17), "");
+  EXPECT_EQ(MediaKeyAt(MediaKeyOfId(0x100)).virtualKey, 0xB3u);  // VK_MEDIA_PLAY_PAUSE
+  EXPECT_EQ(MediaKeyOfId(4), -1);  // the table's ids are not media keys
   // Refused at registration: marked while it keeps that combination and is ticked.
   EXPECT_EQ(model.KeyText(0), "Ctrl + Win + X (in use)");
   EXPECT_EQ(model.Mark(0), HotKeyMark::kInUse);
