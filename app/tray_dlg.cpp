@@ -5,6 +5,7 @@
 #include "common/resource.h"
 #include "common/window_messages.h"
 #include "hotkey/hotkey_registration.h"
+#include "eq/equalizer_dlg.h"
 #include "ui/config_dlg.h"
 
 const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
@@ -120,6 +121,15 @@ LRESULT CTrayDlg::OnDialogCommand(WPARAM wParam, LPARAM, bool&) {
         break;
       }
       CConfigDlg dialog(*app);
+      dialog.DoModal(Handle());
+      break;
+    }
+    case ID_EQUALIZER: {
+      if (HWND open = CEqualizerDlg::OpenWindow()) {
+        ::SetForegroundWindow(open);
+        break;
+      }
+      CEqualizerDlg dialog(*app);
       dialog.DoModal(Handle());
       break;
     }

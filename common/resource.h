@@ -32,3 +32,13 @@
 #define IDC_DB_VOLUME 1016       // "dB Volume" check box
 #define IDC_VOLUME 1017          // volume slider
 #define IDC_VOLUME_TEXT 1018     // volume as text, read-only
+
+// The Equalizer dialog and its controls.
+#define IDD_EQUALIZER 150
+#define IDC_EQ_ADD 1010          // "ADD": a fresh "ParaEQ" preset
+#define IDC_EQ_PRESETS 1019      // list of preset names (in-place renaming)
+#define IDC_EQ_SEPARATOR 1020    // thin bar between the list and the editor
+#define IDC_EQ_GRAPH_PLACE 1024  // hidden frame the curve editor is created over
+#define IDC_EQ_GRAPH 1025        // the curve editor
+#define IDC_EQ_DELETE 1026       // "DELETE"
+#define IDC_EQ_TYPE 1027         // the six equalizer types
