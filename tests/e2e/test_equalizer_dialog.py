@@ -97,6 +97,22 @@ def combo_text():
     return probe("text", "Equalizer", ID_TYPE)[1]
 
 
+# Under Xvfb there is no window manager: Wine leaves the frame of a window
+# it lets a window manager decorate off the screen, so there would be no
+# border to drag. Wine draws the frames itself while "Decorated" is off.
+X11_KEY = "HKCU\\Software\\Wine\\X11 Driver"
+
+
+def setUpModule():
+    subprocess.run(["wine", "reg", "add", X11_KEY, "/v", "Decorated", "/d", "N", "/f"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
+def tearDownModule():
+    subprocess.run(["wine", "reg", "delete", X11_KEY, "/v", "Decorated", "/f"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
 class EqualizerDialog(MelodekTestCase):
     def open_equalizer(self):
         """Right-click on the tray icon, then "Equalizer..." with the keys."""
