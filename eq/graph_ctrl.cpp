@@ -226,10 +226,15 @@ void CGraphCtrl::OnPaint() {
   RECT client;
   ::GetClientRect(window, &client);
   if (client.right <= 0 || client.bottom <= 0) return;
+  // The off-screen picture is kept between paints and made anew only when
+  // the size changes.
+  if (!backBuffer_ || backSize_.cx != client.right || backSize_.cy != client.bottom) {
+    backBuffer_.reset(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
+    backSize_ = {client.right, client.bottom};
+  }
   UniqueMemoryDc memory(::CreateCompatibleDC(paint.dc()));
-  UniqueGdiObject bitmap(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
-  if (!memory || !bitmap) return;
-  ScopedSelect selectBitmap(memory.get(), bitmap.get());
+  if (!memory || !backBuffer_) return;
+  ScopedSelect selectBitmap(memory.get(), backBuffer_.get());
   HGDIOBJ font = font_ != nullptr ? static_cast<HGDIOBJ>(font_) : ::GetStockObject(DEFAULT_GUI_FONT);
   ScopedSelect selectFont(memory.get(), font);
   OnDraw(memory.get());
@@ -311,15 +316,14 @@ void CGraphCtrl::DrawCurve(HDC dc) {
     to(model_.xMax(), false);
     return;
   }
-  // One segment per pixel column, at the curve's value at that column's x.
+  // One segment per pixel column, at the curve's value at that column's x;
+  // one polyline call instead of a call per column.
+  std::vector<POINT>& line = curveLine_;
+  line.clear();
   for (int column = plot_.left; column <= plot_.left + plot_.width; ++column) {
-    const int row = model_.CurveYToPixel(plot_, model_.CurveValue(model_.PixelToX(plot_, column)));
-    if (column == plot_.left) {
-      ::MoveToEx(dc, column, row, nullptr);
-    } else {
-      ::LineTo(dc, column, row);
-    }
+    line.push_back({column, model_.CurveYToPixel(plot_, model_.CurveValue(model_.PixelToX(plot_, column)))});
   }
+  ::Polyline(dc, line.data(), static_cast<int>(line.size()));
 }
 
 void CGraphCtrl::DrawHandles(HDC dc) {

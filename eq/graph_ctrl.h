@@ -85,4 +85,8 @@ class CGraphCtrl {
   RECT client_{};
   PlotGeometry plot_;
   int dpi_ = 96;
+  // Drawing resources kept between paints (UI thread only).
+  UniqueGdiObject backBuffer_;  // off-screen picture of the client size
+  SIZE backSize_{0, 0};
+  std::vector<POINT> curveLine_;
 };
