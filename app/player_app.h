@@ -13,6 +13,7 @@
 #include "app/instance_channel.h"
 #include "engine/player_host.h"
 #include "eq/eq_presets.h"
+#include "eq/equalizer_target.h"
 #include "framework/application.h"
 #include "hotkey/hotkey_entry.h"
 #include "hotkey/hotkey_target.h"
@@ -23,7 +24,11 @@
 class CTrayDlg;
 class CControllerDlg;
 
-class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, public HotKeyTarget {
+class CPlayerApp : public CApplication,
+                   public PlayerHost,
+                   public ConfigTarget,
+                   public HotKeyTarget,
+                   public EqualizerTarget {
  public:
   CPlayerApp();
   ~CPlayerApp() override;
@@ -44,7 +49,7 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, 
   // The files of a start of the program: put at the head of the first list
   // and played.
   void ReceiveCommandLine(const std::string& text);
-  int32_t NextEntryId() { return static_cast<int32_t>(model_.NextEntryId()); }
+  int32_t NextEntryId() override { return static_cast<int32_t>(model_.NextEntryId()); }
   // The main dialog finished its set-up: plug-ins get it as their main
   // window, and this start's own command line is handled.
   void OnMainDialogReady(HWND mainWindow);
@@ -82,9 +87,13 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, 
   void RegisterHotKeys(HWND mainWindow);
 
   PlayListSet& model() { return model_; }
-  EqPresetList& presets() { return presets_; }
+  // --- EqualizerTarget (UI thread) --------------------------------------
+  EqPresetList& presets() override { return presets_; }
+  int32_t CurrentPresetId() override { return model_.CurrentPresetId(); }
   // Stores the preset as the current file's and applies it now.
-  void ApplyPreset(int32_t presetId);
+  void ApplyPreset(int32_t presetId) override;
+  void ResetFilePresets(int32_t presetId) override { model_.ResetPresetId(presetId); }
+  void HoldEqualizer(bool hold) override { PostPlayerCommand(PC_HOLD_EQUALIZER, hold ? 1 : 0); }
   HWND controllerWindow() const { return controllerWindow_; }
 
  protected:

@@ -6,6 +6,7 @@
 #include "common/window_messages.h"
 #include "hotkey/hotkey_list_dlg.h"
 #include "hotkey/hotkey_registration.h"
+#include "eq/equalizer_dlg.h"
 #include "ui/config_dlg.h"
 
 const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
@@ -134,6 +135,15 @@ LRESULT CTrayDlg::OnDialogCommand(WPARAM wParam, LPARAM, bool&) {
         break;
       }
       CHotKeyListDlg dialog(*app);
+      dialog.DoModal(Handle());
+      break;
+    }
+    case ID_EQUALIZER: {
+      if (HWND open = CEqualizerDlg::OpenWindow()) {
+        ::SetForegroundWindow(open);
+        break;
+      }
+      CEqualizerDlg dialog(*app);
       dialog.DoModal(Handle());
       break;
     }

@@ -39,3 +39,13 @@
 #define IDC_HOTKEY 1005       // the editor's hot key control
 #define IDC_WIN_KEY 1007      // "+ Win Key" check box
 #define IDC_HOTKEY_LIST 1019  // the list of commands and their keys
+
+// The Equalizer dialog and its controls.
+#define IDD_EQUALIZER 150
+#define IDC_EQ_ADD 1010          // "ADD": a fresh "ParaEQ" preset
+#define IDC_EQ_PRESETS 1019      // list of preset names (in-place renaming)
+#define IDC_EQ_SEPARATOR 1020    // thin bar between the list and the editor
+#define IDC_EQ_GRAPH_PLACE 1024  // hidden frame the curve editor is created over
+#define IDC_EQ_GRAPH 1025        // the curve editor
+#define IDC_EQ_DELETE 1026       // "DELETE"
+#define IDC_EQ_TYPE 1027         // the six equalizer types

@@ -43,6 +43,7 @@ void InterpolateBinGains(const EqualizerCurve& curve, uint32_t rate, float* gain
 
 EqualizerStage::EqualizerStage() {
   fft_.Init(kPoints, 2);
+  blockSpectrum_.Allocate(static_cast<size_t>(kPoints) * 4);
   for (auto& table : binGain) std::fill(table, table + kBins, 1.0f);
 }
 
@@ -79,6 +80,10 @@ void EqualizerStage::PublishGains() {
 const float* EqualizerStage::LatestGains() const { return binGain[latestTable_]; }
 
 // --- audio thread -----------------------------------------------------------
+
+bool EqualizerStage::NewGainsWaiting() const {
+  return (sharedTable_.load(std::memory_order_relaxed) & kFresh) != 0;
+}
 
 const float* EqualizerStage::TakeNewestGains() {
   if (sharedTable_.load(std::memory_order_relaxed) & kFresh) {
@@ -119,12 +124,14 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
 
   const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
   fft_.Forward();
+  std::memcpy(blockSpectrum_.data(), fft_.spectrumBuffer(), blockSpectrum_.size() * sizeof(float));
   eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
   fft_.Inverse();
   eq_block_math::ScaleToSamples(t, multiplier, outBlock, kBlockSamples, vector);
 
   // Cross-fade with the tail of the previous block, then keep this block's
   // overlap, faded out, for the next one.
+  std::memcpy(blockFadeIn_, fadeTail, sizeof fadeTail);
   for (int32_t i = 0; i < kOverlapSamples; ++i) {
     const int32_t f = i / 2;
     outBlock[i] = static_cast<int16_t>(f * outBlock[i] / kFadeFrames + fadeTail[i]);
@@ -137,6 +144,32 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
   return kHopSamples;
 }
 
+void EqualizerStage::RefilterPending(int32_t multiplier) {
+  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  std::memcpy(fft_.spectrumBuffer(), blockSpectrum_.data(), blockSpectrum_.size() * sizeof(float));
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
+  fft_.Inverse();
+  eq_block_math::ScaleToSamples(fft_.timeBuffer(), multiplier, refiltered_, kBlockSamples, vector);
+  for (int32_t i = 0; i < kOverlapSamples; ++i) {
+    const int32_t f = i / 2;
+    refiltered_[i] = static_cast<int16_t>(f * refiltered_[i] / kFadeFrames + blockFadeIn_[i]);
+  }
+  // From the first sample not yet delivered, fade from the old result to
+  // the new one: the same signal under two curves, so no step is heard.
+  const int32_t end = pendingStart + pendingCount;
+  for (int32_t i = pendingStart; i < end; ++i) {
+    const int32_t f = (i - pendingStart) / 2;
+    outBlock[i] = f < kFadeFrames
+                      ? static_cast<int16_t>(((kFadeFrames - f) * outBlock[i] + f * refiltered_[i]) / kFadeFrames)
+                      : refiltered_[i];
+  }
+  for (int32_t i = 0; i < kOverlapSamples; ++i) {
+    const int32_t f = i / 2;
+    outBlock[kHopSamples + i] = refiltered_[kHopSamples + i];
+    fadeTail[i] = static_cast<int16_t>((kFadeFrames - f) * refiltered_[kHopSamples + i] / kFadeFrames);
+  }
+}
+
 void EqualizerStage::FillEqualized(SampleRing& ring, int32_t multiplier, int16_t* dst,
                                    uint32_t samples) {
   if (samples == 0) return;
@@ -146,6 +179,7 @@ void EqualizerStage::FillEqualized(SampleRing& ring, int32_t multiplier, int16_t
     return;
   }
   uint32_t delivered = 0;
+  if (pendingCount > 0 && NewGainsWaiting()) RefilterPending(multiplier);
   if (pendingCount > 0) {
     const uint32_t take = std::min<uint32_t>(static_cast<uint32_t>(pendingCount), samples);
     std::memcpy(dst, outBlock + pendingStart, take * sizeof(int16_t));

@@ -8,6 +8,7 @@
 
 #include "engine/output_stage.h"
 #include "engine/sample_ring.h"
+#include "eq/aligned_floats.h"
 #include "eq/eq_preset.h"
 #include "eq/fft.h"
 
@@ -46,7 +47,10 @@ class EqualizerStage final : public EqualizerPath {
   uint32_t DrainPending(int16_t* dst, uint32_t samples) override;
 
   // Writes exactly `samples` equalized samples to dst. An empty ring gives
-  // silence and leaves pending samples for later.
+  // silence and leaves pending samples for later. When a new gain table
+  // arrived since the last block, the pending samples are filtered again
+  // with it first (cross-faded over 128 frames from the old result), so a
+  // change is heard one block earlier.
   void FillEqualized(SampleRing& ring, int32_t multiplier, int16_t* dst, uint32_t samples);
   // One block into outBlock; advances R by one hop (not beyond W). Returns
   // the samples made ready at the start of outBlock (16128).
@@ -63,6 +67,10 @@ class EqualizerStage final : public EqualizerPath {
  private:
   void PublishGains();  // writerLock_ held
   const float* TakeNewestGains();  // audio thread
+  bool NewGainsWaiting() const;    // audio thread
+  // The last block again with the newest gains, for its samples not yet
+  // delivered (and the overlap it hands on). Audio thread.
+  void RefilterPending(int32_t multiplier);
 
   // --- audio thread (or the player thread while the output is idle:
   // construction and ResetEqStage) ----------------------------------------
@@ -72,6 +80,11 @@ class EqualizerStage final : public EqualizerPath {
   int32_t pendingStart = 0;  // first sample of outBlock not yet delivered
   int32_t pendingCount = 0;  // samples of outBlock not yet delivered
   int32_t blockStreamSamples = 0;  // samples of outBlock that came from the ring (the rest is padding)
+  // The last block before its gains, and the tail it was cross-faded with:
+  // enough to filter it again when the gains change while it is pending.
+  AlignedFloats blockSpectrum_;                  // kPoints two-channel points
+  int16_t blockFadeIn_[kOverlapSamples] = {};
+  int16_t refiltered_[kBlockSamples] = {};
 
   // --- gain tables: triple buffer between the writer (player thread) and
   // the audio thread; no locks on the audio side, no table ever read while

@@ -29,6 +29,17 @@
 //   probe hold-keys <ms> <mods> <vk>...  registers those hot keys for itself, prints "held" and keeps
 //                                   them for <ms> milliseconds (exit code 1 when one was refused)
 //   probe free-keys <mods> <vk>...  prints 1 for each combination no program holds, else 0
+// Dialog controls, by the caption of their dialog and their id (0: the dialog):
+//   probe rect <caption> <id>       prints the control's screen rectangle "left top right bottom"
+//   probe text <caption> <id>       prints the control's text
+//   probe row-rect <caption> <id> <row>  prints a list-view row's screen rectangle
+//   probe drag <x0> <y0> <x1> <y1> <steps> [<capture> <hx> <hy>]
+//                                   drags with the left button in steps; with a capture file
+//                                   (Windows path) prints its bytes (with its .0001... siblings)
+//                                   when the drag starts and when the curve editor's handle
+//                                   shows at (hx, hy) after the last step, before the button goes up
+//   probe press <x> <y> [right]     moves the mouse there, then clicks (left or right)
+//   probe black-rows <x> <y0> <y1>  prints the screen rows y0..y1 whose pixel at x is black
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -140,6 +151,94 @@ HWND FindVisible(const char* caption) {
     if (std::strcmp(text, caption) == 0 && ::IsWindowVisible(window)) return window;
   }
   return nullptr;
+}
+// --- dialog controls and mouse drags (Equalizer tests) ---------------------
+
+HWND ControlOf(const char* caption, int id) {
+  HWND dialog = FindVisible(caption);
+  if (dialog == nullptr || id == 0) return dialog;
+  return ::GetDlgItem(dialog, id);
+}
+
+void PrintRect(const RECT& r) { std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom); }
+
+// A list-view row's rectangle, read through memory in the list's process
+// (list-view messages with pointers are not carried across processes).
+bool RowRect(HWND list, int row, RECT* out) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(list, &processId);
+  UniqueHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return false;
+  void* remote = ::VirtualAllocEx(process.get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (remote == nullptr) return false;
+  RECT request{0 /* LVIR_BOUNDS */, 0, 0, 0};
+  bool ok = ::WriteProcessMemory(process.get(), remote, &request, sizeof request, nullptr) &&
+            ::SendMessageA(list, 0x1000 + 14 /* LVM_GETITEMRECT */, static_cast<WPARAM>(row),
+                           reinterpret_cast<LPARAM>(remote)) != 0 &&
+            ::ReadProcessMemory(process.get(), remote, out, sizeof *out, nullptr);
+  ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  if (ok) ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(out), 2);
+  return ok;
+}
+
+void MouseTo(int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((x * 65535LL) / (::GetSystemMetrics(SM_CXSCREEN) - 1));
+  in.mi.dy = static_cast<LONG>((y * 65535LL) / (::GetSystemMetrics(SM_CYSCREEN) - 1));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &in, sizeof in);
+}
+
+void MouseButton(DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  ::SendInput(1, &in, sizeof in);
+}
+
+unsigned long long CaptureBytes(const std::string& path) {
+  unsigned long long total = 0;
+  for (int n = 0;; ++n) {
+    char name[MAX_PATH + 16];
+    if (n == 0) {
+      std::snprintf(name, sizeof name, "%s", path.c_str());
+    } else {
+      std::snprintf(name, sizeof name, "%s.%04d", path.c_str(), n);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExA(name, GetFileExInfoStandard, &data)) return total;
+    total += (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = ::GetDC(nullptr);
+  const COLORREF colour = ::GetPixel(screen, x, y);
+  ::ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+int Drag(int x0, int y0, int x1, int y1, int steps, const char* capture, int hx, int hy) {
+  MouseTo(x0, y0);
+  ::Sleep(50);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  ::Sleep(50);
+  if (capture != nullptr) std::printf("%llu ", CaptureBytes(capture));
+  if (steps < 1) steps = 1;
+  for (int i = 1; i <= steps; ++i) {
+    MouseTo(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
+    ::Sleep(15);
+  }
+  if (capture != nullptr) {
+    // The editor draws the dragged point's handle (blue) where it now is.
+    const DWORD start = ::GetTickCount();
+    while (ScreenPixel(hx, hy) != RGB(0, 128, 255) && ::GetTickCount() - start < 3000) ::Sleep(1);
+    std::printf("%llu\n", CaptureBytes(capture));
+  }
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  ::Sleep(50);
+  return 0;
 }
 }  // namespace
 
@@ -414,6 +513,52 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "visible" && argc >= 3) return FindVisible(argv[2]) != nullptr ? 0 : 1;
+  if (verb == "rect" && argc >= 4) {
+    HWND control = ControlOf(argv[2], static_cast<int>(Number(argv[3])));
+    RECT rect;
+    if (control == nullptr || !::GetWindowRect(control, &rect)) return 1;
+    PrintRect(rect);
+    return 0;
+  }
+  if (verb == "text" && argc >= 4) {
+    HWND control = ControlOf(argv[2], static_cast<int>(Number(argv[3])));
+    if (control == nullptr) return 1;
+    // WM_GETTEXT itself: GetWindowText does not ask another process's window.
+    char text[512] = {};
+    ::SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::printf("%s\n", text);
+    return 0;
+  }
+  if (verb == "row-rect" && argc >= 5) {
+    HWND list = ControlOf(argv[2], static_cast<int>(Number(argv[3])));
+    RECT rect;
+    if (list == nullptr || !RowRect(list, static_cast<int>(Number(argv[4])), &rect)) return 1;
+    PrintRect(rect);
+    return 0;
+  }
+  if (verb == "drag" && argc >= 7) {
+    return Drag(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
+                argc >= 10 ? argv[7] : nullptr, argc >= 10 ? std::atoi(argv[8]) : 0, argc >= 10 ? std::atoi(argv[9]) : 0);
+  }
+  if (verb == "press" && argc >= 4) {
+    MouseTo(std::atoi(argv[2]), std::atoi(argv[3]));
+    ::Sleep(30);
+    const bool right = argc >= 5;
+    MouseButton(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    MouseButton(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    ::Sleep(30);
+    return 0;
+  }
+  if (verb == "black-rows" && argc >= 5) {
+    const int x = std::atoi(argv[2]);
+    HDC screen = ::GetDC(nullptr);
+    for (int y = std::atoi(argv[3]); y <= std::atoi(argv[4]); ++y) {
+      if (::GetPixel(screen, x, y) == RGB(0, 0, 0)) std::printf("%d ", y);
+    }
+    ::ReleaseDC(nullptr, screen);
+    std::printf("\n");
+    return 0;
+  }
   if (verb == "wait-exit" && argc >= 3) {
     const DWORD limit = Number(argv[2]);
     const DWORD start = ::GetTickCount();

@@ -1,0 +1,337 @@
+// The curve editor window: painting (double-buffered) and the mouse.
+#include "eq/graph_ctrl.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "framework/dpi.h"
+
+namespace {
+
+constexpr char kClassName[] = "MelodekGraphCtrl";
+
+// Colours of the drawing.
+constexpr COLORREF kBackground = RGB(255, 255, 255);
+constexpr COLORREF kCurve = RGB(0, 0, 0);
+constexpr COLORREF kHandle = RGB(0, 128, 255);
+constexpr COLORREF kHotRing = RGB(255, 128, 0);
+constexpr COLORREF kLabelText = RGB(0, 128, 0);
+constexpr COLORREF kGrid = RGB(192, 192, 192);
+
+// Pixel sizes at 96 DPI.
+constexpr int kClipInset = 2;
+constexpr int kPlotInset = 10;
+constexpr int kPlotTopExtra = 4;
+constexpr int kHandleSize = 7;
+constexpr int kHotRingSize = 9;
+constexpr int kYLabelIndent = 20;
+
+inline void DeleteDcHandle(HDC dc) { ::DeleteDC(dc); }
+using UniqueMemoryDc = UniqueAny<HDC, DeleteDcHandle>;
+
+bool RegisterGraphClass(WNDPROC procedure) {
+  static const ATOM atom = [procedure] {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.lpszClassName = kClassName;
+    return ::RegisterClassExA(&windowClass);
+  }();
+  return atom != 0;
+}
+
+void FillSquare(HDC dc, int cx, int cy, int size, COLORREF colour) {
+  const int half = size / 2;
+  const RECT square{cx - half, cy - half, cx - half + size, cy - half + size};
+  ::SetBkColor(dc, colour);
+  // ExtTextOut with ETO_OPAQUE fills without a brush object to manage.
+  ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &square, nullptr, 0, nullptr);
+}
+
+}  // namespace
+
+CGraphCtrl::CGraphCtrl() = default;
+
+CGraphCtrl::~CGraphCtrl() {
+  if (window_) ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+}
+
+bool CGraphCtrl::CreateOver(HWND placeholder, int id) {
+  HWND parent = ::GetParent(placeholder);
+  if (parent == nullptr || !RegisterGraphClass(&CGraphCtrl::WindowProc)) return false;
+  RECT rect;
+  ::GetWindowRect(placeholder, &rect);
+  ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  HWND window = ::CreateWindowExA(0, kClassName, "GraphCtrl", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+                                  rect.right - rect.left, rect.bottom - rect.top, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                  this);
+  if (window == nullptr) return false;
+  window_.reset(window);
+  font_ = reinterpret_cast<HFONT>(::SendMessageA(parent, WM_GETFONT, 0, 0));
+  dpi_ = WindowDpi(window);
+  UpdateGeometry();
+  return true;
+}
+
+void CGraphCtrl::SetCurveMode(int32_t mode) {
+  model_.SetCurveMode(mode);
+  RepaintNow();
+}
+
+void CGraphCtrl::SetXScale(int32_t scale) {
+  model_.SetXScale(scale);
+  RepaintNow();
+}
+
+void CGraphCtrl::SetRange(float xMin, float xMax, float yMin, float yMax) {
+  model_.SetRange(xMin, xMax, yMin, yMax);
+  hotPoint_ = -1;
+  RepaintNow();
+}
+
+void CGraphCtrl::RepaintNow() {
+  if (window_) ::RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+int CGraphCtrl::Scaled(int pixels) const { return DpiScale(dpi_, pixels); }
+
+void CGraphCtrl::UpdateGeometry() {
+  if (!window_) return;
+  ::GetClientRect(window_.get(), &client_);
+  const int inset = Scaled(kPlotInset);
+  plot_.left = client_.left + inset;
+  plot_.top = client_.top + inset + Scaled(kPlotTopExtra);
+  plot_.width = std::max(1, static_cast<int>(client_.right - inset - plot_.left));
+  plot_.height = std::max(1, static_cast<int>(client_.bottom - inset - plot_.top));
+}
+
+// --- messages ------------------------------------------------------------------
+
+LRESULT CALLBACK CGraphCtrl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<CGraphCtrl*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    // Destroyed with its parent: nothing left to destroy later.
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    self->window_.release();
+    return ::DefWindowProcA(window, message, wParam, lParam);
+  }
+  return self->HandleMessage(window, message, wParam, lParam);
+}
+
+// `window` is passed in: during creation window_ is not set yet.
+LRESULT CGraphCtrl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the paint handler covers every pixel
+    case WM_SIZE:
+      UpdateGeometry();
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+      break;
+    case WM_LBUTTONDOWN:
+      OnLeftButtonDown();
+      return 0;
+    case WM_LBUTTONUP:
+      OnLeftButtonUp();
+      return 0;
+    case WM_RBUTTONDOWN:
+      OnRightButtonDown(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      // Capture taken away mid-drag (another window, a key): the drag ends.
+      if (dragging_ && reinterpret_cast<HWND>(lParam) != window) {
+        dragging_ = false;
+        Notify(kGraphDragEnd);
+      }
+      return 0;
+    case WM_SETFONT:
+      font_ = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(lParam) != 0) RepaintNow();
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
+    case 0x02E3:  // WM_DPICHANGED_AFTERPARENT
+      dpi_ = WindowDpi(window);
+      UpdateGeometry();
+      RepaintNow();
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void CGraphCtrl::Notify(WORD code) {
+  if (!window_) return;
+  HWND window = window_.get();
+  const int id = ::GetDlgCtrlID(window);
+  ::SendMessageA(::GetParent(window), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(window));
+}
+
+void CGraphCtrl::OnMouseMove(int x, int y) {
+  if (dragging_) {
+    model_.DragPointTo(plot_, hotPoint_, x, y);
+    Notify(kGraphChanged);
+    RepaintNow();
+    return;
+  }
+  const int32_t hot = model_.HitTest(plot_, x, y, Scaled(kHandleSize));
+  if (hot != hotPoint_) {
+    hotPoint_ = hot;
+    RepaintNow();
+  }
+}
+
+void CGraphCtrl::OnLeftButtonDown() {
+  if (hotPoint_ == -1 || dragging_) return;
+  dragging_ = true;
+  ::SetCapture(window_.get());
+  Notify(kGraphDragStart);
+}
+
+void CGraphCtrl::OnLeftButtonUp() {
+  if (!dragging_) return;
+  dragging_ = false;  // first: releasing the capture reports WM_CAPTURECHANGED
+  ::ReleaseCapture();
+  Notify(kGraphDragEnd);
+}
+
+void CGraphCtrl::OnRightButtonDown(int x, int y) {
+  // A right click during a drag would pull the dragged point away under it.
+  if (!model_.canAddRemove() || dragging_) return;
+  hotPoint_ = model_.RightClick(plot_, hotPoint_, x, y);
+  Notify(kGraphChanged);
+  RepaintNow();
+}
+
+// --- drawing -------------------------------------------------------------------
+
+void CGraphCtrl::OnPaint() {
+  HWND window = window_.get();
+  ScopedPaint paint(window);
+  RECT client;
+  ::GetClientRect(window, &client);
+  if (client.right <= 0 || client.bottom <= 0) return;
+  // The off-screen picture is kept between paints and made anew only when
+  // the size changes.
+  if (!backBuffer_ || backSize_.cx != client.right || backSize_.cy != client.bottom) {
+    backBuffer_.reset(::CreateCompatibleBitmap(paint.dc(), client.right, client.bottom));
+    backSize_ = {client.right, client.bottom};
+  }
+  UniqueMemoryDc memory(::CreateCompatibleDC(paint.dc()));
+  if (!memory || !backBuffer_) return;
+  ScopedSelect selectBitmap(memory.get(), backBuffer_.get());
+  HGDIOBJ font = font_ != nullptr ? static_cast<HGDIOBJ>(font_) : ::GetStockObject(DEFAULT_GUI_FONT);
+  ScopedSelect selectFont(memory.get(), font);
+  OnDraw(memory.get());
+  ::BitBlt(paint.dc(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+}
+
+void CGraphCtrl::OnDraw(HDC dc) {
+  RECT client;
+  ::GetClientRect(window_.get(), &client);
+  ::SetBkColor(dc, kBackground);
+  ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
+  RECT edge = client;
+  ::DrawEdge(dc, &edge, EDGE_SUNKEN, BF_RECT);
+  UpdateGeometry();
+  const int clip = Scaled(kClipInset);
+  ::IntersectClipRect(dc, client.left + clip, client.top + clip, client.right - clip, client.bottom - clip);
+
+  model_.PrepareCurve();
+  DrawLabels(dc, client);
+  DrawCurve(dc);
+  DrawHandles(dc);
+}
+
+void CGraphCtrl::DrawLabels(HDC dc, const RECT& client) {
+  UniqueGdiObject gridPen(::CreatePen(PS_SOLID, 0, kGrid));
+  ScopedSelect selectPen(dc, gridPen.get());
+  ::SetTextColor(dc, kLabelText);
+  ::SetBkColor(dc, kBackground);  // the context's default background
+
+  for (const GraphLabel& label : model_.YLabels()) {
+    const int row = model_.PointYToPixel(plot_, label.value);
+    ::MoveToEx(dc, client.left, row, nullptr);
+    ::LineTo(dc, client.right, row);
+  }
+
+  // Vertical lines at every x label; their texts at the top, thinned where
+  // they would overlap.
+  const auto& xLabels = model_.XLabels();
+  std::vector<int> centres, widths;
+  for (const GraphLabel& label : xLabels) {
+    const int column = model_.XToPixel(plot_, label.value);
+    ::MoveToEx(dc, column, client.top, nullptr);
+    ::LineTo(dc, column, client.bottom);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, label.text.c_str(), static_cast<int>(label.text.size()), &size);
+    centres.push_back(column);
+    widths.push_back(size.cx);
+  }
+  for (size_t i : ThinLabels(centres, widths)) {
+    const GraphLabel& label = xLabels[i];
+    ::TextOutA(dc, centres[i] - widths[i] / 2, client.top, label.text.c_str(), static_cast<int>(label.text.size()));
+  }
+
+  for (const GraphLabel& label : model_.YLabels()) {
+    const int row = model_.PointYToPixel(plot_, label.value);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, label.text.c_str(), static_cast<int>(label.text.size()), &size);
+    ::TextOutA(dc, client.left + Scaled(kYLabelIndent), row - size.cy / 2, label.text.c_str(),
+               static_cast<int>(label.text.size()));
+  }
+}
+
+void CGraphCtrl::DrawCurve(HDC dc) {
+  if (!model_.HasCurve()) return;
+  UniqueGdiObject curvePen(::CreatePen(PS_SOLID, 0, kCurve));
+  ScopedSelect selectPen(dc, curvePen.get());
+  if (model_.curveMode() == kCurveStraight) {
+    auto to = [&](float x, bool first) {
+      const int column = model_.XToPixel(plot_, x);
+      const int row = model_.CurveYToPixel(plot_, model_.CurveValue(x));
+      if (first) {
+        ::MoveToEx(dc, column, row, nullptr);
+      } else {
+        ::LineTo(dc, column, row);
+      }
+    };
+    to(model_.xMin(), true);
+    for (const GraphPoint& point : model_.Points()) to(point.x, false);
+    to(model_.xMax(), false);
+    return;
+  }
+  // One segment per pixel column, at the curve's value at that column's x;
+  // one polyline call instead of a call per column.
+  std::vector<POINT>& line = curveLine_;
+  line.clear();
+  for (int column = plot_.left; column <= plot_.left + plot_.width; ++column) {
+    line.push_back({column, model_.CurveYToPixel(plot_, model_.CurveValue(model_.PixelToX(plot_, column)))});
+  }
+  ::Polyline(dc, line.data(), static_cast<int>(line.size()));
+}
+
+void CGraphCtrl::DrawHandles(HDC dc) {
+  const auto& points = model_.Points();
+  for (size_t i = 0; i < points.size(); ++i) {
+    const int cx = model_.XToPixel(plot_, points[i].x);
+    const int cy = model_.PointYToPixel(plot_, points[i].y);
+    if (static_cast<int32_t>(i) == hotPoint_) FillSquare(dc, cx, cy, Scaled(kHotRingSize), kHotRing);
+    FillSquare(dc, cx, cy, Scaled(kHandleSize), kHandle);
+  }
+}
