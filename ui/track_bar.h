@@ -1,0 +1,35 @@
+// A thin owner of a track bar control ("msctls_trackbar32") in a dialog:
+// typed calls for range, position and ticks, and a notice when the user
+// presses the left button on it (before the control takes the capture).
+#pragma once
+#include <windows.h>
+
+#include <functional>
+
+class CTrackBar {
+ public:
+  CTrackBar() = default;
+  ~CTrackBar();
+  CTrackBar(const CTrackBar&) = delete;
+  CTrackBar& operator=(const CTrackBar&) = delete;
+
+  // Takes the control `id` of `dialog`; `onPress` (may be empty) runs on
+  // every left button press on it.
+  void Attach(HWND dialog, int id, std::function<void()> onPress = {});
+  HWND Handle() const { return window_; }
+
+  void SetRange(int low, int high, bool redraw);
+  void SetPosition(int position, bool redraw);
+  int Position() const;
+  // How far an arrow key (line) and Page Up/Down (page) move the thumb.
+  void SetSteps(int line, int page);
+  void ClearTicks(bool redraw);
+  void SetTick(int position);
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
+
+  HWND window_ = nullptr;
+  std::function<void()> onPress_;
+};
