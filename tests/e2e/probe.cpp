@@ -215,6 +215,22 @@ BOOL CALLBACK CollectMenuWindow(HWND window, LPARAM found) {
   return TRUE;
 }
 
+// TBM_GETTHUMBRECT writes into the control's own process: the rectangle is
+// placed there and read back.
+bool ThumbRect(HWND bar, RECT& thumb) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(bar, &processId);
+  UniqueHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return false;
+  void* remote = ::VirtualAllocEx(process.get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (remote == nullptr) return false;
+  ::SendMessageA(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(remote));
+  SIZE_T read = 0;
+  const bool ok = ::ReadProcessMemory(process.get(), remote, &thumb, sizeof thumb, &read) && read == sizeof thumb;
+  ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return ok;
+}
+
 // Wine keeps a menu's items in the owning process: only the popup's window is seen from here.
 int PrintOpenMenuWindow() {
   HWND menuWindow = nullptr;
@@ -368,8 +384,7 @@ int main(int argc, char** argv) {
   if (verb == "thumb" && argc >= 4) {
     HWND bar = ::GetDlgItem(HandleArgument(argv[2]), static_cast<int>(Number(argv[3])));
     RECT thumb{};
-    if (bar == nullptr) return 1;
-    ::SendMessageA(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+    if (bar == nullptr || !ThumbRect(bar, thumb)) return 1;
     POINT centre{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
     ::ClientToScreen(bar, &centre);
     std::printf("%ld %ld\n", centre.x, centre.y);
