@@ -330,7 +330,7 @@ class TitleDisplay(MelodekTestCase):
         self.assertTrue(hidden and 3950 <= hidden[0] - restart <= 4400, (restart, hidden))
 
         # A title wider than the screen is cut at the screen's width.
-        long_song = tone_file(os.path.join(app.folder, "longer " * 24 + ".wav"), 2000)
+        long_song = tone_file(os.path.join(app.folder, "longer " * 24 + ".wav"), 2000, frames=44100 * 150)
         watcher = self.watch()
         time.sleep(0.5)
         subprocess.run(["wine", app.exe, app.windows_path(long_song)], cwd=app.folder, env=app.env,
