@@ -59,7 +59,7 @@ BOOL CControllerDlg::OnInitDialog() {
   if (CApplication* app = CApplication::Instance()) app->AddModelessDialog(Handle());
   LoadButtonIcons();
   ::SetFocus(Item(IDC_CTL_PLAY));
-  seekSlider_.Attach(Handle(), IDC_CTL_SEEK, [this] { HoldSeek(SeekHold::kMouse); });
+  seekSlider_.Attach(Handle(), IDC_CTL_SEEK, [this](UINT message) { OnSeekInput(message); });
   volumeSlider_.Attach(Handle(), IDC_CTL_VOLUME);
   SetUpVolumeSlider();
   // The slider's range clamps a stored volume outside the mode's range.
@@ -83,7 +83,12 @@ void CControllerDlg::LoadButtonIcons() {
 // --- playback shown ------------------------------------------------------------
 
 void CControllerDlg::Tick() {
-  seekSlider_.SetPosition(static_cast<int>(target_.PlaybackPositionMs()), true);
+  positionMs_ = target_.PlaybackPositionMs();
+  const int64_t pixel = seekLengthMs_ > 0 ? int64_t{positionMs_} * seekPixels_ / seekLengthMs_ : 0;
+  if (pixel != thumbPixel_) {
+    seekSlider_.SetPosition(static_cast<int>(positionMs_), true);
+    thumbPixel_ = pixel;
+  }
   std::string title = target_.PlaybackTitle();
   if (title != shownTitle_) {
     shownTitle_ = std::move(title);
@@ -118,7 +123,10 @@ void CControllerDlg::StopTimer() {
 }
 
 void CControllerDlg::ResetSeekSlider() {
-  seekSlider_.SetRange(0, target_.PlaybackLengthMs(), false);
+  seekLengthMs_ = target_.PlaybackLengthMs();
+  seekSlider_.SetRange(0, static_cast<int>(seekLengthMs_), false);
+  seekPixels_ = seekSlider_.ChannelPixels();
+  thumbPixel_ = -1;
   seekSlider_.SetSteps(kSeekLineMs, kSeekPageMs);
   if (seekHold_ == SeekHold::kNone && ::IsWindowVisible(Handle())) StartTimer();
 }
@@ -131,6 +139,12 @@ LRESULT CControllerDlg::OnPlayStarted(WPARAM, LPARAM, bool&) {
 // --- seeking -----------------------------------------------------------------
 // A press holds the thumb where the user puts it; the release of the mouse
 // capture (or of the key) seeks there and lets the thumb follow again.
+
+void CControllerDlg::OnSeekInput(UINT message) {
+  // Keys and clicks on the channel move on from the exact position.
+  if (seekHold_ == SeekHold::kNone) seekSlider_.SetPosition(static_cast<int>(positionMs_), false);
+  if (message == WM_LBUTTONDOWN) HoldSeek(SeekHold::kMouse);
+}
 
 void CControllerDlg::HoldSeek(SeekHold reason) {
   seekHold_ = reason;

@@ -48,6 +48,7 @@ class CControllerDlg : public CDialog {
   void SetUpVolumeSlider();
   void ApplySliderVolume();
   void ResetSeekSlider();
+  void OnSeekInput(UINT message);
   void HoldSeek(SeekHold reason);
   void SeekAndResume();
   void StartTimer();
@@ -60,6 +61,13 @@ class CControllerDlg : public CDialog {
   CTrackBar seekSlider_;
   CTrackBar volumeSlider_;
   UniqueIcon icons_[7];
+  // The seek slider is told the position only when its thumb moves by a
+  // pixel (on screen nothing changes in between); before the user acts on
+  // it, it gets the exact position.
+  uint32_t positionMs_ = 0;
+  int64_t seekLengthMs_ = 0;
+  int seekPixels_ = 1;
+  int64_t thumbPixel_ = -1;
   std::string shownTitle_;  // the caption text last shown; empty until a title is known
   SeekHold seekHold_ = SeekHold::kNone;
   bool timerRunning_ = false;

@@ -3,25 +3,27 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
 }
 
 CTrackBar::~CTrackBar() {
-  if (window_ != nullptr && onPress_) ::RemoveWindowSubclass(window_, &CTrackBar::SubclassProc, kSubclassId);
+  if (window_ != nullptr && onInput_) ::RemoveWindowSubclass(window_, &CTrackBar::SubclassProc, kSubclassId);
 }
 
-void CTrackBar::Attach(HWND dialog, int id, std::function<void()> onPress) {
+void CTrackBar::Attach(HWND dialog, int id, std::function<void(UINT message)> onInput) {
   window_ = ::GetDlgItem(dialog, id);
-  onPress_ = std::move(onPress);
-  if (window_ != nullptr && onPress_) {
+  onInput_ = std::move(onInput);
+  if (window_ != nullptr && onInput_) {
     ::SetWindowSubclass(window_, &CTrackBar::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   }
 }
 
 LRESULT CALLBACK CTrackBar::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                          DWORD_PTR self) {
-  if (message == WM_LBUTTONDOWN) reinterpret_cast<CTrackBar*>(self)->onPress_();
+  if (message == WM_LBUTTONDOWN || message == WM_KEYDOWN) reinterpret_cast<CTrackBar*>(self)->onInput_(message);
   if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &CTrackBar::SubclassProc, kSubclassId);
   return ::DefSubclassProc(window, message, wParam, lParam);
 }
@@ -40,6 +42,12 @@ int CTrackBar::Position() const { return static_cast<int>(::SendMessageA(window_
 void CTrackBar::SetSteps(int line, int page) {
   ::SendMessageA(window_, TBM_SETLINESIZE, 0, line);
   ::SendMessageA(window_, TBM_SETPAGESIZE, 0, page);
+}
+
+int CTrackBar::ChannelPixels() const {
+  RECT channel{0, 0, 0, 0};
+  ::SendMessageA(window_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  return std::max<int>(1, channel.right - channel.left);
 }
 
 void CTrackBar::ClearTicks(bool redraw) { ::SendMessageA(window_, TBM_CLEARTICS, redraw ? TRUE : FALSE, 0); }

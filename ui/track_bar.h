@@ -1,6 +1,6 @@
 // A thin owner of a track bar control ("msctls_trackbar32") in a dialog:
 // typed calls for range, position and ticks, and a notice when the user
-// presses the left button on it (before the control takes the capture).
+// presses the left button or a key on it (before the control acts on it).
 #pragma once
 #include <windows.h>
 
@@ -13,14 +13,16 @@ class CTrackBar {
   CTrackBar(const CTrackBar&) = delete;
   CTrackBar& operator=(const CTrackBar&) = delete;
 
-  // Takes the control `id` of `dialog`; `onPress` (may be empty) runs on
-  // every left button press on it.
-  void Attach(HWND dialog, int id, std::function<void()> onPress = {});
+  // Takes the control `id` of `dialog`; `onInput` (may be empty) gets
+  // WM_LBUTTONDOWN and WM_KEYDOWN before the control handles them.
+  void Attach(HWND dialog, int id, std::function<void(UINT message)> onInput = {});
   HWND Handle() const { return window_; }
 
   void SetRange(int low, int high, bool redraw);
   void SetPosition(int position, bool redraw);
   int Position() const;
+  // Width of the channel the thumb runs along, in pixels (at least 1).
+  int ChannelPixels() const;
   // How far an arrow key (line) and Page Up/Down (page) move the thumb.
   void SetSteps(int line, int page);
   void ClearTicks(bool redraw);
@@ -31,5 +33,5 @@ class CTrackBar {
                                        UINT_PTR id, DWORD_PTR self);
 
   HWND window_ = nullptr;
-  std::function<void()> onPress_;
+  std::function<void(UINT message)> onInput_;
 };
