@@ -7,6 +7,7 @@
 #include "common/window_messages.h"
 #include "framework/dpi.h"
 #include "ui/layered_window.h"
+#include "ui/title_fade.h"
 
 namespace {
 constexpr UINT_PTR kFadeTimer = 10;
@@ -72,12 +73,6 @@ void CTitleWnd::CreateFont() {
 
 int CTitleWnd::Outline() const { return std::max(1, DpiScale(Handle(), 1)); }
 
-int CTitleWnd::AlphaAt(DWORD elapsedMs) {
-  if (elapsedMs > kShownMs) return 0;
-  const long alpha = (1024000L - 256L * static_cast<long>(elapsedMs)) / 2000L;
-  return static_cast<int>(std::min(alpha, 255L));
-}
-
 void CTitleWnd::ShowText(const std::string& text) {
   std::lock_guard<std::mutex> guard(lock_);
   pending_ = text;
@@ -130,13 +125,13 @@ void CTitleWnd::Hide() {
 }
 
 LRESULT CTitleWnd::OnTimer(WPARAM, LPARAM, bool&) {
-  const DWORD elapsed = ::GetTickCount() - shownAt_;
-  if (elapsed > kShownMs) {
+  const int alpha = TitleAlphaAt(::GetTickCount() - shownAt_);
+  if (alpha < 0) {
     Hide();
     return 0;
   }
   if (!::IsWindowVisible(Handle())) ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-  SetLayeredAttributes(Handle(), kKeyColour, static_cast<BYTE>(AlphaAt(elapsed)), LWA_COLORKEY | LWA_ALPHA);
+  SetLayeredAttributes(Handle(), kKeyColour, static_cast<BYTE>(alpha), LWA_COLORKEY | LWA_ALPHA);
   return 0;
 }
 

@@ -26,11 +26,6 @@ class CTitleWnd : public CDialog {
   // Any thread: shows `text` now (soon after, from another thread).
   void ShowText(const std::string& text);
 
-  // Fade: fully opaque up to 2000 ms after ShowText, then linear down to 0
-  // at 4000 ms (128 at 3000 ms); hidden after that.
-  static int AlphaAt(DWORD elapsedMs);
-  static constexpr DWORD kShownMs = 4000;
-
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
