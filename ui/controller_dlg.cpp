@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "common/resource.h"
 #include "common/window_messages.h"
 #include "framework/application.h"
@@ -14,6 +16,17 @@ constexpr UINT kTickMs = 10;
 // What the arrow keys and Page Up/Down move the seek thumb by.
 constexpr int kSeekLineMs = 5000;
 constexpr int kSeekPageMs = 30000;
+
+// The keys that move a track bar's thumb; it ends each with TB_ENDTRACK on release.
+bool IsSeekKey(WPARAM key) {
+  switch (key) {
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+    case VK_PRIOR: case VK_NEXT: case VK_HOME: case VK_END:
+      return true;
+    default:
+      return false;
+  }
+}
 
 struct ButtonIcon {
   int button;
@@ -59,7 +72,8 @@ BOOL CControllerDlg::OnInitDialog() {
   if (CApplication* app = CApplication::Instance()) app->AddModelessDialog(Handle());
   LoadButtonIcons();
   ::SetFocus(Item(IDC_CTL_PLAY));
-  seekSlider_.Attach(Handle(), IDC_CTL_SEEK, [this](UINT message) { OnSeekInput(message); });
+  seekSlider_.Attach(Handle(), IDC_CTL_SEEK,
+                     [this](UINT message, WPARAM wParam) { OnSeekInput(message, wParam); });
   volumeSlider_.Attach(Handle(), IDC_CTL_VOLUME);
   SetUpVolumeSlider();
   // The slider's range clamps a stored volume outside the mode's range.
@@ -104,9 +118,12 @@ LRESULT CControllerDlg::OnTimer(WPARAM, LPARAM, bool&) {
 LRESULT CControllerDlg::OnShowWindow(WPARAM shown, LPARAM, bool& handled) {
   // Nothing to follow while hidden: the timer would only wake the machine.
   if (shown) {
+    // A drag that ended while it was hidden left no release behind.
+    if (seekHold_ == SeekHold::kMouse && ::GetCapture() != seekSlider_.Handle()) seekHold_ = SeekHold::kNone;
     Tick();  // caption and thumb are current the moment it appears
     if (seekHold_ == SeekHold::kNone) StartTimer();
   } else {
+    if (seekHold_ == SeekHold::kKeys) seekHold_ = SeekHold::kNone;  // its key-up goes elsewhere now
     StopTimer();
   }
   handled = false;
@@ -140,10 +157,15 @@ LRESULT CControllerDlg::OnPlayStarted(WPARAM, LPARAM, bool&) {
 // A press holds the thumb where the user puts it; the release of the mouse
 // capture (or of the key) seeks there and lets the thumb follow again.
 
-void CControllerDlg::OnSeekInput(UINT message) {
-  // Keys and clicks on the channel move on from the exact position.
-  if (seekHold_ == SeekHold::kNone) seekSlider_.SetPosition(static_cast<int>(positionMs_), false);
-  if (message == WM_LBUTTONDOWN) HoldSeek(SeekHold::kMouse);
+void CControllerDlg::OnSeekInput(UINT message, WPARAM wParam) {
+  if (seekHold_ != SeekHold::kNone) return;
+  // Keys, the wheel and clicks on the channel move on from the exact position.
+  seekSlider_.SetPosition(static_cast<int>(positionMs_), false);
+  if (message == WM_LBUTTONDOWN) {
+    HoldSeek(SeekHold::kMouse);
+  } else if (message == WM_KEYDOWN && IsSeekKey(wParam)) {
+    HoldSeek(SeekHold::kKeys);  // released with TB_ENDTRACK
+  }
 }
 
 void CControllerDlg::HoldSeek(SeekHold reason) {
@@ -171,10 +193,10 @@ LRESULT CControllerDlg::OnScroll(WPARAM wParam, LPARAM lParam, bool&) {
     return 0;
   }
   if (slider != seekSlider_.Handle() || seekHold_ == SeekHold::kMouse) return 0;
-  if (code == TB_ENDTRACK) {
-    if (seekHold_ == SeekHold::kKeys) SeekAndResume();  // the key was released
-  } else if (code != TB_THUMBPOSITION && code != TB_THUMBTRACK) {
-    HoldSeek(SeekHold::kKeys);  // arrows, Page Up/Down, Home/End
+  if (seekHold_ == SeekHold::kKeys) {
+    if (code == TB_ENDTRACK) SeekAndResume();  // the key was released
+  } else if (code != TB_ENDTRACK && code != TB_THUMBPOSITION && code != TB_THUMBTRACK) {
+    SeekAndResume();  // the wheel: one step, nothing held
   }
   return 0;
 }

@@ -48,7 +48,7 @@ class CControllerDlg : public CDialog {
   void SetUpVolumeSlider();
   void ApplySliderVolume();
   void ResetSeekSlider();
-  void OnSeekInput(UINT message);
+  void OnSeekInput(UINT message, WPARAM wParam);
   void HoldSeek(SeekHold reason);
   void SeekAndResume();
   void StartTimer();

@@ -13,7 +13,7 @@ CTrackBar::~CTrackBar() {
   if (window_ != nullptr && onInput_) ::RemoveWindowSubclass(window_, &CTrackBar::SubclassProc, kSubclassId);
 }
 
-void CTrackBar::Attach(HWND dialog, int id, std::function<void(UINT message)> onInput) {
+void CTrackBar::Attach(HWND dialog, int id, InputHandler onInput) {
   window_ = ::GetDlgItem(dialog, id);
   onInput_ = std::move(onInput);
   if (window_ != nullptr && onInput_) {
@@ -23,7 +23,9 @@ void CTrackBar::Attach(HWND dialog, int id, std::function<void(UINT message)> on
 
 LRESULT CALLBACK CTrackBar::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                          DWORD_PTR self) {
-  if (message == WM_LBUTTONDOWN || message == WM_KEYDOWN) reinterpret_cast<CTrackBar*>(self)->onInput_(message);
+  if (message == WM_LBUTTONDOWN || message == WM_KEYDOWN || message == WM_MOUSEWHEEL) {
+    reinterpret_cast<CTrackBar*>(self)->onInput_(message, wParam);
+  }
   if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &CTrackBar::SubclassProc, kSubclassId);
   return ::DefSubclassProc(window, message, wParam, lParam);
 }

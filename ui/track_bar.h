@@ -1,6 +1,7 @@
 // A thin owner of a track bar control ("msctls_trackbar32") in a dialog:
 // typed calls for range, position and ticks, and a notice when the user
-// presses the left button or a key on it (before the control acts on it).
+// presses the left button or a key, or turns the wheel on it (before the
+// control acts on it).
 #pragma once
 #include <windows.h>
 
@@ -14,8 +15,10 @@ class CTrackBar {
   CTrackBar& operator=(const CTrackBar&) = delete;
 
   // Takes the control `id` of `dialog`; `onInput` (may be empty) gets
-  // WM_LBUTTONDOWN and WM_KEYDOWN before the control handles them.
-  void Attach(HWND dialog, int id, std::function<void(UINT message)> onInput = {});
+  // WM_LBUTTONDOWN, WM_KEYDOWN and WM_MOUSEWHEEL (with their wParam) before
+  // the control handles them.
+  using InputHandler = std::function<void(UINT message, WPARAM wParam)>;
+  void Attach(HWND dialog, int id, InputHandler onInput = {});
   HWND Handle() const { return window_; }
 
   void SetRange(int low, int high, bool redraw);
@@ -33,5 +36,5 @@ class CTrackBar {
                                        UINT_PTR id, DWORD_PTR self);
 
   HWND window_ = nullptr;
-  std::function<void(UINT message)> onInput_;
+  InputHandler onInput_;
 };

@@ -16,7 +16,7 @@
 // The Controller and the title display:
 //   probe controller                prints the Controller's handle
 //   probe title-window              prints the title display's handle
-//   probe window-info <hwnd>        prints "visible left top right bottom layered alpha", then the caption
+//   probe window-info <hwnd>        prints "visible left top right bottom layered alpha topmost", then the caption
 //   probe control-rect <hwnd> <id>  prints the screen rectangle of a dialog control
 //   probe trackbar <hwnd> <id>      prints "min max pos" and the explicit ticks of a track bar
 //   probe mouse <down|up|move|rdown|rup> <x> <y>   one mouse event through SendInput
@@ -172,8 +172,9 @@ int PrintWindowInfo(HWND window) {
   if (layered && ::GetLayeredWindowAttributes(window, &key, &alpha, &flags) && !(flags & LWA_ALPHA)) alpha = 255;
   char caption[600] = {};
   ::GetWindowTextA(window, caption, sizeof caption);
-  std::printf("%d %ld %ld %ld %ld %d %d\n%s\n", ::IsWindowVisible(window) ? 1 : 0, rect.left, rect.top, rect.right,
-              rect.bottom, layered ? 1 : 0, alpha, caption);
+  const bool topmost = (::GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  std::printf("%d %ld %ld %ld %ld %d %d %d\n%s\n", ::IsWindowVisible(window) ? 1 : 0, rect.left, rect.top,
+              rect.right, rect.bottom, layered ? 1 : 0, alpha, topmost ? 1 : 0, caption);
   return 0;
 }
 
