@@ -37,7 +37,7 @@ bool CTitleWnd::CreateHidden() {
   std::lock_guard<std::mutex> guard(lock_);
   postTarget_ = Handle();
   // A text handed over before the window existed is shown now.
-  if (hasPending_) ::PostMessageA(postTarget_, UM_TITLE_TEXT, 0, 0);
+  if (hasPending_) PostTakeLocked();
   return true;
 }
 
@@ -47,11 +47,11 @@ bool CTitleWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
 
 BOOL CTitleWnd::OnInitDialog() {
   SetLayered(Handle(), true);
-  CreateFont();
+  MakeFont();
   return FALSE;
 }
 
-void CTitleWnd::CreateFont() {
+void CTitleWnd::MakeFont() {
   // The system's message font, bold, twice its height, for this window's DPI.
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
@@ -76,15 +76,19 @@ int CTitleWnd::Outline() const { return std::max(1, DpiScale(Handle(), 1)); }
 void CTitleWnd::ShowText(const std::string& text) {
   std::lock_guard<std::mutex> guard(lock_);
   pending_ = text;
-  // One post is enough however many texts arrive before it is taken.
-  const bool posted = hasPending_;
   hasPending_ = true;
-  if (!posted && postTarget_ != nullptr) ::PostMessageA(postTarget_, UM_TITLE_TEXT, 0, 0);
+  // One message is enough however many texts arrive before it is taken.
+  if (!messagePosted_) PostTakeLocked();
+}
+
+void CTitleWnd::PostTakeLocked() {
+  if (postTarget_ != nullptr) messagePosted_ = ::PostMessageA(postTarget_, UM_TITLE_TEXT, 0, 0) != FALSE;
 }
 
 LRESULT CTitleWnd::OnTakeText(WPARAM, LPARAM, bool&) {
   {
     std::lock_guard<std::mutex> guard(lock_);
+    messagePosted_ = false;
     if (!hasPending_) return 0;
     text_ = std::move(pending_);
     pending_.clear();

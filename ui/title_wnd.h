@@ -36,7 +36,9 @@ class CTitleWnd : public CDialog {
   LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
   LRESULT OnEraseBackground(WPARAM, LPARAM, bool& handled);
 
-  void CreateFont();
+  void MakeFont();
+  // Posts UM_TITLE_TEXT to the window, if it exists; lock_ held.
+  void PostTakeLocked();
   void Present();
   void Hide();
   int Outline() const;
@@ -46,7 +48,8 @@ class CTitleWnd : public CDialog {
   // --- any thread, under lock_
   std::mutex lock_;
   std::string pending_;
-  bool hasPending_ = false;
+  bool hasPending_ = false;    // pending_ holds a text not yet taken
+  bool messagePosted_ = false;  // a UM_TITLE_TEXT is on its way
   HWND postTarget_ = nullptr;  // set once the window exists, cleared before it goes
 
   // --- the window's (UI) thread only
