@@ -250,6 +250,11 @@ class ControllerWindow(MelodekTestCase):
         self.assertTrue(wait_for(lambda: not window_info(window)[0]))
         probe("send-keys", CTRL_WIN, VK_F4)
         self.assertTrue(wait_for(lambda: window_info(window)[0]))
+        # The close box hides it as well; the hot key brings it back.
+        click(right - 12, top + 9)
+        self.assertTrue(wait_for(lambda: not window_info(window)[0]))
+        probe("send-keys", CTRL_WIN, VK_F4)
+        self.assertTrue(wait_for(lambda: window_info(window)[0]))
         self.assertEqual(app.exit(), 0)
 
     def test_saved_position_kept_on_screen_and_transparency(self):
