@@ -19,6 +19,7 @@
 #include "playlist/gather.h"
 #include "ui/controller_dlg.h"
 #include "ui/layered_window.h"
+#include "ui/title_wnd.h"
 
 const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
     {ID_PLAY, &CPlayerApp::OnPlay},
@@ -60,6 +61,7 @@ bool CPlayerApp::InitInstance() {
   LoadSettings();
   // 5. There is always a play list.
   if (model_.ListCount() == 0) model_.AppendList("new");
+  titleWnd_ = std::make_unique<CTitleWnd>();
   // 6. The player thread loads the plug-ins itself. The engine (its output
   // thread, the transform's tables) is built only now, so a second start
   // that merely hands over its files stays light.
@@ -73,7 +75,7 @@ bool CPlayerApp::InitInstance() {
   PostPlayerCommand(PC_RELOAD_PLUGINS, 0);
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
   // 8. The Controller, hidden, where it was last left and on the screen.
-  controller_ = std::make_unique<CControllerDlg>();
+  controller_ = std::make_unique<CControllerDlg>(*this);
   if (controller_->Create(nullptr)) {
     controllerWindow_ = controller_->Handle();
     SetWindowAlpha(controllerWindow_, controlAlpha_);
@@ -83,7 +85,8 @@ bool CPlayerApp::InitInstance() {
                  rect.bottom - rect.top, FALSE);
     KeepOnScreen(controllerWindow_);
   }
-  // 9. The title display comes with its window.
+  // 9. The title display, hidden until a text is shown.
+  titleWnd_->CreateHidden();
   // 10. The hidden main dialog runs for the whole life of the program.
   {
     CTrayDlg tray(hotKeys_);
@@ -107,6 +110,7 @@ int CPlayerApp::ExitInstance() {
     playerThread_->Join();  // no time limit: the thread stops playback first
     playerThread_.reset();
   }
+  titleWnd_.reset();  // no thread shows a title any more
   return 0;
 }
 
@@ -317,7 +321,29 @@ std::vector<std::string> CPlayerApp::PluginFolders() {
   return pluginFolders_;
 }
 
-void CPlayerApp::ShowTitleText(const std::string&) {}
+void CPlayerApp::ShowTitleText(const std::string& text) {
+  if (titleWnd_) titleWnd_->ShowText(text);
+}
+
+// --- the Controller's view of the program ----------------------------------------
+
+std::vector<std::string> CPlayerApp::PlayListNames() const {
+  std::vector<std::string> names;
+  for (const PlayList& list : model_.Lists()) names.push_back(list.name);
+  return names;
+}
+
+void CPlayerApp::PlayListFromStart(int index) {
+  const std::optional<PlayList> list = model_.List(index);
+  if (!list || list->files.empty()) return;
+  model_.SelectFile(index, 0);
+  OnPlay();
+}
+
+uint32_t CPlayerApp::PlaybackPositionMs() const { return engine_ ? engine_->PositionMs() : 0; }
+int32_t CPlayerApp::PlaybackLengthMs() const { return engine_ ? engine_->LengthMs() : 0; }
+std::string CPlayerApp::PlaybackTitle() const { return engine_ ? engine_->CurrentTitle() : std::string(); }
+bool CPlayerApp::SeekPlayback(int32_t ms) { return engine_ && engine_->Seek(ms); }
 
 void CPlayerApp::BroadcastPlayStarted() {
   BroadcastToWindows(UM_PLAY_STARTED, static_cast<WPARAM>(model_.SelFileId()), 0);

@@ -20,15 +20,18 @@
 #include "playlist/play_list_set.h"
 #include "settings/settings_data.h"
 #include "ui/config_target.h"
+#include "ui/controller_target.h"
 
 class CTrayDlg;
 class CControllerDlg;
+class CTitleWnd;
 
 class CPlayerApp : public CApplication,
                    public PlayerHost,
                    public ConfigTarget,
                    public HotKeyTarget,
-                   public EqualizerTarget {
+                   public EqualizerTarget,
+                   public ControllerTarget {
  public:
   CPlayerApp();
   ~CPlayerApp() override;
@@ -41,7 +44,7 @@ class CPlayerApp : public CApplication,
   void RunHotKeyCommand(int hotKeyId);
   void PostPlayerCommand(uint32_t code, int32_t argument) const;
   int32_t VolumeMultiplier() const;
-  void SetVolume(int32_t value, int32_t type, HWND sender);
+  void SetVolume(int32_t value, int32_t type, HWND sender) override;
   void StepVolume(int direction);
   // Posts the notice to the open dialogs and the Controller. From another
   // thread it is relayed through the main dialog (lParam must be 0 then).
@@ -70,9 +73,18 @@ class CPlayerApp : public CApplication,
   void ShowTitleText(const std::string& text) override;
   void BroadcastPlayStarted() override;
 
+  // --- ControllerTarget (UI thread) ----------------------------------------
+  void RunCommand(UINT id) override { OnCommand(id); }
+  std::vector<std::string> PlayListNames() const override;
+  void PlayListFromStart(int index) override;
+  uint32_t PlaybackPositionMs() const override;
+  int32_t PlaybackLengthMs() const override;
+  std::string PlaybackTitle() const override;
+  bool SeekPlayback(int32_t ms) override;
+
   // --- settings the dialogs edit (UI thread) ----------------------------
-  int32_t volume() const { return volume_; }
-  int32_t volumeType() const { return volumeType_; }
+  int32_t volume() const override { return volume_; }
+  int32_t volumeType() const override { return volumeType_; }
   int32_t volumeStep() const { return volumeStep_; }
   void SetVolumeStep(int32_t step) { volumeStep_ = step; }
   int32_t controlAlpha() const { return controlAlpha_; }
@@ -94,7 +106,7 @@ class CPlayerApp : public CApplication,
   void ApplyPreset(int32_t presetId) override;
   void ResetFilePresets(int32_t presetId) override { model_.ResetPresetId(presetId); }
   void HoldEqualizer(bool hold) override { PostPlayerCommand(PC_HOLD_EQUALIZER, hold ? 1 : 0); }
-  HWND controllerWindow() const { return controllerWindow_; }
+  HWND controllerWindow() const override { return controllerWindow_; }
 
  protected:
   bool InitInstance() override;
@@ -145,4 +157,7 @@ class CPlayerApp : public CApplication,
   std::unique_ptr<CAudioEngine> engine_;  // the one engine, from start-up step 6; outlives the player thread
   std::unique_ptr<CMainThread> playerThread_;  // alive until ExitInstance joined it
   std::unique_ptr<CControllerDlg> controller_;
+  // Made before the player thread starts (which shows titles through it) and
+  // kept until that thread has ended; its window comes at start-up step 9.
+  std::unique_ptr<CTitleWnd> titleWnd_;
 };

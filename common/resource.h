@@ -49,3 +49,25 @@
 #define IDC_EQ_GRAPH 1025        // the curve editor
 #define IDC_EQ_DELETE 1026       // "DELETE"
 #define IDC_EQ_TYPE 1027         // the six equalizer types
+
+// The Controller's controls and button icons, and the title display.
+#define IDC_CTL_PLAY 1012
+#define IDC_CTL_PREV 1014
+#define IDC_CTL_PAUSE 1015
+#define IDC_CTL_STOP 1016
+#define IDC_CTL_NEXT 1017
+#define IDC_CTL_LIST_PREV 1019
+#define IDC_CTL_LIST_NEXT 1020
+#define IDC_CTL_SEEK 1021        // seek slider, milliseconds of the current file
+#define IDC_CTL_VOLUME 1032      // volume slider, percent or decibels
+#define IDI_CTL_PLAY 136
+#define IDI_CTL_STOP 137
+#define IDI_CTL_PAUSE 138
+#define IDI_CTL_PREV 142
+#define IDI_CTL_NEXT 143
+#define IDI_CTL_LIST_NEXT 144
+#define IDI_CTL_LIST_PREV 145
+#define IDD_TITLE 147            // the on-screen title display
+// Play list menu of the Controller's caption: item i is ID_PLAY_LIST_FIRST + i.
+#define ID_PLAY_LIST_FIRST 33000
+#define ID_PLAY_LIST_LAST 34000

@@ -26,3 +26,6 @@ constexpr uint32_t UM_RELAY_BROADCAST = kWmUser + 101;
 
 // Captions of the dialogs that receive the program's notices (substring test).
 constexpr const char kNotifiedCaptions[] = "Config;HotKeyEdit;HotKeyList;PlayListEdit;Equalizer";
+
+// Posted by the title display to itself: a new text waits under its lock.
+constexpr uint32_t UM_TITLE_TEXT = kWmUser + 102;

@@ -25,6 +25,24 @@ bool CApplication::OnCommand(UINT) { return false; }
 void CApplication::PumpMessage(MSG& message, HWND dialog) {
   if (PreTranslateMessage(message)) return;
   if (dialog != nullptr && ::IsDialogMessageA(dialog, &message)) return;
+  for (HWND modeless : modelessDialogs_) {
+    if (message.hwnd != modeless && !::IsChild(modeless, message.hwnd)) continue;
+    if (::IsDialogMessageA(modeless, &message)) return;
+    break;
+  }
   ::TranslateMessage(&message);
   ::DispatchMessageA(&message);
+}
+
+void CApplication::AddModelessDialog(HWND dialog) {
+  if (dialog != nullptr) modelessDialogs_.push_back(dialog);
+}
+
+void CApplication::RemoveModelessDialog(HWND dialog) {
+  for (auto it = modelessDialogs_.begin(); it != modelessDialogs_.end(); ++it) {
+    if (*it == dialog) {
+      modelessDialogs_.erase(it);
+      return;
+    }
+  }
 }

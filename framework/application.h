@@ -6,6 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
 class CApplication {
  public:
   CApplication();
@@ -31,6 +33,10 @@ class CApplication {
   // One turn of the loop for a message already taken from the queue:
   // pre-translation, dialog navigation for `dialog` (if any), dispatch.
   void PumpMessage(MSG& message, HWND dialog);
+  // Modeless dialogs (the Controller) get the same keyboard handling as a
+  // modal one: Tab, Enter, Escape, arrows. UI thread only.
+  void AddModelessDialog(HWND dialog);
+  void RemoveModelessDialog(HWND dialog);
 
  protected:
   virtual bool InitInstance() = 0;
@@ -40,4 +46,5 @@ class CApplication {
   static CApplication* instance_;
   HINSTANCE moduleInstance_ = nullptr;
   HWND mainWindow_ = nullptr;
+  std::vector<HWND> modelessDialogs_;  // UI thread only
 };

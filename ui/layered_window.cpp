@@ -1,6 +1,8 @@
 // See-through windows through the system's layered-window function.
 #include "ui/layered_window.h"
 
+#include "framework/unique_handle.h"
+
 namespace {
 using SetLayeredFn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 
@@ -13,13 +15,13 @@ const bool g_loaded = (LoadLayeredFunctions(), true);
 }  // namespace
 
 void LoadLayeredFunctions() {
-  HMODULE user32 = ::LoadLibraryA("user32");
-  if (user32 == nullptr) return;
+  // Released at once: user32 stays loaded in every GUI process, so the
+  // address stays valid.
+  UniqueModule user32(::LoadLibraryA("user32"));
+  if (!user32) return;
   auto found = reinterpret_cast<SetLayeredFn>(
-      reinterpret_cast<void*>(::GetProcAddress(user32, "SetLayeredWindowAttributes")));
+      reinterpret_cast<void*>(::GetProcAddress(user32.get(), "SetLayeredWindowAttributes")));
   g_setLayered = found != nullptr ? found : &SetLayeredFallback;
-  // user32 stays loaded in every GUI process: the address stays valid.
-  ::FreeLibrary(user32);
 }
 
 void SetLayered(HWND window, bool on) {

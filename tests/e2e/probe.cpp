@@ -13,6 +13,20 @@
 //   probe tray-window               prints the handle of the shell's notification window
 //   probe click <x> <y> [right]     clicks the mouse at a screen position
 //   probe visible <caption>         exit code 0 when melodek.exe has a visible window with that caption
+// The Controller and the title display:
+//   probe controller                prints the Controller's handle
+//   probe title-window              prints the title display's handle
+//   probe window-info <hwnd>        prints "visible left top right bottom layered alpha topmost", then the caption
+//   probe control-rect <hwnd> <id>  prints the screen rectangle of a dialog control
+//   probe trackbar <hwnd> <id>      prints "min max pos" and the explicit ticks of a track bar
+//   probe mouse <down|up|move|rdown|rup> <x> <y>   one mouse event through SendInput
+//   probe find <caption>            prints the handle of melodek.exe's visible window with that caption
+//   probe thumb <hwnd> <id>         prints the screen position of a track bar's thumb centre
+//   probe watch-fade <ms>           from the title display's next text, prints "ms visible alpha
+//                                   foreground text" at every change until it hides
+//   probe menu-window               prints the screen rectangle of the open popup menu
+//   probe watch-caption <hwnd> <ms> waits for the next title display text, then for the Controller's
+//                                   caption to become it; prints the delay in ms and the text
 // Dialogs, lists and hot keys (the hot key list and editor tests):
 //   probe list-rows <caption> <id>  prints each row of a list view: "<ticked>|<column 0>|<column 1>"
 //   probe list-point <caption> <id> <row> text|check
@@ -151,6 +165,167 @@ HWND FindVisible(const char* caption) {
     if (std::strcmp(text, caption) == 0 && ::IsWindowVisible(window)) return window;
   }
   return nullptr;
+}
+// --- the Controller and the title display ------------------------------------------
+
+HWND ControllerWindow() {
+  for (HWND window : MelodekWindows()) {
+    if (::GetDlgItem(window, 1021) != nullptr && ::GetDlgItem(window, 1032) != nullptr) return window;
+  }
+  return nullptr;
+}
+
+// A frameless, disabled popup without controls.
+HWND TitleWindow() {
+  for (HWND window : MelodekWindows()) {
+    const LONG_PTR style = ::GetWindowLongPtrA(window, GWL_STYLE);
+    if ((style & WS_POPUP) && (style & WS_DISABLED) && !(style & WS_CAPTION) &&
+        ::GetWindow(window, GW_CHILD) == nullptr) {
+      return window;
+    }
+  }
+  return nullptr;
+}
+
+HWND HandleArgument(const char* text) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(Number(text))); }
+
+int PrintWindowInfo(HWND window) {
+  RECT rect{};
+  if (!::GetWindowRect(window, &rect)) return 1;
+  const bool layered = (::GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+  BYTE alpha = 255;
+  COLORREF key = 0;
+  DWORD flags = 0;
+  if (layered && ::GetLayeredWindowAttributes(window, &key, &alpha, &flags) && !(flags & LWA_ALPHA)) alpha = 255;
+  char caption[600] = {};
+  ::GetWindowTextA(window, caption, sizeof caption);
+  const bool topmost = (::GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  std::printf("%d %ld %ld %ld %ld %d %d %d\n%s\n", ::IsWindowVisible(window) ? 1 : 0, rect.left, rect.top,
+              rect.right, rect.bottom, layered ? 1 : 0, alpha, topmost ? 1 : 0, caption);
+  return 0;
+}
+
+int PrintTrackBar(HWND dialog, int id) {
+  HWND bar = ::GetDlgItem(dialog, id);
+  if (bar == nullptr) return 1;
+  std::printf("%ld %ld %ld", static_cast<long>(::SendMessageA(bar, TBM_GETRANGEMIN, 0, 0)),
+              static_cast<long>(::SendMessageA(bar, TBM_GETRANGEMAX, 0, 0)),
+              static_cast<long>(::SendMessageA(bar, TBM_GETPOS, 0, 0)));
+  // The count includes the two ends; the explicit ticks come by index.
+  const LRESULT count = ::SendMessageA(bar, TBM_GETNUMTICS, 0, 0);
+  for (LRESULT i = 0; i + 2 < count; ++i) {
+    std::printf(" %ld", static_cast<long>(::SendMessageA(bar, TBM_GETTIC, static_cast<WPARAM>(i), 0)));
+  }
+  std::printf("\n");
+  return 0;
+}
+
+void MouseEvent(const std::string& kind, int x, int y) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = ::MulDiv(x, 65536, ::GetSystemMetrics(SM_CXSCREEN)) + 1;
+  in.mi.dy = ::MulDiv(y, 65536, ::GetSystemMetrics(SM_CYSCREEN)) + 1;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  if (kind == "down") in.mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  if (kind == "up") in.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  if (kind == "rdown") in.mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
+  if (kind == "rup") in.mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
+  ::SendInput(1, &in, sizeof(INPUT));
+}
+
+BOOL CALLBACK CollectMenuWindow(HWND window, LPARAM found) {
+  char className[16] = {};
+  ::GetClassNameA(window, className, sizeof className);
+  if (std::strcmp(className, "#32768") == 0 && ::IsWindowVisible(window)) {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// TBM_GETTHUMBRECT writes into the control's own process: the rectangle is
+// placed there and read back.
+bool ThumbRect(HWND bar, RECT& thumb) {
+  DWORD processId = 0;
+  ::GetWindowThreadProcessId(bar, &processId);
+  UniqueHandle process(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+  if (!process) return false;
+  void* remote = ::VirtualAllocEx(process.get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (remote == nullptr) return false;
+  ::SendMessageA(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(remote));
+  SIZE_T read = 0;
+  const bool ok = ::ReadProcessMemory(process.get(), remote, &thumb, sizeof thumb, &read) && read == sizeof thumb;
+  ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+  return ok;
+}
+
+// Wine keeps a menu's items in the owning process: only the popup's window is seen from here.
+int PrintOpenMenuWindow() {
+  HWND menuWindow = nullptr;
+  ::EnumWindows(&CollectMenuWindow, reinterpret_cast<LPARAM>(&menuWindow));
+  RECT rect{};
+  if (menuWindow == nullptr || !::GetWindowRect(menuWindow, &rect)) return 1;
+  std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+  return 0;
+}
+
+std::string WindowText(HWND window) {
+  char text[600] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// Waits until the title display shows a text other than its current one,
+// then until the Controller's caption is that text; prints the delay in ms.
+int WatchCaption(HWND controller, DWORD limitMs) {
+  HWND title = TitleWindow();
+  if (title == nullptr) return 1;
+  const std::string before = WindowText(title);
+  const DWORD start = ::GetTickCount();
+  std::string shown;
+  while ((shown = WindowText(title)) == before || !::IsWindowVisible(title)) {
+    if (::GetTickCount() - start > limitMs) return 2;
+    ::Sleep(1);
+  }
+  const DWORD titleAt = ::GetTickCount();
+  while (WindowText(controller) != shown) {
+    if (::GetTickCount() - titleAt > limitMs) return 3;
+    ::Sleep(1);
+  }
+  std::printf("%lu %s\n", static_cast<unsigned long>(::GetTickCount() - titleAt), shown.c_str());
+  return 0;
+}
+// From the next new text of the title display, prints "ms visible alpha
+// foreground text" whenever one of them changes, until it hides or `limitMs`.
+int WatchFade(DWORD limitMs) {
+  HWND title = TitleWindow();
+  if (title == nullptr) return 1;
+  const std::string before = WindowText(title);
+  const DWORD start = ::GetTickCount();
+  while (WindowText(title) == before || !::IsWindowVisible(title)) {
+    if (::GetTickCount() - start > limitMs) return 2;
+    ::Sleep(1);
+  }
+  const DWORD shownAt = ::GetTickCount();
+  std::string last;
+  for (;;) {
+    const DWORD now = ::GetTickCount() - shownAt;
+    BYTE alpha = 255;
+    COLORREF key = 0;
+    DWORD flags = 0;
+    ::GetLayeredWindowAttributes(title, &key, &alpha, &flags);
+    const bool visible = ::IsWindowVisible(title) != FALSE;
+    char line[800];
+    std::snprintf(line, sizeof line, "%d %d %d %s", visible ? 1 : 0, alpha,
+                  ::GetForegroundWindow() == title ? 1 : 0, WindowText(title).c_str());
+    if (last != line) {
+      std::printf("%lu %s\n", static_cast<unsigned long>(now), line);
+      std::fflush(stdout);
+      last = line;
+    }
+    if (!visible || now > limitMs) return 0;
+    ::Sleep(5);
+  }
 }
 // --- dialog controls and mouse drags (Equalizer tests) ---------------------
 
@@ -513,6 +688,40 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "visible" && argc >= 3) return FindVisible(argv[2]) != nullptr ? 0 : 1;
+  if (verb == "controller" || verb == "title-window") {
+    HWND window = verb == "controller" ? ControllerWindow() : TitleWindow();
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+    return window != nullptr ? 0 : 1;
+  }
+  if (verb == "window-info" && argc >= 3) return PrintWindowInfo(HandleArgument(argv[2]));
+  if (verb == "control-rect" && argc >= 4) {
+    RECT rect{};
+    if (!::GetWindowRect(::GetDlgItem(HandleArgument(argv[2]), static_cast<int>(Number(argv[3]))), &rect)) return 1;
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return 0;
+  }
+  if (verb == "trackbar" && argc >= 4) return PrintTrackBar(HandleArgument(argv[2]), static_cast<int>(Number(argv[3])));
+  if (verb == "mouse" && argc >= 5) {
+    MouseEvent(argv[2], static_cast<int>(std::strtol(argv[3], nullptr, 0)), static_cast<int>(std::strtol(argv[4], nullptr, 0)));
+    return 0;
+  }
+  if (verb == "menu-window") return PrintOpenMenuWindow();
+  if (verb == "watch-fade" && argc >= 3) return WatchFade(Number(argv[2]));
+  if (verb == "find" && argc >= 3) {
+    HWND window = FindVisible(argv[2]);
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+    return window != nullptr ? 0 : 1;
+  }
+  if (verb == "thumb" && argc >= 4) {
+    HWND bar = ::GetDlgItem(HandleArgument(argv[2]), static_cast<int>(Number(argv[3])));
+    RECT thumb{};
+    if (bar == nullptr || !ThumbRect(bar, thumb)) return 1;
+    POINT centre{(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+    ::ClientToScreen(bar, &centre);
+    std::printf("%ld %ld\n", centre.x, centre.y);
+    return 0;
+  }
+  if (verb == "watch-caption" && argc >= 4) return WatchCaption(HandleArgument(argv[2]), Number(argv[3]));
   if (verb == "rect" && argc >= 4) {
     HWND control = ControlOf(argv[2], static_cast<int>(Number(argv[3])));
     RECT rect;
