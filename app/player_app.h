@@ -18,11 +18,12 @@
 #include "playlist/play_list_set.h"
 #include "settings/settings_data.h"
 #include "ui/config_target.h"
+#include "ui/play_list_edit_host.h"
 
 class CTrayDlg;
 class CControllerDlg;
 
-class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
+class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget, public PlayListEditHost {
  public:
   CPlayerApp();
   ~CPlayerApp() override;
@@ -79,6 +80,14 @@ class CPlayerApp : public CApplication, public PlayerHost, public ConfigTarget {
   // Stores the preset as the current file's and applies it now.
   void ApplyPreset(int32_t presetId);
   HWND controllerWindow() const { return controllerWindow_; }
+
+  // --- PlayListEditHost (UI thread) ------------------------------------------
+  PlayListSet& PlayLists() override { return model_; }
+  std::vector<PresetChoice> PresetChoices() override;
+  bool TitleOf(const std::string& path, std::string& title) override;
+  void PlayFileById(int32_t id) override;
+  void SetPlayingFileVolume(int32_t volume) override;
+  std::array<SettingsRect, kPlayListRectCount>& PlayListRects() override { return playListRects_; }
 
  protected:
   bool InitInstance() override;

@@ -6,6 +6,7 @@
 #include "common/window_messages.h"
 #include "hotkey/hotkey_registration.h"
 #include "ui/config_dlg.h"
+#include "ui/play_list_edit_dlg.h"
 
 const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     {WM_INITDIALOG, &CTrayDlg::OnInitDialog},
@@ -121,6 +122,12 @@ LRESULT CTrayDlg::OnDialogCommand(WPARAM wParam, LPARAM, bool&) {
       }
       CConfigDlg dialog(*app);
       dialog.DoModal(Handle());
+      break;
+    }
+    case ID_PLAYLIST_EDIT: {
+      // A second editor turns itself away while one is open.
+      CPlayListEditDlg editor(*app);
+      if (editor.DoModal(Handle()) == IDOK) app->PostPlayerCommand(PC_PLAYLIST_EDITED, 0);
       break;
     }
     default:
