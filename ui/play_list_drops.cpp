@@ -48,7 +48,6 @@ void CPlayListEditDlg::DropOnLists(HDROP drop) {
   const std::vector<std::string> dropped = DroppedPaths(drop);
   // The same place for every dropped item: lists dropped over a row end up
   // there in reverse order, below the last row in drop order.
-  const int at = row != -1 ? row : model_.ListCount();
   for (const std::string& path : dropped) {
     std::vector<std::string> gathered;
     if (IsFolder(path)) {
@@ -60,7 +59,7 @@ void CPlayListEditDlg::DropOnLists(HDROP drop) {
     const std::string name = ListNameOf(path);
     std::vector<NewSoundFile> entries(gathered.begin(), gathered.end());
     const int index = model_.Edit([&](PlayListModel& model) {
-      const int made = model.InsertList(at, name);
+      const int made = model.InsertList(row != -1 ? row : model.ListCount(), name);
       if (made >= 0) model.InsertFiles(made, 0, std::move(entries));
       return made;
     });
