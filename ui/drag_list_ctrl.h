@@ -13,6 +13,9 @@
 //     The per-row change notices of the move itself are not passed on.
 //   DLN_DROPOUTSIDE with a DragListDropOutside: the selected rows were
 //     dropped elsewhere; the parent decides what lies there.
+// A virtual list (LVS_OWNERDATA) works too: its parent keeps the rows, the
+// control keeps the current row and, after a move, the new order
+// (LastMoveOrder), which the parent applies on DLN_MOVEEND.
 // User-interface thread only.
 #pragma once
 #include <windows.h>
@@ -80,6 +83,9 @@ class CDragListCtrl {
   std::vector<int> SelectedRows() const;
 
   bool IsDragging() const { return dragging_; }
+  bool IsVirtual() const { return virtual_; }
+  // After a move: entry i is the former index of the row now at i.
+  const std::vector<int>& LastMoveOrder() const { return lastMoveOrder_; }
   // Row under a point of the list's client area by its height alone (so
   // the blank space right of the columns counts too); -1 when below the
   // last row or when there are no rows. Above the first visible row gives
@@ -100,7 +106,9 @@ class CDragListCtrl {
   void CancelDrag();
   void StopDragging();
   void MoveSelectedRows(int target);
-  void SetDropHighlight(HWND list, int& row, int newRow) const;
+  void SetDropHighlight(HWND list, int& row, int newRow);
+  void MoveVirtualRows(const std::vector<int>& order, const std::vector<int>& selectedBefore);
+  void InvalidateRow(int row) const;
   LRESULT Notify(int code, NMHDR* header);
 
   HWND list_ = nullptr;
@@ -109,6 +117,9 @@ class CDragListCtrl {
   bool dragEnabled_ = false;
   bool dropOnOthers_ = false;
   bool textsFromParent_ = false;
+  bool virtual_ = false;   // LVS_OWNERDATA: the parent holds the rows
+  int currentRow_ = -1;    // virtual lists: the row with DLIS_CURRENT
+  std::vector<int> lastMoveOrder_;
   // --- drag state ---
   bool dragging_ = false;
   bool moving_ = false;  // rows are being rewritten: the list's own change notices are held back

@@ -22,8 +22,6 @@ constexpr int kPresetColumnWidth = 100;
 // What the saved pane widths lose to borders and the other columns.
 constexpr int kListColumnMargin = 17;
 constexpr int kFileColumnMargin = 58;
-// Up to this many rows are deleted one by one; more rebuild the pane.
-constexpr size_t kRowByRowDeleteLimit = 64;
 
 const int kLayoutIds[] = {IDC_PLAYLISTS, IDC_SOUNDFILES, IDOK, IDCANCEL, IDC_PLAYLIST_SPLITTER};
 
@@ -241,43 +239,18 @@ void CPlayListEditDlg::FillFiles() {
 }
 
 void CPlayListEditDlg::InsertFileRows() {
-  HWND pane = files_.Handle();
-  ::SendMessageA(pane, WM_SETREDRAW, FALSE, 0);
-  ::SendMessageA(pane, LVM_DELETEALLITEMS, 0, 0);
-  ::SendMessageA(pane, LVM_SETITEMCOUNT, static_cast<WPARAM>(shown_.size()), 0);
-  // Texts come from shown_ when a row is drawn (OnFileText).
-  const int32_t selFileId = model_.SelFileId();
-  for (size_t j = 0; j < shown_.size(); ++j) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = static_cast<int>(j);
-    item.pszText = LPSTR_TEXTCALLBACKA;
-    item.lParam = shown_[j].id;
-    if (shown_[j].id == selFileId) {
-      item.mask |= LVIF_STATE;
-      item.state = item.stateMask = DLIS_CURRENT;
-    }
-    const int row = static_cast<int>(::SendMessageA(pane, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    for (int column = 1; column <= 2; ++column) {
-      LVITEMA text{};
-      text.iSubItem = column;
-      text.pszText = LPSTR_TEXTCALLBACKA;
-      ::SendMessageA(pane, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&text));
-    }
-  }
-  ::SendMessageA(pane, WM_SETREDRAW, TRUE, 0);
-  ::InvalidateRect(pane, nullptr, TRUE);
+  // A virtual pane: only the row count goes to the list. Going through an
+  // empty pane drops the old selection at once (clearing it row by row
+  // would visit every row).
+  ::SendMessageA(files_.Handle(), LVM_SETITEMCOUNT, 0, 0);
+  ::SendMessageA(files_.Handle(), LVM_SETITEMCOUNT, static_cast<WPARAM>(shown_.size()), 0);
+  MarkCurrent(model_.SelFileId());
+  ::InvalidateRect(files_.Handle(), nullptr, TRUE);
   MakeToolTips();
 }
 
-const SoundFile* CPlayListEditDlg::ShownFile(int row, LPARAM id) const {
-  if (row >= 0 && static_cast<size_t>(row) < shown_.size() && shown_[static_cast<size_t>(row)].id == id) {
-    return &shown_[static_cast<size_t>(row)];
-  }
-  for (const SoundFile& file : shown_) {
-    if (file.id == id) return &file;
-  }
-  return nullptr;
+SoundFile* CPlayListEditDlg::ShownFile(int row) {
+  return row >= 0 && static_cast<size_t>(row) < shown_.size() ? &shown_[static_cast<size_t>(row)] : nullptr;
 }
 
 const std::string& CPlayListEditDlg::DisplayTitle(SoundFile& file) {
@@ -300,9 +273,10 @@ std::string CPlayListEditDlg::PresetName(int32_t presetId) const {
 
 LRESULT CPlayListEditDlg::OnFileText(WPARAM, LPARAM lParam, bool&) {
   auto* info = reinterpret_cast<NMLVDISPINFOA*>(lParam);
+  SoundFile* file = ShownFile(info->item.iItem);
+  if (file != nullptr && (info->item.mask & LVIF_PARAM)) info->item.lParam = file->id;
   if (!(info->item.mask & LVIF_TEXT) || info->item.pszText == nullptr || info->item.cchTextMax <= 0) return 0;
   info->item.pszText[0] = '\0';
-  auto* file = const_cast<SoundFile*>(ShownFile(info->item.iItem, info->item.lParam));
   if (file == nullptr) return 0;
   std::string text;
   if (info->item.iSubItem == 0) {
@@ -355,31 +329,27 @@ void CPlayListEditDlg::DeleteSelectedFiles() {
     if (!doomed[i]) shown_[kept++] = std::move(shown_[i]);
   }
   shown_.resize(kept);
-  if (rows.size() <= kRowByRowDeleteLimit) {
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-      ::SendMessageA(files_.Handle(), LVM_DELETEITEM, static_cast<WPARAM>(*row), 0);
-    }
-    CheckToolTipScroll(true);
-  } else {
-    const int top = static_cast<int>(::SendMessageA(files_.Handle(), LVM_GETTOPINDEX, 0, 0));
-    InsertFileRows();
-    KeepTopRow(top);
-  }
+  const int top = static_cast<int>(::SendMessageA(files_.Handle(), LVM_GETTOPINDEX, 0, 0));
+  InsertFileRows();
+  KeepTopRow(top);
 }
 
 LRESULT CPlayListEditDlg::OnFilesMoved(WPARAM, LPARAM, bool&) {
   if (SelectedList() == -1 || SelectedList() != shownList_) return 0;
-  std::unordered_map<int32_t, int32_t> former;
-  for (size_t i = 0; i < shown_.size(); ++i) former[shown_[i].id] = static_cast<int32_t>(i);
-  const int count = files_.GetItemCount();
-  std::vector<int32_t> order;
-  order.reserve(static_cast<size_t>(count));
-  for (int row = 0; row < count; ++row) {
-    auto it = former.find(static_cast<int32_t>(files_.GetItemData(row)));
-    if (it == former.end()) break;
-    order.push_back(it->second);
-  }
-  if (order.size() != shown_.size() || !model_.ReorderFiles(shownList_, order)) {
+  // The pane is virtual: its rows are shown_, in the order the move left.
+  const std::vector<int>& moved = files_.LastMoveOrder();
+  const std::vector<int32_t> order(moved.begin(), moved.end());
+  const int list = shownList_;
+  const bool applied = order.size() == shown_.size() && model_.Edit([&](PlayListModel& model) {
+    // Only when the model still holds what the pane shows.
+    const PlayList* entries = model.List(list);
+    if (entries == nullptr || entries->files.size() != shown_.size()) return false;
+    for (size_t i = 0; i < shown_.size(); ++i) {
+      if (entries->files[i].id != shown_[i].id) return false;
+    }
+    return model.ReorderFiles(list, order);
+  });
+  if (!applied) {
     FillFiles();  // the model changed under the pane: show it as it is
     return 0;
   }
@@ -414,14 +384,14 @@ LRESULT CPlayListEditDlg::OnFilesDroppedOutside(WPARAM, LPARAM lParam, bool&) {
 LRESULT CPlayListEditDlg::OnFileDoubleClick(WPARAM, LPARAM, bool&) {
   const int row = files_.GetFirstSelected();
   if (row == -1) return 0;
-  host_.PlayFileById(static_cast<int32_t>(files_.GetItemData(row)));
+  if (const SoundFile* file = ShownFile(row)) host_.PlayFileById(file->id);
   return 0;
 }
 
 LRESULT CPlayListEditDlg::OnFileRightClick(WPARAM, LPARAM, bool&) {
   const int focused = files_.FindFocused();
   if (focused == -1) return 0;
-  const SoundFile* file = ShownFile(focused, files_.GetItemData(focused));
+  const SoundFile* file = ShownFile(focused);
   if (file == nullptr || !model_.FindFile(file->id)) return 0;
   CVolumeDlg popup(presets_);
   popup.volumeAdjust = file->volume;

@@ -5,9 +5,10 @@
 // become lists or entries. Changes go to the live model at once; only the
 // play mode and Repeat wait for OK. Modal, one at a time, UI thread only.
 //
-// The file pane keeps a copy of the shown list's entries in row order
-// (shown_); its texts come from that copy when the pane draws a row, so a
-// title is asked of the plug-ins only for rows that are seen.
+// The file pane is a virtual list over a copy of the shown list's entries in
+// row order (shown_): a list of any length shows at once, and its texts come
+// from that copy when the pane draws a row, so a title is asked of the
+// plug-ins only for rows that are seen.
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
@@ -69,7 +70,7 @@ class CPlayListEditDlg : public CDialog {
   void InsertFileRows();
   void DeleteSelectedFiles();
   void MarkCurrent(int32_t selFileId);
-  const SoundFile* ShownFile(int row, LPARAM id) const;
+  SoundFile* ShownFile(int row);
   const std::string& DisplayTitle(SoundFile& file);
   std::string PresetName(int32_t presetId) const;
   void KeepTopRow(int top);
