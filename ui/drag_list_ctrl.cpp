@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -36,6 +37,23 @@ int RowAt(HWND list, POINT client) {
   if (client.y < bounds.top) return top;
   const int row = top + (client.y - bounds.top) / height;
   return row < count ? row : -1;
+}
+
+// How far apart two colours look, roughly.
+int ColourDistance(COLORREF a, COLORREF b) {
+  return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+         std::abs(GetBValue(a) - GetBValue(b));
+}
+
+// The background of selected rows while the list has no focus: the
+// inactive-border colour, unless a colour scheme makes it look like the
+// window's own background, which would hide the selection.
+COLORREF UnfocusedSelection() {
+  const COLORREF window = ::GetSysColor(COLOR_WINDOW);
+  for (int colour : {COLOR_INACTIVEBORDER, COLOR_BTNFACE, COLOR_BTNSHADOW}) {
+    if (ColourDistance(::GetSysColor(colour), window) >= 48) return ::GetSysColor(colour);
+  }
+  return ::GetSysColor(COLOR_BTNSHADOW);
 }
 
 bool IsListView(HWND window) {
@@ -245,7 +263,7 @@ void CDragListCtrl::DrawRow(const DRAWITEMSTRUCT& item) {
   if (state & LVIS_SELECTED) {
     const bool focused = ::GetFocus() == list_;
     text = current ? kYellow : ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-    background = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_INACTIVEBORDER);
+    background = focused ? ::GetSysColor(COLOR_HIGHLIGHT) : UnfocusedSelection();
   } else if (current) {
     text = kBlue;
     background = kYellow;

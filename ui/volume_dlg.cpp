@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/resource.h"
@@ -30,14 +31,16 @@ bool CVolumeDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* 
 }
 
 BOOL CVolumeDlg::OnInitDialog() {
-  // Centred on the mouse pointer.
   POINT cursor{};
   ::GetCursorPos(&cursor);
   RECT rect{};
   ::GetWindowRect(Handle(), &rect);
   const int width = rect.right - rect.left;
   const int height = rect.bottom - rect.top;
-  ::MoveWindow(Handle(), cursor.x - width / 2, cursor.y - height / 2, width, height, FALSE);
+  // Centred on the mouse pointer, but whole on the screen near its edges.
+  const int x = std::clamp(cursor.x - width / 2, 0L, static_cast<LONG>(std::max(0, ::GetSystemMetrics(SM_CXSCREEN) - width)));
+  const int y = std::clamp(cursor.y - height / 2, 0L, static_cast<LONG>(std::max(0, ::GetSystemMetrics(SM_CYSCREEN) - height)));
+  ::MoveWindow(Handle(), x, y, width, height, FALSE);
 
   HWND slider = Item(IDC_VOLUME_ADJUST);
   ::SendMessageA(slider, TBM_SETRANGE, FALSE, MAKELPARAM(kLowest, kHighest));
