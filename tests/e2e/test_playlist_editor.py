@@ -13,7 +13,7 @@ from melodek_e2e import (MelodekTestCase, SettingsFile, probe, read_bytes, setti
 EDITOR = "PlayListEdit"
 LISTS, FILES, OK_BUTTON, SPLITTER, PLAY_MODE = 1000, 1001, 1, 1020, 1014
 SLIDER = 1021
-CTRL, DELETE, F2, ESCAPE, ENTER, RIGHT, DOWN = 17, 46, 113, 27, 13, 39, 40
+CTRL, DELETE, F2, ESCAPE, ENTER, RIGHT, UP, DOWN = 17, 46, 113, 27, 13, 39, 38, 40
 
 
 def numbers(text):
@@ -130,7 +130,7 @@ class PlayListEditorTest(MelodekTestCase):
                  ("B", [(6, "x.wav", 0, 0), (7, "y.wav", 0, 0)]),
                  ("C", [(8, "z.wav", 0, 0)])]
         write_bytes(os.path.join(folder, "melodek.mlcfg"),
-                    settings_bytes(lists, [(0, "Default", 0, [])], sel_file_id=3, play_mode=1))
+                    settings_bytes(lists, [(0, "Default", 0, [])], sel_file_id=3, play_mode=4))  # One Repeat: t2 stays current
         app.start()
         ed = self.open_editor()
 
@@ -216,14 +216,14 @@ class PlayListEditorTest(MelodekTestCase):
 
         # A play mode changed and then Cancel (Escape) keeps the old one.
         ed.click(*centre(ed.rect(PLAY_MODE)))
-        ed.key(DOWN)
+        ed.key(UP)
         ed.key(ENTER)
-        self.assertEqual(probe("combo-sel", EDITOR, PLAY_MODE)[1], "2")
+        self.assertEqual(probe("combo-sel", EDITOR, PLAY_MODE)[1], "3")
         ed.click_row(LISTS, 0)
         ed.key(ESCAPE)
         self.wait_editor(shown=False)
         ed = self.open_editor()
-        self.assertEqual(probe("combo-sel", EDITOR, PLAY_MODE)[1], "1")
+        self.assertEqual(probe("combo-sel", EDITOR, PLAY_MODE)[1], "4")
         self.assertEqual(ed.names(FILES), ["t4", "t1", "t3"])
 
         # Widening by 40 pixels widens the file pane and moves OK; the
@@ -239,11 +239,11 @@ class PlayListEditorTest(MelodekTestCase):
         narrow, files_after = ed.rect(LISTS), ed.rect(FILES)
         self.assertEqual(narrow[2] - narrow[0], 32)
 
-        # Play mode One Repeat with OK.
+        # Play mode Random All with OK.
         ed.click(*centre(ed.rect(PLAY_MODE)))
-        ed.key(DOWN, 3)
+        ed.key(UP, 2)
         ed.key(ENTER)
-        self.assertEqual(probe("combo-sel", EDITOR, PLAY_MODE)[1], "4")
+        self.assertEqual(probe("combo-sel", EDITOR, PLAY_MODE)[1], "2")
         ed.click(*centre(ed.rect(OK_BUTTON)))
         self.wait_editor(shown=False)
 
@@ -259,7 +259,7 @@ class PlayListEditorTest(MelodekTestCase):
         self.assertEqual(app.exit(), 0)
 
         saved = SettingsFile(read_bytes(os.path.join(folder, "melodek.mlcfg")))
-        self.assertEqual(saved.play_mode, 4)
+        self.assertEqual(saved.play_mode, 2)
         by_name = {l["name"]: l for l in saved.lists}
         names = [os.path.splitext(os.path.basename(f["path"].replace("\\", "/")))[0] for f in by_name["A"]["files"]]
         self.assertEqual(names[:3], ["t4", "t1", "t3"])
@@ -267,7 +267,7 @@ class PlayListEditorTest(MelodekTestCase):
         self.assertEqual(names[5:], ["song"])
         # Shown files got their titles stored.
         self.assertTrue(all(f["title"] for f in by_name["A"]["files"][:3]))
-        self.assertEqual([f["name"] for f in saved.lists][:2], ["A", "Cee"])
+        self.assertEqual([f["name"] for f in saved.lists], ["album.m3u", "A", "Cee", "Album"])
         rects = saved.rects
         self.assertNotEqual(rects[0][0], rects[0][2])
         self.assertEqual(rects[1][2] - rects[1][0], 32)
@@ -324,3 +324,10 @@ class PlayListEditorTest(MelodekTestCase):
         x, y = ed.row_point(FILES, 5)
         probe("double-click", x, y)
         self.assertTrue(wait_for(lambda: self.level_heard(app, 7777), timeout=20), "the list's relative entry plays")
+
+        # Lists reordered by drag: the dragged list is shown.
+        ed.click_row(LISTS, 3)
+        ed.drag(ed.row_point(LISTS, 3), ed.row_point(LISTS, 0))
+        self.assertEqual(ed.texts(LISTS), ["album.m3u", "A", "Cee", "Album"])
+        self.assertEqual(ed.selected(LISTS), [0])
+        self.assertEqual(ed.names(FILES), ["song"])
