@@ -22,6 +22,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ui/floater_wnd.h"
@@ -97,6 +98,7 @@ class CDragListCtrl {
   static LRESULT CALLBACK ParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
+  static std::string ItemText(HWND list, int row, int column);
   void DrawRow(const DRAWITEMSTRUCT& item);
   void DrawCells(HDC dc, int row, RECT rowRect) const;
   void BeginDrag();
