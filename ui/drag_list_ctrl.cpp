@@ -397,6 +397,7 @@ void CDragListCtrl::MoveVirtualRows(const std::vector<int>& order, const std::ve
   std::vector<int> newIndex(order.size());
   for (size_t i = 0; i < order.size(); ++i) newIndex[static_cast<size_t>(order[i])] = static_cast<int>(i);
   moving_ = true;
+  ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
   // The old selection goes at once by passing through an empty list
   // (clearing "all rows" would visit every row); the view stays where it was.
   const int count = GetItemCount();
@@ -423,6 +424,7 @@ void CDragListCtrl::MoveVirtualRows(const std::vector<int>& order, const std::ve
   if (currentRow_ >= 0 && static_cast<size_t>(currentRow_) < newIndex.size()) {
     currentRow_ = newIndex[static_cast<size_t>(currentRow_)];
   }
+  ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
   moving_ = false;
   ::InvalidateRect(list_, nullptr, TRUE);
 }

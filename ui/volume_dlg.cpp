@@ -43,7 +43,9 @@ BOOL CVolumeDlg::OnInitDialog() {
   ::MoveWindow(Handle(), x, y, width, height, FALSE);
 
   HWND slider = Item(IDC_VOLUME_ADJUST);
-  ::SendMessageA(slider, TBM_SETRANGE, FALSE, MAKELPARAM(kLowest, kHighest));
+  // Minimum and maximum apart: TBM_SETRANGE packs them into 16-bit halves.
+  ::SendMessageA(slider, TBM_SETRANGEMIN, FALSE, kLowest);
+  ::SendMessageA(slider, TBM_SETRANGEMAX, FALSE, kHighest);
   ::SendMessageA(slider, TBM_SETPOS, TRUE, volumeAdjust);
   ::SendMessageA(slider, TBM_SETPAGESIZE, 0, kPage);
   ::UpdateWindow(slider);

@@ -108,7 +108,8 @@ SIZE_T PrivateBytes(SIZE_T* peak) {
   counters.cb = sizeof counters;
   ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
   if (peak != nullptr) *peak = counters.PeakPagefileUsage;
-  return counters.PrivateUsage;
+  // Wine leaves PrivateUsage 0; the committed bytes are the same figure.
+  return counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
 }
 
 struct Results {
