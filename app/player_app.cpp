@@ -348,3 +348,24 @@ bool CPlayerApp::SeekPlayback(int32_t ms) { return engine_ && engine_->Seek(ms);
 void CPlayerApp::BroadcastPlayStarted() {
   BroadcastToWindows(UM_PLAY_STARTED, static_cast<WPARAM>(model_.SelFileId()), 0);
 }
+
+// --- the play list editor ------------------------------------------------------
+
+std::vector<PresetChoice> CPlayerApp::PresetChoices() {
+  std::vector<PresetChoice> choices;
+  for (const EqPreset& preset : presets_.Presets()) choices.push_back({preset.id, preset.name});
+  return choices;
+}
+
+bool CPlayerApp::TitleOf(const std::string& path, std::string& title) {
+  return engine_ != nullptr && engine_->TitleOf(path, title);
+}
+
+void CPlayerApp::PlayFileById(int32_t id) {
+  model_.SelectFileById(id);
+  OnPlay();
+}
+
+void CPlayerApp::SetPlayingFileVolume(int32_t volume) {
+  PostPlayerCommand(PC_SET_FILE_GAIN, FileGainOfVolume(volume));
+}

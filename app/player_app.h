@@ -21,6 +21,7 @@
 #include "settings/settings_data.h"
 #include "ui/config_target.h"
 #include "ui/controller_target.h"
+#include "ui/play_list_edit_host.h"
 
 class CTrayDlg;
 class CControllerDlg;
@@ -31,7 +32,8 @@ class CPlayerApp : public CApplication,
                    public ConfigTarget,
                    public HotKeyTarget,
                    public EqualizerTarget,
-                   public ControllerTarget {
+                   public ControllerTarget,
+                   public PlayListEditHost {
  public:
   CPlayerApp();
   ~CPlayerApp() override;
@@ -107,6 +109,14 @@ class CPlayerApp : public CApplication,
   void ResetFilePresets(int32_t presetId) override { model_.ResetPresetId(presetId); }
   void HoldEqualizer(bool hold) override { PostPlayerCommand(PC_HOLD_EQUALIZER, hold ? 1 : 0); }
   HWND controllerWindow() const override { return controllerWindow_; }
+
+  // --- PlayListEditHost (UI thread) ------------------------------------------
+  PlayListSet& PlayLists() override { return model_; }
+  std::vector<PresetChoice> PresetChoices() override;
+  bool TitleOf(const std::string& path, std::string& title) override;
+  void PlayFileById(int32_t id) override;
+  void SetPlayingFileVolume(int32_t volume) override;
+  std::array<SettingsRect, kPlayListRectCount>& PlayListRects() override { return playListRects_; }
 
  protected:
   bool InitInstance() override;

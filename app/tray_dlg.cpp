@@ -8,6 +8,7 @@
 #include "hotkey/hotkey_registration.h"
 #include "eq/equalizer_dlg.h"
 #include "ui/config_dlg.h"
+#include "ui/play_list_edit_dlg.h"
 
 const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     {WM_INITDIALOG, &CTrayDlg::OnInitDialog},
@@ -114,37 +115,38 @@ LRESULT CTrayDlg::OnQueryDragIcon(WPARAM, LPARAM, bool&) {
   return reinterpret_cast<LRESULT>(largeIcon_.get());
 }
 
+namespace {
+// One of each dialog at a time: a second command brings the open one forward.
+template <class Dialog>
+void RunOnce(CPlayerApp& app, HWND owner) {
+  if (HWND open = Dialog::OpenWindow()) {
+    ::SetForegroundWindow(open);
+    return;
+  }
+  Dialog dialog(app);
+  dialog.DoModal(owner);
+}
+}  // namespace
+
 LRESULT CTrayDlg::OnDialogCommand(WPARAM wParam, LPARAM, bool&) {
   // The editor, equalizer, hot key and config dialogs open here, modal with
   // this window as their owner.
   CPlayerApp* app = CPlayerApp::Get();
   if (app == nullptr) return 0;
   switch (LOWORD(wParam)) {
-    case ID_CONFIG: {
-      if (HWND open = CConfigDlg::OpenWindow()) {
-        ::SetForegroundWindow(open);
-        break;
-      }
-      CConfigDlg dialog(*app);
-      dialog.DoModal(Handle());
+    case ID_CONFIG:
+      RunOnce<CConfigDlg>(*app, Handle());
       break;
-    }
-    case ID_HOTKEY_EDIT: {
-      if (HWND open = CHotKeyListDlg::OpenWindow()) {
-        ::SetForegroundWindow(open);
-        break;
-      }
-      CHotKeyListDlg dialog(*app);
-      dialog.DoModal(Handle());
+    case ID_HOTKEY_EDIT:
+      RunOnce<CHotKeyListDlg>(*app, Handle());
       break;
-    }
-    case ID_EQUALIZER: {
-      if (HWND open = CEqualizerDlg::OpenWindow()) {
-        ::SetForegroundWindow(open);
-        break;
-      }
-      CEqualizerDlg dialog(*app);
-      dialog.DoModal(Handle());
+    case ID_EQUALIZER:
+      RunOnce<CEqualizerDlg>(*app, Handle());
+      break;
+    case ID_PLAYLIST_EDIT: {
+      // A second editor turns itself away while one is open.
+      CPlayListEditDlg editor(*app);
+      if (editor.DoModal(Handle()) == IDOK) app->PostPlayerCommand(PC_PLAYLIST_EDITED, 0);
       break;
     }
     default:

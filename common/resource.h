@@ -71,3 +71,18 @@
 // Play list menu of the Controller's caption: item i is ID_PLAY_LIST_FIRST + i.
 #define ID_PLAY_LIST_FIRST 33000
 #define ID_PLAY_LIST_LAST 34000
+
+// The play list editor and its controls.
+#define IDD_PLAYLIST_EDIT 129
+#define IDC_PLAYLISTS 1000         // the list pane: one row per play list
+#define IDC_SOUNDFILES 1001        // the file pane: the selected list's files
+#define IDC_ADD_PLAYLIST 1010      // "Add": appends a play list
+#define IDC_PLAY_MODE 1014         // the five play modes
+#define IDC_REPEAT 1015            // "Repeat"
+#define IDC_PLAYLIST_SPLITTER 1020  // hidden bar between the panes
+
+// The volume popup of the play list editor.
+#define IDD_VOLUME 149
+#define IDC_VOLUME_ADJUST 1021       // slider, -100..100 %
+#define IDC_VOLUME_ADJUST_TEXT 1022  // the adjustment as text
+#define IDC_VOLUME_PRESET 1028       // the equalizer presets

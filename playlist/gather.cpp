@@ -46,6 +46,7 @@ bool ReadM3u(const std::string& file, std::vector<std::string>& paths) {
   UniqueFileHandle handle(::CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) return false;
+  const size_t first = paths.size();
   M3uLineReader reader(paths);
   char buffer[65536];
   DWORD got = 0;
@@ -53,6 +54,9 @@ bool ReadM3u(const std::string& file, std::vector<std::string>& paths) {
     reader.Feed(buffer, got);
   }
   reader.Finish();
+  // A list names its files relative to where it lies (an album's list beside
+  // its files), not to the program's folder.
+  for (size_t i = first; i < paths.size(); ++i) paths[i] = ResolveM3uLine(file, paths[i]);
   return true;
 }
 

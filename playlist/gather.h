@@ -26,7 +26,8 @@ struct GatherLimits {
 void GatherFolder(const std::string& folder, std::vector<std::string>& paths,
                   const GatherLimits& limits = GatherLimits());
 
-// Appends the path lines of a ".m3u" list (M3uLineReader's rules). False when
+// Appends the path lines of a ".m3u" list (M3uLineReader's rules), relative
+// lines resolved against the list's own folder (ResolveM3uLine). False when
 // the file cannot be opened.
 bool ReadM3u(const std::string& file, std::vector<std::string>& paths);
 

@@ -44,3 +44,13 @@ bool HasM3uExtension(const std::string& path) {
   }
   return true;
 }
+
+std::string ResolveM3uLine(const std::string& listPath, const std::string& line) {
+  if (line.empty() || line[0] == '\\' || line[0] == '/') return line;
+  if (line.size() >= 2 && line[1] == ':') return line;  // a drive, with or without a folder
+  if (line.find("://") != std::string::npos) return line;
+  const size_t slash = listPath.find_last_of("\\/");
+  if (slash == std::string::npos) return line;
+  // "C:list.m3u" has no folder to join: the line stays drive-relative.
+  return listPath.substr(0, slash + 1) + line;
+}

@@ -43,3 +43,10 @@ class M3uLineReader {
 
 // True when the text from the last "." of `path` on is ".m3u" in any case.
 bool HasM3uExtension(const std::string& path);
+
+// A path line of a ".m3u" list as the program opens it: a line naming a
+// file relative to the list (no drive, no leading "\" or "/", no scheme such
+// as "http://") is joined to the folder of `listPath`; absolute lines, drive-
+// relative ones ("C:music\a.mp3", "\music\a.mp3") and addresses stay as
+// they are. A list path without a folder leaves the line alone.
+std::string ResolveM3uLine(const std::string& listPath, const std::string& line);

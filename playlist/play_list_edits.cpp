@@ -106,6 +106,37 @@ bool PlayListModel::ReorderFiles(int32_t list, const std::vector<int32_t>& newOr
   return true;
 }
 
+int32_t PlayListModel::InsertFiles(int32_t list, int32_t before, std::vector<NewSoundFile> entries) {
+  if (!ValidList(list) || before < 0) return 0;
+  std::vector<SoundFile>& files = lists_[list].files;
+  const size_t at = std::min(static_cast<size_t>(before), files.size());
+  std::vector<SoundFile> made;
+  made.reserve(entries.size());
+  for (NewSoundFile& entry : entries) made.push_back(MakeEntry(std::move(entry)));
+  files.insert(files.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(made.begin()),
+               std::make_move_iterator(made.end()));
+  return static_cast<int32_t>(made.size());
+}
+
+bool PlayListModel::DeleteFiles(int32_t list, std::vector<int32_t> files) {
+  if (!ValidList(list)) return false;
+  std::vector<SoundFile>& entries = lists_[list].files;
+  std::vector<bool> doomed(entries.size(), false);
+  for (int32_t file : files) {
+    if (file < 0 || static_cast<size_t>(file) >= entries.size()) return false;
+    doomed[static_cast<size_t>(file)] = true;
+  }
+  size_t kept = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!doomed[i]) {
+      if (kept != i) entries[kept] = std::move(entries[i]);
+      ++kept;
+    }
+  }
+  entries.resize(kept);
+  return true;
+}
+
 SoundFile* PlayListModel::MutableFile(int32_t id) {
   const std::optional<FilePos> at = FindFile(id);
   return at ? &lists_[at->list].files[at->file] : nullptr;

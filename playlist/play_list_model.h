@@ -119,6 +119,13 @@ class PlayListModel {
   // Entry i of the list becomes the former entry newOrder[i]; newOrder must
   // be a permutation of the list's positions.
   bool ReorderFiles(int32_t list, const std::vector<int32_t>& newOrder);
+  // Many entries in one pass (a drop of a whole folder): `entries` go before
+  // file `before` (at the end when it is not below the count) in their
+  // order, each with an id from NextEntryId. Returns the number inserted.
+  int32_t InsertFiles(int32_t list, int32_t before, std::vector<NewSoundFile> entries);
+  // Removes the files at `files` (any order, repeats count once) in one
+  // pass. Fails without change when any position is invalid.
+  bool DeleteFiles(int32_t list, std::vector<int32_t> files);
 
   // --- fields of entries (false when no file has the id) -------------------
   bool SetFileTitle(int32_t id, std::string title);

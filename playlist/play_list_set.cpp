@@ -183,6 +183,14 @@ bool PlayListSet::ReorderFiles(int32_t list, const std::vector<int32_t>& newOrde
   return Edit([&](PlayListModel& m) { return m.ReorderFiles(list, newOrder); });
 }
 
+int32_t PlayListSet::InsertFiles(int32_t list, int32_t before, std::vector<NewSoundFile> entries) {
+  return Edit([&](PlayListModel& m) { return m.InsertFiles(list, before, std::move(entries)); });
+}
+
+bool PlayListSet::DeleteFiles(int32_t list, std::vector<int32_t> files) {
+  return Edit([&](PlayListModel& m) { return m.DeleteFiles(list, std::move(files)); });
+}
+
 // --- fields of entries ---------------------------------------------------------------------
 
 bool PlayListSet::SetFileTitle(int32_t id, std::string title) {

@@ -107,6 +107,8 @@ class PlayListSet {
   bool DeleteFile(int32_t list, int32_t file);
   bool MoveFiles(int32_t from, std::vector<int32_t> files, int32_t to);
   bool ReorderFiles(int32_t list, const std::vector<int32_t>& newOrder);
+  int32_t InsertFiles(int32_t list, int32_t before, std::vector<NewSoundFile> entries);
+  bool DeleteFiles(int32_t list, std::vector<int32_t> files);
 
   // --- fields of entries ----------------------------------------------------------
   // By id: the player writes the title of the file it started, which may no

@@ -4,20 +4,13 @@
 
 #include <windowsx.h>
 
-#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
 
-#include "framework/dpi.h"
-#include "framework/unique_handle.h"
 #include "ui/row_move.h"
 
 namespace {
-constexpr COLORREF kYellow = RGB(255, 255, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr int kTextPadding = 4;    // pixels left and right of a cell's text, at 96 DPI
 constexpr int kTextCapacity = 260;  // texts are at most a path long
 
 // The row a point of a list's client area lies on, going by the rows'
@@ -44,7 +37,9 @@ bool IsListView(HWND window) {
   return std::strcmp(name, WC_LISTVIEWA) == 0;
 }
 
-std::string ItemText(HWND list, int row, int column) {
+}  // namespace
+
+std::string CDragListCtrl::ItemText(HWND list, int row, int column) {
   std::array<char, kTextCapacity> text{};
   LVITEMA item{};
   item.iSubItem = column;
@@ -53,7 +48,6 @@ std::string ItemText(HWND list, int row, int column) {
   ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   return std::string(text.data());
 }
-}  // namespace
 
 CDragListCtrl::~CDragListCtrl() { Detach(); }
 
@@ -69,6 +63,11 @@ bool CDragListCtrl::Attach(HWND list) {
   }
   list_ = list;
   parent_ = parent;
+  virtual_ = (::GetWindowLongPtrA(list, GWL_STYLE) & LVS_OWNERDATA) != 0;
+  currentRow_ = -1;
+  // The list asks for the current mark like for a text, so that anyone
+  // reading the row's state sees it.
+  if (virtual_) ::SendMessageA(list, LVM_SETCALLBACKMASK, DLIS_CURRENT, 0);
   return true;
 }
 
@@ -83,8 +82,31 @@ void CDragListCtrl::Detach() {
 
 // --- state -------------------------------------------------------------------
 
+void CDragListCtrl::InvalidateRow(int row) const {
+  if (row < 0) return;
+  RECT bounds{};
+  bounds.left = LVIR_BOUNDS;
+  if (::SendMessageA(list_, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) {
+    ::InvalidateRect(list_, &bounds, TRUE);
+  }
+}
+
 bool CDragListCtrl::SetItemState(int row, UINT state, UINT mask) {
   if (list_ == nullptr) return false;
+  if (virtual_ && (mask & DLIS_CURRENT) != 0) {
+    const int old = currentRow_;
+    if (state & DLIS_CURRENT) {
+      currentRow_ = row;
+    } else if (row == -1 || row == currentRow_) {
+      currentRow_ = -1;
+    }
+    if (old != currentRow_) {
+      InvalidateRow(old);
+      InvalidateRow(currentRow_);
+    }
+    mask &= ~static_cast<UINT>(DLIS_CURRENT);
+    if (mask == 0) return true;
+  }
   if ((state & mask & DLIS_CURRENT) != 0) {
     // At most one current row: take the mark off whichever row has it.
     for (int other = FindCurrent(); other != -1; other = FindCurrent()) {
@@ -111,6 +133,13 @@ bool CDragListCtrl::SetStateAll(UINT state, UINT mask) {
 
 UINT CDragListCtrl::GetItemState(int row, UINT mask) const {
   if (list_ == nullptr) return 0;
+  if (virtual_) {
+    UINT state = static_cast<UINT>(::SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row),
+                                                  mask & (LVIS_SELECTED | LVIS_FOCUSED)));
+    if ((mask & DLIS_CURRENT) && row == currentRow_) state |= DLIS_CURRENT;
+    if ((mask & LVIS_DROPHILITED) && dragging_ && row == ownDropRow_) state |= LVIS_DROPHILITED;
+    return state;
+  }
   return static_cast<UINT>(::SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), mask));
 }
 
@@ -135,6 +164,7 @@ int CDragListCtrl::GetFirstSelected() const {
 }
 
 int CDragListCtrl::FindCurrent() const {
+  if (virtual_) return currentRow_ < GetItemCount() ? currentRow_ : -1;
   const int count = GetItemCount();
   for (int row = 0; row < count; ++row) {
     if (GetItemState(row, DLIS_CURRENT) & DLIS_CURRENT) return row;
@@ -154,6 +184,18 @@ LPARAM CDragListCtrl::GetItemData(int row) const {
 std::vector<int> CDragListCtrl::SelectedRows() const {
   std::vector<int> rows;
   if (list_ == nullptr) return rows;
+  const int count = GetItemCount();
+  const int selected = static_cast<int>(::SendMessageA(list_, LVM_GETSELECTEDCOUNT, 0, 0));
+  if (virtual_ && selected > count / 4) {
+    // Many selected rows of a virtual list: asking each row is cheaper than
+    // searching from row to row, which starts over in such a list.
+    for (int row = 0; row < count && static_cast<int>(rows.size()) < selected; ++row) {
+      if (::SendMessageA(list_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) {
+        rows.push_back(row);
+      }
+    }
+    return rows;
+  }
   for (int row = static_cast<int>(::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
        row != -1;
        row = static_cast<int>(::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) {
@@ -164,114 +206,6 @@ std::vector<int> CDragListCtrl::SelectedRows() const {
 }
 
 int CDragListCtrl::RowAtPoint(POINT client) const { return list_ != nullptr ? RowAt(list_, client) : -1; }
-
-// --- drawing -----------------------------------------------------------------
-
-void CDragListCtrl::DrawCells(HDC dc, int row, RECT rowRect) const {
-  const int padding = DpiScale(list_, kTextPadding);
-  const int columns = GetColumnCount();
-  int left = rowRect.left;
-  for (int column = 0; column < columns; ++column) {
-    LVCOLUMNA info{};
-    info.mask = LVCF_FMT | LVCF_WIDTH;
-    if (!::SendMessageA(list_, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info))) break;
-    RECT cell{left + padding, rowRect.top, left + info.cx - padding, rowRect.bottom};
-    left += info.cx;
-    if (cell.right <= cell.left) continue;
-    UINT align = DT_LEFT;
-    if ((info.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT) align = DT_RIGHT;
-    if ((info.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_CENTER) align = DT_CENTER;
-    const std::string text = ItemText(list_, row, column);
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &cell,
-                align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-  }
-}
-
-void CDragListCtrl::DrawRow(const DRAWITEMSTRUCT& item) {
-  if (item.itemAction == ODA_FOCUS) return;  // focus changes alone draw nothing
-  const int row = static_cast<int>(item.itemID);
-  const UINT state = GetItemState(row, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED | DLIS_CURRENT);
-  const bool current = (state & DLIS_CURRENT) != 0;
-  COLORREF text;
-  COLORREF background;
-  if (state & LVIS_SELECTED) {
-    const bool focused = ::GetFocus() == list_;
-    text = current ? kYellow : ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
-    background = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_INACTIVEBORDER);
-  } else if (current) {
-    text = kBlue;
-    background = kYellow;
-  } else {
-    text = ::GetSysColor(COLOR_WINDOWTEXT);
-    background = ::GetSysColor(COLOR_WINDOW);
-  }
-  HDC dc = item.hDC;
-  UniqueGdiObject brush(::CreateSolidBrush(background));
-  ::FillRect(dc, &item.rcItem, static_cast<HBRUSH>(brush.get()));
-  const int oldMode = ::SetBkMode(dc, TRANSPARENT);
-  const COLORREF oldText = ::SetTextColor(dc, text);
-  {
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(list_, WM_GETFONT, 0, 0));
-    ScopedSelect selectFont(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
-    DrawCells(dc, row, item.rcItem);
-  }
-  ::SetTextColor(dc, oldText);
-  ::SetBkMode(dc, oldMode);
-  if ((item.itemState & ODS_FOCUS) || ((state & LVIS_FOCUSED) && ::GetFocus() == list_)) {
-    ::DrawFocusRect(dc, &item.rcItem);
-  }
-  if (state & LVIS_DROPHILITED) ::InvertRect(dc, &item.rcItem);
-}
-
-// --- dragging ----------------------------------------------------------------
-
-bool CDragListCtrl::BuildDragImage(int pressedRow) {
-  if (!floater_.IsCreated() && !floater_.Create(list_)) return false;
-  RECT label{};
-  label.left = LVIR_LABEL;
-  if (!::SendMessageA(list_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&label))) return false;
-  const int height = label.bottom - label.top;
-  RECT client{};
-  ::GetClientRect(list_, &client);
-  const int width = client.right - client.left;
-  const std::vector<int> selected = SelectedRows();
-  if (height <= 0 || width <= 0 || selected.empty()) return false;
-
-  // However many rows move, the picture holds only what fits on the screen:
-  // the rows around the one the drag started on.
-  const int before = static_cast<int>(std::lower_bound(selected.begin(), selected.end(), pressedRow) - selected.begin());
-  const int capacity = std::max(1, ::GetSystemMetrics(SM_CYSCREEN) / height);
-  const RowSpan shown = DragImageRows(static_cast<int>(selected.size()), before, capacity);
-
-  RECT pressedBounds{};
-  pressedBounds.left = LVIR_BOUNDS;
-  ::SendMessageA(list_, LVM_GETITEMRECT, static_cast<WPARAM>(std::max(pressedRow, 0)),
-                 reinterpret_cast<LPARAM>(&pressedBounds));
-  POINT hotSpot{pressPoint_.x - pressedBounds.left, pressPoint_.y - (label.top + height * pressedRow)};
-  hotSpot.y += height * (before - shown.first);
-
-  CDib picture;
-  if (!picture.Create(width, height * (shown.last - shown.first))) return false;
-  HDC dc = picture.OpenDC();
-  if (dc == nullptr) return false;
-  {
-    RECT all{0, 0, picture.Width(), picture.Height()};
-    UniqueGdiObject green(::CreateSolidBrush(CFloaterWnd::kKeyColour));
-    ::FillRect(dc, &all, static_cast<HBRUSH>(green.get()));
-    ::SetTextColor(dc, kBlack);
-    ::SetBkColor(dc, CFloaterWnd::kKeyColour);
-    ::SetBkMode(dc, TRANSPARENT);
-    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(list_, WM_GETFONT, 0, 0));
-    ScopedSelect selectFont(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
-    for (int i = shown.first; i < shown.last; ++i) {
-      const int top = height * (i - shown.first);
-      DrawCells(dc, selected[i], RECT{0, top, width, top + height});
-    }
-  }
-  picture.CloseDC();
-  floater_.SetHotSpot(hotSpot);
-  return floater_.SetPicture(picture);
-}
 
 void CDragListCtrl::BeginDrag() {
   if (!dragEnabled_ || dragging_) return;
@@ -290,8 +224,14 @@ void CDragListCtrl::BeginDrag() {
   ::SetCapture(list_);
 }
 
-void CDragListCtrl::SetDropHighlight(HWND list, int& row, int newRow) const {
+void CDragListCtrl::SetDropHighlight(HWND list, int& row, int newRow) {
   if (row == newRow) return;
+  if (list == list_ && virtual_) {  // a virtual list keeps no such state: drawn from ownDropRow_
+    InvalidateRow(row);
+    row = newRow;
+    InvalidateRow(row);
+    return;
+  }
   LVITEMA item{};
   item.stateMask = LVIS_DROPHILITED;
   if (row != -1) {
@@ -395,12 +335,16 @@ void CDragListCtrl::MoveSelectedRows(int target) {
 
   const int count = GetItemCount();
   std::vector<bool> selected(static_cast<size_t>(count), false);
-  for (int row : SelectedRows()) {
+  const std::vector<int> selectedRows = SelectedRows();
+  for (int row : selectedRows) {
     if (row < count) selected[row] = true;
   }
   const std::vector<int> order = MovedRowOrder(selected, target);
+  lastMoveOrder_ = order;
   const RowSpan changed = ChangedSpan(order);
-  if (changed.last > changed.first) {
+  if (virtual_) {
+    MoveVirtualRows(order, selectedRows);
+  } else if (changed.last > changed.first) {
     // Read the rows that change, then write them in their new places: each
     // row is touched once, however many rows move.
     struct Row {
@@ -444,6 +388,45 @@ void CDragListCtrl::MoveSelectedRows(int target) {
   NMLISTVIEW changed2{};
   changed2.iItem = -1;
   Notify(LVN_ITEMCHANGED, &changed2.hdr);
+}
+
+void CDragListCtrl::MoveVirtualRows(const std::vector<int>& order, const std::vector<int>& selectedBefore) {
+  // The parent reorders its rows from LastMoveOrder; here the selection,
+  // the focus and the current mark follow the rows to their new places.
+  const int focused = FindFocused();
+  std::vector<int> newIndex(order.size());
+  for (size_t i = 0; i < order.size(); ++i) newIndex[static_cast<size_t>(order[i])] = static_cast<int>(i);
+  moving_ = true;
+  ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+  // The old selection goes at once by passing through an empty list
+  // (clearing "all rows" would visit every row); the view stays where it was.
+  const int count = GetItemCount();
+  const int top = static_cast<int>(::SendMessageA(list_, LVM_GETTOPINDEX, 0, 0));
+  ::SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
+  ::SendMessageA(list_, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL);
+  RECT rowRect{};
+  rowRect.left = LVIR_BOUNDS;
+  if (top > 0 && ::SendMessageA(list_, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rowRect))) {
+    const int now = static_cast<int>(::SendMessageA(list_, LVM_GETTOPINDEX, 0, 0));
+    ::SendMessageA(list_, LVM_SCROLL, 0, (top - now) * (rowRect.bottom - rowRect.top));
+  }
+  std::vector<int> selectedNow;
+  for (int row : selectedBefore) selectedNow.push_back(newIndex[static_cast<size_t>(row)]);
+  LVITEMA on{};
+  on.state = on.stateMask = LVIS_SELECTED;
+  for (int row : selectedNow) ::SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&on));
+  if (focused >= 0 && static_cast<size_t>(focused) < newIndex.size()) {
+    LVITEMA focus{};
+    focus.state = focus.stateMask = LVIS_FOCUSED;
+    ::SendMessageA(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(newIndex[static_cast<size_t>(focused)]),
+                   reinterpret_cast<LPARAM>(&focus));
+  }
+  if (currentRow_ >= 0 && static_cast<size_t>(currentRow_) < newIndex.size()) {
+    currentRow_ = newIndex[static_cast<size_t>(currentRow_)];
+  }
+  ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  moving_ = false;
+  ::InvalidateRect(list_, nullptr, TRUE);
 }
 
 // --- messages ----------------------------------------------------------------
@@ -526,6 +509,14 @@ LRESULT CALLBACK CDragListCtrl::ParentProc(HWND window, UINT message, WPARAM wPa
       if (header->code == LVN_BEGINDRAG) {
         self->BeginDrag();
         return 0;
+      }
+      if (self->virtual_ && (header->code == LVN_GETDISPINFOA || header->code == LVN_GETDISPINFOW)) {
+        // NMLVDISPINFOA and W agree up to the state fields.
+        auto* info = reinterpret_cast<NMLVDISPINFOA*>(lParam);
+        if ((info->item.mask & LVIF_STATE) && (info->item.stateMask & DLIS_CURRENT) &&
+            info->item.iItem == self->currentRow_) {
+          info->item.state |= DLIS_CURRENT;
+        }
       }
       // The rows being rewritten by a move are one change for the parent.
       if (self->moving_ && (header->code == LVN_ITEMCHANGING || header->code == LVN_ITEMCHANGED)) return 0;

@@ -13,12 +13,16 @@
 //     The per-row change notices of the move itself are not passed on.
 //   DLN_DROPOUTSIDE with a DragListDropOutside: the selected rows were
 //     dropped elsewhere; the parent decides what lies there.
+// A virtual list (LVS_OWNERDATA) works too: its parent keeps the rows, the
+// control keeps the current row and, after a move, the new order
+// (LastMoveOrder), which the parent applies on DLN_MOVEEND.
 // User-interface thread only.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ui/floater_wnd.h"
@@ -80,6 +84,9 @@ class CDragListCtrl {
   std::vector<int> SelectedRows() const;
 
   bool IsDragging() const { return dragging_; }
+  bool IsVirtual() const { return virtual_; }
+  // After a move: entry i is the former index of the row now at i.
+  const std::vector<int>& LastMoveOrder() const { return lastMoveOrder_; }
   // Row under a point of the list's client area by its height alone (so
   // the blank space right of the columns counts too); -1 when below the
   // last row or when there are no rows. Above the first visible row gives
@@ -91,6 +98,7 @@ class CDragListCtrl {
   static LRESULT CALLBACK ParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
+  static std::string ItemText(HWND list, int row, int column);
   void DrawRow(const DRAWITEMSTRUCT& item);
   void DrawCells(HDC dc, int row, RECT rowRect) const;
   void BeginDrag();
@@ -100,7 +108,9 @@ class CDragListCtrl {
   void CancelDrag();
   void StopDragging();
   void MoveSelectedRows(int target);
-  void SetDropHighlight(HWND list, int& row, int newRow) const;
+  void SetDropHighlight(HWND list, int& row, int newRow);
+  void MoveVirtualRows(const std::vector<int>& order, const std::vector<int>& selectedBefore);
+  void InvalidateRow(int row) const;
   LRESULT Notify(int code, NMHDR* header);
 
   HWND list_ = nullptr;
@@ -109,6 +119,9 @@ class CDragListCtrl {
   bool dragEnabled_ = false;
   bool dropOnOthers_ = false;
   bool textsFromParent_ = false;
+  bool virtual_ = false;   // LVS_OWNERDATA: the parent holds the rows
+  int currentRow_ = -1;    // virtual lists: the row with DLIS_CURRENT
+  std::vector<int> lastMoveOrder_;
   // --- drag state ---
   bool dragging_ = false;
   bool moving_ = false;  // rows are being rewritten: the list's own change notices are held back

@@ -198,17 +198,17 @@ TEST(GatherLoops, LinksBackUpTheTreeEndTheScan) {
   }
 }
 
-TEST_F(GatherTest, M3uGathersItsPathLinesUnchanged) {
+TEST_F(GatherTest, M3uGathersItsPathLinesBesideTheList) {
   const std::string list = root_ + "\\list.m3u";
   WriteFile(list, "#EXTM3U\r\n#EXTINF:123,Artist - Title\r\n\r\nmusic\\a.mp3\r\n");
   Paths paths;
   EXPECT_TRUE(ReadM3u(list, paths));
-  EXPECT_EQ(paths, Paths{"music\\a.mp3"});
+  EXPECT_EQ(paths, Paths{root_ + "\\music\\a.mp3"});
 
-  WriteFile(list, " spaced.mp3 \nC:\\x.mp3");  // no trimming, last line without line end
+  WriteFile(list, " spaced.mp3 \nC:\\x.mp3");  // no trimming, last line without line end, absolute kept
   paths.clear();
   EXPECT_TRUE(ReadM3u(list, paths));
-  EXPECT_EQ(paths, (Paths{" spaced.mp3 ", "C:\\x.mp3"}));
+  EXPECT_EQ(paths, (Paths{root_ + "\\ spaced.mp3 ", "C:\\x.mp3"}));
 }
 
 TEST_F(GatherTest, M3uWithBadContentKeepsOnlyGoodLines) {
@@ -217,7 +217,7 @@ TEST_F(GatherTest, M3uWithBadContentKeepsOnlyGoodLines) {
   WriteFile(list, "a.mp3\n" + overlong + "\r\n" + std::string("\x01\x00\xff\x7f junk", 9) + "\nb.mp3\n");
   Paths paths;
   EXPECT_TRUE(ReadM3u(list, paths));
-  EXPECT_EQ(paths, (Paths{"a.mp3", "b.mp3"}));
+  EXPECT_EQ(paths, (Paths{root_ + "\\a.mp3", root_ + "\\b.mp3"}));
 
   // A binary file named ".m3u": every byte value, many NULs, long runs.
   std::string binary;
@@ -227,7 +227,7 @@ TEST_F(GatherTest, M3uWithBadContentKeepsOnlyGoodLines) {
   EXPECT_TRUE(ReadM3u(list, paths));
   for (const std::string& path : paths) {
     EXPECT_EQ(path.find('\0'), std::string::npos);
-    EXPECT_LE(path.size(), kMaxM3uLineLength);
+    EXPECT_LE(path.size(), root_.size() + 1 + kMaxM3uLineLength);
   }
 
   paths.clear();
@@ -247,7 +247,8 @@ TEST_F(GatherTest, ArgumentIsFolderListOrPath) {
   GatherArgument(root_ + "\\missing.m3u", paths);  // unreadable list: nothing
   GatherArgument(root_ + "\\not there.mp3", paths);  // a file, existing or not
   GatherArgument("", paths);
-  const Paths expected = {root_ + "\\album.m3u\\t1.mp3", "one.mp3", "two.mp3", root_ + "\\not there.mp3", ""};
+  const Paths expected = {root_ + "\\album.m3u\\t1.mp3", root_ + "\\one.mp3", root_ + "\\two.mp3",
+                          root_ + "\\not there.mp3", ""};
   EXPECT_EQ(paths, expected);
 }
 }  // namespace

@@ -105,4 +105,25 @@ TEST(M3uExtension, LastDotOfTheWholePathDecides) {
   EXPECT_FALSE(HasM3uExtension("C:\\a.m3u\\song.mp3"));
   EXPECT_FALSE(HasM3uExtension(""));
 }
+TEST(M3uResolve, RelativeLinesJoinTheListsFolderOthersStay) {
+  struct Case {
+    const char* list;
+    const char* line;
+    const char* opened;
+  };
+  const Case cases[] = {
+      {"C:\\Music\\Album\\album.m3u", "01 Intro.mp3", "C:\\Music\\Album\\01 Intro.mp3"},
+      {"C:\\Music\\Album\\album.m3u", "disc2\\a.mp3", "C:\\Music\\Album\\disc2\\a.mp3"},
+      {"C:\\Music\\Album\\album.m3u", "..\\Other\\b.mp3", "C:\\Music\\Album\\..\\Other\\b.mp3"},
+      {"Z:/tmp/list.m3u", "c.mp3", "Z:/tmp/c.mp3"},
+      {"C:\\Music\\album.m3u", "D:\\x.mp3", "D:\\x.mp3"},            // absolute
+      {"C:\\Music\\album.m3u", "D:x.mp3", "D:x.mp3"},                    // drive-relative
+      {"C:\\Music\\album.m3u", "\\Songs\\x.mp3", "\\Songs\\x.mp3"},    // root of the drive
+      {"C:\\Music\\album.m3u", "\\\\server\\share\\x.mp3", "\\\\server\\share\\x.mp3"},
+      {"C:\\Music\\album.m3u", "http://radio.example/stream", "http://radio.example/stream"},
+      {"album.m3u", "x.mp3", "x.mp3"},                                     // no folder to join
+      {"C:\\Music\\album.m3u", "", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ResolveM3uLine(c.list, c.line), c.opened) << c.list << " " << c.line;
+}
 }  // namespace

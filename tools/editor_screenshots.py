@@ -1,0 +1,59 @@
+"""Screenshots of the play list editor under Xvfb for docs/: two lists, a
+current file, and the volume popup open (Wine without a window manager
+draws no caption). Run with the Wine environment of
+scripts/wine-env.sh up (DISPLAY, WINEPREFIX) and MELODEK_BUILD set:
+    python3 tools/editor_screenshots.py docs/"""
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
+from melodek_e2e import Melodek, probe, settings_bytes, tone_file, wait_for, write_bytes  # noqa: E402
+from test_playlist_editor import EDITOR, FILES, SLIDER, Editor, numbers  # noqa: E402
+
+
+def shoot(path, box):
+    left, top, right, bottom = box
+    subprocess.run("xwd -root -display %s | convert xwd:- -crop %dx%d+%d+%d +repage %s"
+                   % (os.environ["DISPLAY"], right - left, bottom - top, left, top, path), shell=True, check=True)
+
+
+def main(out):
+    app = Melodek("screenshots")
+    try:
+        songs = ["Blue Train", "Moment's Notice", "Locomotion", "I'm Old Fashioned", "Lazy Bird",
+                 "So What", "Freddie Freeloader", "Blue in Green", "All Blues", "Flamenco Sketches"]
+        files = []
+        for i, name in enumerate(songs):
+            path = tone_file(os.path.join(app.folder, "%02d %s.wav" % (i + 1, name)), 1000 + i)
+            files.append((i + 1, app.windows_path(path), [0, 0, 10, 0, -20][i % 5], 0))
+        lists = [("Jazz", files), ("Evening", [(20, app.windows_path(os.path.join(app.folder, "evening.wav")), 0, 0)])]
+        write_bytes(os.path.join(app.folder, "melodek.mlcfg"),
+                    settings_bytes(lists, [(0, "Default", 0, []), (50, "Bass boost", 1, [])], sel_file_id=3))
+        app.start()
+        probe("send-keys", 10, 112)
+        wait_for(lambda: probe("visible", EDITOR)[0] == 0, timeout=15)
+        ed = Editor()
+        # The volume popup first, right after it opens.
+        ed.click_row(FILES, 5)
+        x, y = ed.row_point(FILES, 5)
+        probe("click", x, y, "right")
+        wait_for(lambda: probe("dialog-rect", SLIDER)[0] == 0, timeout=10)
+        time.sleep(1)
+        frame = ed.rect()
+        popup = numbers(probe("dialog-rect", SLIDER)[1])
+        box = (min(frame[0], popup[0]), min(frame[1], popup[1]), max(frame[2], popup[2]) + 4, max(frame[3], popup[3]) + 4)
+        shoot(os.path.join(out, "playlist_editor_volume.png"), box)
+        probe("send-keys", 0, 27)
+        # Then the editor with two files selected.
+        probe("send-keys", 2, 40)
+        probe("send-keys", 2, 32)
+        time.sleep(6)  # the path's tool tip is gone again
+        shoot(os.path.join(out, "playlist_editor.png"), (frame[0], frame[1], frame[2] + 4, frame[3] + 4))
+    finally:
+        app.kill()
+
+
+if __name__ == "__main__":
+    main(sys.argv[1] if len(sys.argv) > 1 else "docs")
