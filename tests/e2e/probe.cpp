@@ -140,7 +140,10 @@ HWND MainWindow() {
   return nullptr;
 }
 
-void PressKeys(unsigned modifiers, unsigned key) {
+// Presses a key with modifiers through SendInput, all down then all up. With
+// `scanCodes` each key carries the scan code a keyboard sends (the hot key
+// control reads it).
+void PressKeys(unsigned modifiers, unsigned key, bool scanCodes = false) {
   std::vector<WORD> keys;
   if (modifiers & MOD_SHIFT) keys.push_back(VK_SHIFT);
   if (modifiers & MOD_CONTROL) keys.push_back(VK_CONTROL);
@@ -148,19 +151,16 @@ void PressKeys(unsigned modifiers, unsigned key) {
   if (modifiers & MOD_WIN) keys.push_back(VK_LWIN);
   keys.push_back(static_cast<WORD>(key));
   std::vector<INPUT> inputs;
-  for (WORD vk : keys) {
+  auto add = [&inputs, scanCodes](WORD vk, DWORD flags) {
     INPUT in{};
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = vk;
+    if (scanCodes) in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = flags;
     inputs.push_back(in);
-  }
-  for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = *it;
-    in.ki.dwFlags = KEYEVENTF_KEYUP;
-    inputs.push_back(in);
-  }
+  };
+  for (WORD vk : keys) add(vk, 0);
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) add(*it, KEYEVENTF_KEYUP);
   ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
@@ -759,27 +759,6 @@ BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
   return TRUE;
 }
 
-void TypeKeys(unsigned modifiers, unsigned key) {
-  std::vector<WORD> keys;
-  if (modifiers & MOD_SHIFT) keys.push_back(VK_SHIFT);
-  if (modifiers & MOD_CONTROL) keys.push_back(VK_CONTROL);
-  if (modifiers & MOD_ALT) keys.push_back(VK_MENU);
-  if (modifiers & MOD_WIN) keys.push_back(VK_LWIN);
-  keys.push_back(static_cast<WORD>(key));
-  std::vector<INPUT> inputs;
-  auto add = [&inputs](WORD vk, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = flags;
-    inputs.push_back(in);
-  };
-  for (WORD vk : keys) add(vk, 0);
-  for (auto it = keys.rbegin(); it != keys.rend(); ++it) add(*it, KEYEVENTF_KEYUP);
-  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 void DoubleClick(int x, int y) {
   ::SetCursorPos(x, y);
   INPUT inputs[4] = {};
@@ -871,7 +850,7 @@ int RunDialogVerb(const std::string& verb, int argc, char** argv) {
     return 0;
   }
   if (verb == "type-keys" && argc >= 4) {
-    TypeKeys(Number(argv[2]), Number(argv[3]));
+    PressKeys(Number(argv[2]), Number(argv[3]), true);
     return 0;
   }
   if (verb == "double-click" && argc >= 4) {

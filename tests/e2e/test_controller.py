@@ -193,8 +193,13 @@ class ControllerWindow(MelodekTestCase):
         left, top, right, bottom = window_info(window)[1]
 
         def choose_from_menu(downs):
-            right_click((left + right) // 2, top + 8)  # on the caption
-            self.assertTrue(wait_for(lambda: probe("menu-window")[0] == 0))
+            # On a busy machine Wine may drop a synthesized click: click again
+            # when no menu came.
+            for _ in range(3):
+                right_click((left + right) // 2, top + 8)  # on the caption
+                if wait_for(lambda: probe("menu-window")[0] == 0, timeout=7):
+                    break
+            self.assertEqual(probe("menu-window")[0], 0)
             for _ in range(downs):
                 probe("send-keys", 0, VK_DOWN)
             probe("send-keys", 0, VK_RETURN)
