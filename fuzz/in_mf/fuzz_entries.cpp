@@ -164,7 +164,7 @@ void FuzzMp3Gapless(const uint8_t* data, size_t size) {
     // asks for more than the frames the header counts.
     Check(info.valid);
     Check(trim.lead_frames + trim.content_frames <=
-          int64_t(info.frames + 1) * info.samples_per_frame + kMp3DecoderDelay);
+          (int64_t(info.frames) + 1) * info.samples_per_frame + kMp3DecoderDelay);
   } else {
     Check(trim.lead_frames == 0);
   }

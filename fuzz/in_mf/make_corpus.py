@@ -10,7 +10,8 @@ File names say what the replay test expects of a seed:
   tagged_*   title "Seed Title", artist "Seed Artist"
   unicode_*  title "S\u00e9ed \u266a Title", artist "Seed Artist"
   (others)   only what the fuzz entries check for any input; crash inputs
-             the fuzzers found are kept as found_* beside the seeds.
+             the fuzzers found are kept as found_* beside the seeds (this
+             script leaves them alone).
 
 Usage: make_corpus.py [corpus folder]   (default: corpus/ beside this script)
 Tools: sox, lame, flac, ffmpeg (scripts/setup.sh installs them).

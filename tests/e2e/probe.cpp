@@ -16,7 +16,8 @@
 // Soak test:
 //   probe actions <ms> <item>...    one item every <ms> milliseconds: a number posts WM_COMMAND
 //                                   with that id, "save" sends WM_QUERYENDSESSION (settings save);
-//                                   exit code 1 when the main dialog is gone or stops answering
+//                                   exit code 1 when the main dialog is gone, 3 when a save got
+//                                   no answer within 5 s
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -194,7 +195,7 @@ int main(int argc, char** argv) {
       if (main == nullptr) return 1;
       if (std::strcmp(argv[i], "save") == 0) {
         DWORD_PTR result = 0;
-        if (!::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return 1;
+        if (!::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return 3;
       } else if (!::PostMessageA(main, WM_COMMAND, Number(argv[i]), 0)) {
         return 1;
       }
