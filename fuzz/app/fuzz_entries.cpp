@@ -28,11 +28,12 @@ std::vector<std::string> CheckedSplit(const std::string& text) {
       // Only a quoted argument can be empty; an unterminated one ends the text.
       continue;
     }
+    // Found at or before where it really stands (the earlier arguments
+    // were too), so the search never fails for a real piece of the text.
     const size_t at = text.find(argument, searchFrom);
     Check(at != std::string::npos);
     searchFrom = at + argument.size();
     quoteInside = quoteInside || argument.find('"') != std::string::npos;
-    Check(argument.find(' ') == std::string::npos || (at > 0 && text[at - 1] == '"'));
     // What the receiving side does next with each argument.
     HasM3uExtension(argument);
   }
