@@ -1,4 +1,5 @@
-// Splitting a command line handed over by a start of the program.
+// Splitting a command line handed over by a start of the program, and
+// finding the arguments in a process's own command line.
 #include "app/command_line.h"
 
 std::vector<std::string> SplitCommandLine(const std::string& text) {
@@ -24,4 +25,17 @@ std::vector<std::string> SplitCommandLine(const std::string& text) {
     }
   }
   return arguments;
+}
+
+std::string ArgumentsAfterProgramName(const std::string& commandLine) {
+  size_t at = 0;
+  const size_t end = commandLine.size();
+  if (at < end && commandLine[at] == '"') {
+    at = commandLine.find('"', 1);
+    at = at == std::string::npos ? end : at + 1;
+  } else {
+    while (at < end && commandLine[at] != ' ' && commandLine[at] != '\t') ++at;
+  }
+  while (at < end && (commandLine[at] == ' ' || commandLine[at] == '\t')) ++at;
+  return commandLine.substr(at);
 }

@@ -1,4 +1,5 @@
-// Splitting a command line handed over by a start of the program.
+// Splitting a command line handed over by a start of the program, and
+// finding the arguments in a process's own command line.
 #pragma once
 #include <string>
 #include <vector>
@@ -7,3 +8,7 @@
 // starts an argument that runs to the next double quote (both dropped);
 // without a closing quote the argument is empty and ends the text.
 std::vector<std::string> SplitCommandLine(const std::string& text);
+
+// What follows the program's own name (quoted or not) and the blanks after
+// it in a process's command line: the arguments the user gave.
+std::string ArgumentsAfterProgramName(const std::string& commandLine);

@@ -2,6 +2,9 @@
 #include "app/instance_channel.h"
 
 #include <cstdint>
+#include <vector>
+
+#include "app/poke_text.h"
 
 CInstanceChannel* CInstanceChannel::serving_ = nullptr;
 
@@ -114,18 +117,12 @@ std::string CInstanceChannel::TextOf(HSZ name) const {
 }
 
 void CInstanceChannel::DeliverPoke(HDDEDATA data) {
-  // The data is the client's: it need not end in a NUL and may be of any
-  // length. Copy at most the buffer's worth and never read past its end.
+  // Copy at most the buffer's worth; PokeText decides what of it is the text.
   DWORD size = ::DdeGetData(data, nullptr, 0, 0);
   if (size > kMaxPokeBytes) size = kMaxPokeBytes;
-  std::string text(size, '\0');
-  if (size > 0) size = ::DdeGetData(data, reinterpret_cast<BYTE*>(&text[0]), size, 0);
-  text.resize(size);
-  const size_t end = text.find('\0');
-  if (end != std::string::npos) {
-    text.resize(end);
-  } else if (text.size() > kMaxPokeBytes - 1) {
-    text.resize(kMaxPokeBytes - 1);  // the last byte of the buffer is its terminator
-  }
+  std::vector<uint8_t> bytes(size);
+  if (size > 0) size = ::DdeGetData(data, bytes.data(), size, 0);
+  bytes.resize(size);
+  const std::string text = PokeText(bytes.data(), bytes.size());
   if (receiver_) receiver_(text);
 }

@@ -15,6 +15,7 @@
 #include <functional>
 #include <string>
 
+#include "app/poke_text.h"
 #include "framework/unique_handle.h"
 
 class CInstanceChannel {
@@ -28,7 +29,7 @@ class CInstanceChannel {
   static constexpr const char* kPokeItem = "DATA_ITEM";
   static constexpr UINT kWindowFormat = 523;  // format of the HWND reply (0x20B)
   // A poke is read into a buffer of this many bytes, its terminator included.
-  static constexpr DWORD kMaxPokeBytes = 16384;
+  static constexpr DWORD kMaxPokeBytes = static_cast<DWORD>(::kMaxPokeBytes);
 
   CInstanceChannel() = default;
   // Releases the mutex, unregisters the service, frees the names, ends DDEML.
@@ -46,8 +47,8 @@ class CInstanceChannel {
   // `service`, waiting up to 10 seconds. True when the server took it.
   static bool SendCommandLine(const std::string& service, const std::string& text);
 
-  // Called with the text of each poke on topic "TEXT" (cut at its first NUL
-  // and to kMaxPokeBytes - 1 characters).
+  // Called with the text of each poke on topic "TEXT" (PokeText: cut at its
+  // first NUL and to kMaxPokeBytes - 1 characters).
   void SetReceiver(Receiver receiver) { receiver_ = std::move(receiver); }
   // The window handle a request on topic "HWND" answers with.
   void SetMainWindow(HWND window) { mainWindow_ = window; }

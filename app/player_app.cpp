@@ -239,19 +239,7 @@ void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
   if (!commandLine.empty()) CInstanceChannel::SendCommandLine(ModuleBaseName(), commandLine);
 }
 
-std::string CPlayerApp::OwnCommandLine() {
-  const char* text = ::GetCommandLineA();
-  // Skip the program's own name, quoted or not, and the blanks after it.
-  if (*text == '"') {
-    ++text;
-    while (*text != '\0' && *text != '"') ++text;
-    if (*text == '"') ++text;
-  } else {
-    while (*text != '\0' && *text != ' ' && *text != '\t') ++text;
-  }
-  while (*text == ' ' || *text == '\t') ++text;
-  return text;
-}
+std::string CPlayerApp::OwnCommandLine() { return ArgumentsAfterProgramName(::GetCommandLineA()); }
 
 // --- commands ----------------------------------------------------------------
 

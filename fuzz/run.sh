@@ -6,7 +6,8 @@
 # (name = target without "fuzz_") and keeps what it finds in a working
 # corpus in the build folder, so the committed seeds stay small. Crash and
 # hang inputs go to <build>/fuzz/artifacts/<target>/; the script exits 1
-# when any target found one.
+# when any target found one. An area's fuzz/<area>/options file adds
+# libFuzzer options for its targets (e.g. a tighter allocation limit).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
@@ -34,8 +35,10 @@ for target in "${targets[@]}"; do
   log="$out/$target.log"
   seed_args=()
   [ -d "$seeds" ] && seed_args=("$seeds")
+  options=()
+  [ -f "$root/fuzz/$area/options" ] && read -r -a options < "$root/fuzz/$area/options"
   "$exe" "$work" "${seed_args[@]}" -max_total_time="$seconds" -timeout=5 -max_len=8192 \
-    -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1 || true
+    -rss_limit_mb=2048 "${options[@]}" -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1 || true
   execs=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')
   cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -n 1)
   found=$(find "$artifacts" -type f | wc -l)

@@ -40,6 +40,7 @@ void ParseVorbisComments(const std::vector<uint8_t>& block, TagFields& fields) {
     if (!eq) continue;
     size_t key_length = static_cast<size_t>(eq - entry);
     size_t value_length = static_cast<size_t>(length) - key_length - 1;
+    if (value_length > kMaxTagValueBytes) continue;
     std::string* field = nullptr;
     if (KeyIs(entry, key_length, "TITLE")) field = &fields.title;
     if (KeyIs(entry, key_length, "ARTIST")) field = &fields.artist;
@@ -60,8 +61,11 @@ void ReadFlacComments(ByteSource& source, uint64_t offset, TagFields& fields) {
     const int type = h[0] & 0x7F;
     const uint32_t length = (uint32_t(h[1]) << 16) | (uint32_t(h[2]) << 8) | h[3];
     if (type == 4) {
-      // A comment block past the bound is read only in part: what fits is used.
+      // A comment block past the bound is read only in part: what fits is
+      // used. A block claiming more than the data holds costs only the data.
+      const uint64_t available = source.Size() > pos + 4 ? source.Size() - (pos + 4) : 0;
       uint32_t take = length < kMaxCommentBlockBytes ? length : kMaxCommentBlockBytes;
+      if (take > available) take = static_cast<uint32_t>(available);
       std::vector<uint8_t> block(take);
       block.resize(source.ReadAt(pos + 4, block.data(), take));
       ParseVorbisComments(block, fields);

@@ -10,6 +10,9 @@ namespace {
 
 constexpr size_t kMaxUnsyncTagBytes = 1024 * 1024;  // tag-wide unsync is read whole, up to this
 constexpr int kMaxFrames = 4096;
+// Text frame bytes read for one tag in all: frames whose text turns out empty
+// do not fill their field, so the next frame of that kind is read too.
+constexpr uint64_t kMaxValueBytesRead = 1024 * 1024;
 
 uint32_t SyncSafe(const uint8_t* p) {
   return (uint32_t(p[0] & 0x7F) << 21) | (uint32_t(p[1] & 0x7F) << 14) | (uint32_t(p[2] & 0x7F) << 7) |
@@ -48,6 +51,7 @@ void TakeTextFrame(std::vector<uint8_t> body, bool unsync, std::string& field) {
 void ReadFrames(ByteSource& frames, uint64_t end, int version, TagFields& fields) {
   const size_t header_size = version == 2 ? 6 : 10;
   uint64_t pos = 0;
+  uint64_t value_bytes_left = kMaxValueBytesRead;
   for (int n = 0; n < kMaxFrames && pos + header_size <= end; ++n) {
     uint8_t h[10];
     if (!frames.ReadExact(pos, h, header_size)) return;
@@ -82,6 +86,8 @@ void ReadFrames(ByteSource& frames, uint64_t end, int version, TagFields& fields
       frame_unsync = (flags & 0x0002) != 0;
     }
     if (skip >= size) continue;
+    if (size - skip > value_bytes_left) return;
+    value_bytes_left -= size - skip;
     std::vector<uint8_t> data;
     if (!frames.ReadBlock(body + skip, static_cast<size_t>(size - skip), data)) return;
     TakeTextFrame(std::move(data), frame_unsync, *field);
@@ -122,8 +128,11 @@ uint64_t ReadId3v2(ByteSource& source, TagFields& fields) {
   std::unique_ptr<ByteSource> frames;
   uint64_t end;
   if ((flags & 0x80) && version < 4) {
+    // Only what the data holds is read: a short file claiming a big tag
+    // allocates no more than its own size.
     std::vector<uint8_t> raw;
-    size_t take = static_cast<size_t>(std::min<uint64_t>(size, kMaxUnsyncTagBytes));
+    const uint64_t available = source.Size() > 10 ? source.Size() - 10 : 0;
+    size_t take = static_cast<size_t>(std::min({size, available, uint64_t(kMaxUnsyncTagBytes)}));
     raw.resize(take);
     raw.resize(source.ReadAt(10, raw.data(), take));
     copy = RemoveUnsync(raw.data(), raw.size());

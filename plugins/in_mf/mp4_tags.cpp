@@ -8,6 +8,12 @@
 namespace {
 
 constexpr int kMaxAtoms = 4096;  // per container level
+// Atom headers read for one file in all: items holding thousands of children
+// each would otherwise multiply the per-level bound.
+constexpr int kMaxAtomReads = 16384;
+// Value bytes read for one file in all (items whose text turns out empty do
+// not fill their field, so the next item of that kind is read too).
+constexpr uint64_t kMaxValueBytesRead = 1024 * 1024;
 
 struct Atom {
   uint64_t body = 0;  // offset of the contents
@@ -15,8 +21,15 @@ struct Atom {
   char type[4] = {};
 };
 
+struct Mp4Budget {
+  int atom_reads_left = kMaxAtomReads;
+  uint64_t value_bytes_left = kMaxValueBytesRead;
+};
+
 // Reads the atom header at pos if it fits inside [pos, limit).
-bool ReadAtom(ByteSource& source, uint64_t pos, uint64_t limit, Atom& atom) {
+bool ReadAtom(ByteSource& source, Mp4Budget& budget, uint64_t pos, uint64_t limit, Atom& atom) {
+  if (budget.atom_reads_left <= 0) return false;
+  --budget.atom_reads_left;
   uint8_t h[16];
   if (pos + 8 > limit || !source.ReadExact(pos, h, 8)) return false;
   uint64_t size = ReadBE32(h);
@@ -36,11 +49,12 @@ bool ReadAtom(ByteSource& source, uint64_t pos, uint64_t limit, Atom& atom) {
 }
 
 // Finds the first child of the given type inside [begin, end).
-bool FindChild(ByteSource& source, uint64_t begin, uint64_t end, const char* type, Atom& found) {
+bool FindChild(ByteSource& source, Mp4Budget& budget, uint64_t begin, uint64_t end, const char* type,
+               Atom& found) {
   uint64_t pos = begin;
   for (int n = 0; n < kMaxAtoms; ++n) {
     Atom atom;
-    if (!ReadAtom(source, pos, end, atom)) return false;
+    if (!ReadAtom(source, budget, pos, end, atom)) return false;
     if (std::memcmp(atom.type, type, 4) == 0) {
       found = atom;
       return true;
@@ -50,10 +64,12 @@ bool FindChild(ByteSource& source, uint64_t begin, uint64_t end, const char* typ
   return false;
 }
 
-void ReadItemText(ByteSource& source, const Atom& item, std::string& field) {
+void ReadItemText(ByteSource& source, Mp4Budget& budget, const Atom& item, std::string& field) {
   Atom data;
-  if (!field.empty() || !FindChild(source, item.body, item.end, "data", data)) return;
+  if (!field.empty() || !FindChild(source, budget, item.body, item.end, "data", data)) return;
   if (data.end - data.body < 8 || data.end - data.body - 8 > kMaxTagValueBytes) return;
+  if (data.end - data.body > budget.value_bytes_left) return;
+  budget.value_bytes_left -= data.end - data.body;
   std::vector<uint8_t> value;
   if (!source.ReadBlock(data.body, static_cast<size_t>(data.end - data.body), value)) return;
   const uint32_t type = ReadBE32(value.data()) & 0x00FFFFFF;
@@ -72,10 +88,11 @@ void ReadItemText(ByteSource& source, const Atom& item, std::string& field) {
 
 void ReadMp4Tags(ByteSource& source, TagFields& fields) {
   const uint64_t size = source.Size();
+  Mp4Budget budget;
   Atom moov, udta, meta, ilst;
-  if (!FindChild(source, 0, size, "moov", moov)) return;
-  if (!FindChild(source, moov.body, moov.end, "udta", udta)) return;
-  if (!FindChild(source, udta.body, udta.end, "meta", meta)) return;
+  if (!FindChild(source, budget, 0, size, "moov", moov)) return;
+  if (!FindChild(source, budget, moov.body, moov.end, "udta", udta)) return;
+  if (!FindChild(source, budget, udta.body, udta.end, "meta", meta)) return;
   // "meta" is a full box (4 bytes of version and flags) in MP4 files, a plain
   // container in QuickTime files: tell them apart by what follows.
   uint64_t children = meta.body;
@@ -83,13 +100,13 @@ void ReadMp4Tags(ByteSource& source, TagFields& fields) {
   if (meta.end - meta.body >= 8 && source.ReadExact(meta.body, probe, 8) && std::memcmp(probe + 4, "hdlr", 4) != 0) {
     children += 4;
   }
-  if (!FindChild(source, children, meta.end, "ilst", ilst)) return;
+  if (!FindChild(source, budget, children, meta.end, "ilst", ilst)) return;
   uint64_t pos = ilst.body;
   for (int n = 0; n < kMaxAtoms && !fields.Complete(); ++n) {
     Atom item;
-    if (!ReadAtom(source, pos, ilst.end, item)) return;
-    if (std::memcmp(item.type, "\xA9nam", 4) == 0) ReadItemText(source, item, fields.title);
-    if (std::memcmp(item.type, "\xA9" "ART", 4) == 0) ReadItemText(source, item, fields.artist);
+    if (!ReadAtom(source, budget, pos, ilst.end, item)) return;
+    if (std::memcmp(item.type, "\xA9nam", 4) == 0) ReadItemText(source, budget, item, fields.title);
+    if (std::memcmp(item.type, "\xA9" "ART", 4) == 0) ReadItemText(source, budget, item, fields.artist);
     pos = item.end;
   }
 }

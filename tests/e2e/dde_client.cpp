@@ -3,11 +3,13 @@
 //   dde_client poke <service> <topic> <text>         pokes text and its NUL on item DATA_ITEM;
 //                                                    exit code 0 when acknowledged
 //   dde_client poke-raw <service> <topic> <hexbytes> pokes the bytes as given, no NUL added
-//   dde_client request <service> <topic> <item>      prints the 4-byte reply as a number;
-//                                                    exit code 0 when data came
+//   dde_client request <service> <topic> <item> [ms] prints the 4-byte reply as a number;
+//                                                    exit code 0 when data came (within ms,
+//                                                    default 10000)
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -48,7 +50,7 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) return Usage();
+  if (argc != 5 && !(argc == 6 && std::strcmp(argv[1], "request") == 0)) return Usage();
   const std::string verb = argv[1];
   if (verb == "poke") {
     const std::string text = argv[4];
@@ -60,7 +62,9 @@ int main(int argc, char** argv) {
     return dde_test::PokeBytes(argv[2], argv[3], "DATA_ITEM", *bytes) ? 0 : 1;
   }
   if (verb == "request") {
-    const std::optional<std::string> data = dde_test::RequestBytes(argv[2], argv[3], argv[4], kWindowFormat);
+    const DWORD timeoutMs = argc >= 6 ? std::strtoul(argv[5], nullptr, 10) : 10000;
+    const std::optional<std::string> data =
+        dde_test::RequestBytes(argv[2], argv[3], argv[4], kWindowFormat, timeoutMs);
     if (!data) return 1;
     uint32_t value = 0;
     std::memcpy(&value, data->data(), data->size() < sizeof value ? data->size() : sizeof value);

@@ -13,6 +13,11 @@
 //   probe tray-window               prints the handle of the shell's notification window
 //   probe click <x> <y> [right]     clicks the mouse at a screen position
 //   probe visible <caption>         exit code 0 when melodek.exe has a visible window with that caption
+// Soak test:
+//   probe actions <ms> <item>...    one item every <ms> milliseconds: a number posts WM_COMMAND
+//                                   with that id, "save" sends WM_QUERYENDSESSION (settings save);
+//                                   exit code 1 when the main dialog is gone, 3 when a save got
+//                                   no answer within 5 s
 // Windows and list views of a dialog ("<caption>" names a visible window of
 // melodek.exe; "-" the visible dialog that holds a control with the id):
 //   probe dialog-window-rect <caption>         prints "left top right bottom" (screen)
@@ -919,6 +924,22 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "visible" && argc >= 3) return FindVisible(argv[2]) != nullptr ? 0 : 1;
+  // --- soak test ---
+  if (verb == "actions" && argc >= 3) {
+    const DWORD pause = Number(argv[2]);
+    for (int i = 3; i < argc; ++i) {
+      HWND main = MainWindow();
+      if (main == nullptr) return 1;
+      if (std::strcmp(argv[i], "save") == 0) {
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return 3;
+      } else if (!::PostMessageA(main, WM_COMMAND, Number(argv[i]), 0)) {
+        return 1;
+      }
+      ::Sleep(pause);
+    }
+    return 0;
+  }
   {
     const int listResult = lists::RunVerb(verb, argc, argv);
     if (listResult != -1) return listResult;

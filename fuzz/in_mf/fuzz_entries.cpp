@@ -1,0 +1,171 @@
+// Fuzz entries of in_mf.dll's tag readers and MP3 header parser. Besides
+// "no crash, no read outside the data" (the sanitizers' part) they check
+// what every caller relies on: clean, bounded text; a bounded number of
+// reads (time); the same answer on a second read; and the format detection
+// agreeing with the reader it picks.
+#include "fuzz/in_mf/fuzz_entries.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "plugins/in_mf/mp3_gapless.h"
+#include "plugins/in_mf/tag_text.h"
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+// Counts what a reader asks of the data. Reads outside it are the reader's
+// business (they come back short), but their number bounds its time.
+class CountingSource : public ByteSource {
+ public:
+  CountingSource(const uint8_t* data, size_t size) : inner_(data, size) {}
+  uint64_t Size() const override { return inner_.Size(); }
+  size_t ReadAt(uint64_t offset, void* buffer, size_t n) override {
+    ++reads_;
+    bytes_ += n;
+    return inner_.ReadAt(offset, buffer, n);
+  }
+  uint64_t reads() const { return reads_; }
+  uint64_t bytes() const { return bytes_; }
+
+ private:
+  MemoryByteSource inner_;
+  uint64_t reads_ = 0;
+  uint64_t bytes_ = 0;
+};
+
+// Far above what any reader needs for a file, far below what a reader that
+// loops on a crafted size would do.
+constexpr uint64_t kMaxReads = 40000;
+constexpr uint64_t kMaxBytesAsked = 8 * 1024 * 1024;
+
+void CheckText(const std::string& text) {
+  // UTF-16 turns 2 bytes into at most 3, Latin-1 1 into 2.
+  Check(text.size() <= kMaxTagValueBytes * 2);
+  Check(text == CleanTagText(text));
+  for (char c : text) Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+}
+
+void CheckFields(const TagFields& fields) {
+  CheckText(fields.title);
+  CheckText(fields.artist);
+}
+
+void CheckCost(const CountingSource& source) {
+  Check(source.reads() <= kMaxReads);
+  Check(source.bytes() <= kMaxBytesAsked);
+}
+
+bool Same(const TagFields& a, const TagFields& b) { return a.title == b.title && a.artist == b.artist; }
+
+// Runs `read` on the data twice: bounded, clean, and the same both times.
+template <typename Read>
+TagFields Run(const uint8_t* data, size_t size, Read read) {
+  CountingSource source(data, size);
+  TagFields fields;
+  read(source, fields);
+  CheckCost(source);
+  CheckFields(fields);
+  CountingSource again(data, size);
+  TagFields second;
+  read(again, second);
+  Check(Same(fields, second));
+  // The title composed for the play list is clean too.
+  const std::string title = ComposeTagTitle(fields);
+  Check(title == CleanTagText(title));
+  Check(title.empty() == fields.title.empty());
+  return fields;
+}
+
+// The whole detection as the plug-in runs it on every file.
+void CheckDetection(const uint8_t* data, size_t size) {
+  CountingSource source(data, size);
+  CheckFields(ReadAudioTags(source));
+  // Detection reads several tags: the bounds add up, but only a little.
+  Check(source.reads() <= 2 * kMaxReads && source.bytes() <= 2 * kMaxBytesAsked);
+}
+
+}  // namespace
+
+TagFields FuzzId3v2(const uint8_t* data, size_t size) {
+  uint64_t tag_size = 0;
+  const TagFields fields = Run(data, size, [&](ByteSource& source, TagFields& out) {
+    tag_size = ReadId3v2(source, out);
+  });
+  // 0 (no tag) or at least the header; a 28-bit size plus header and footer.
+  Check(tag_size == 0 || (tag_size >= 10 && tag_size <= 10 + 0x0FFFFFFFull + 10));
+  if (tag_size == 0) Check(fields.title.empty() && fields.artist.empty());
+  CheckDetection(data, size);
+  return fields;
+}
+
+TagFields FuzzId3v1(const uint8_t* data, size_t size) {
+  const TagFields fields = Run(data, size, [](ByteSource& source, TagFields& out) { ReadId3v1(source, out); });
+  // 30 Latin-1 characters, each at most 2 bytes of UTF-8.
+  Check(fields.title.size() <= 60 && fields.artist.size() <= 60);
+  // Fields already filled are kept.
+  MemoryByteSource source(data, size);
+  TagFields filled;
+  filled.title = "kept";
+  ReadId3v1(source, filled);
+  Check(filled.title == "kept");
+  return fields;
+}
+
+TagFields FuzzMp4Tags(const uint8_t* data, size_t size) {
+  const TagFields fields = Run(data, size, [](ByteSource& source, TagFields& out) { ReadMp4Tags(source, out); });
+  CheckDetection(data, size);
+  return fields;
+}
+
+TagFields FuzzAsfTags(const uint8_t* data, size_t size) {
+  const TagFields fields = Run(data, size, [](ByteSource& source, TagFields& out) { ReadAsfTags(source, out); });
+  // Title and author are counted in 16-bit lengths.
+  Check(fields.title.size() <= 65535 / 2 * 3 && fields.artist.size() <= 65535 / 2 * 3);
+  CheckDetection(data, size);
+  return fields;
+}
+
+TagFields FuzzFlacComments(const uint8_t* data, size_t size) {
+  const TagFields fields = Run(data, size, [](ByteSource& source, TagFields& out) {
+    TagFields id3;
+    const uint64_t id3_size = ReadId3v2(source, id3);
+    ReadFlacComments(source, id3_size, out);
+  });
+  CheckDetection(data, size);
+  return fields;
+}
+
+void FuzzMp3Gapless(const uint8_t* data, size_t size) {
+  if (size < 8) return;
+  int64_t decoder_frames = 0;
+  std::memcpy(&decoder_frames, data, 8);
+  data += 8;
+  size -= 8;
+  CountingSource source(data, size);
+  TagFields ignored;
+  const uint64_t id3_size = ReadId3v2(source, ignored);
+  const Mp3GaplessInfo info = ReadMp3GaplessInfo(source, id3_size);
+  CheckCost(source);
+  if (info.valid) {
+    Check(info.sample_rate >= 8000 && info.sample_rate <= 48000);
+    Check(info.samples_per_frame == 1152 || info.samples_per_frame == 576);
+    Check(info.encoder_delay >= 0 && info.encoder_delay < 4096);
+    Check(info.encoder_padding >= 0 && info.encoder_padding < 4096);
+  }
+  const DecoderTrim trim = PlanMp3Trim(info, decoder_frames);
+  Check(trim.lead_frames >= 0);
+  Check(trim.content_frames == -1 || trim.content_frames > 0);
+  if (trim.content_frames > 0) {
+    // Trimming happens only for a header that says what to trim, and never
+    // asks for more than the frames the header counts.
+    Check(info.valid);
+    Check(trim.lead_frames + trim.content_frames <=
+          (int64_t(info.frames) + 1) * info.samples_per_frame + kMp3DecoderDelay);
+  } else {
+    Check(trim.lead_frames == 0);
+  }
+}

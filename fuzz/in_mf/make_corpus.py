@@ -1,0 +1,166 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of in_mf.dll's fuzz targets from real files: a
+short sound made by sox, encoded with tags by lame (MP3: ID3v2.3, ID3v2.4,
+UTF-16 text, ID3v1, the LAME gapless header), flac (Vorbis comments), and
+ffmpeg (M4A, WMA, ID3v2 written by another tool), cut to the fuzzers' 8 KiB
+input limit where they are longer. A few hand-made layouts no tool writes
+(ID3v2.2, tag-wide unsynchronisation, an ID3v2 tag before FLAC) follow.
+
+File names say what the replay test expects of a seed:
+  tagged_*   title "Seed Title", artist "Seed Artist"
+  unicode_*  title "S\u00e9ed \u266a Title", artist "Seed Artist"
+  (others)   only what the fuzz entries check for any input; crash inputs
+             the fuzzers found are kept as found_* beside the seeds (this
+             script leaves them alone).
+
+Usage: make_corpus.py [corpus folder]   (default: corpus/ beside this script)
+Tools: sox, lame, flac, ffmpeg (scripts/setup.sh installs them).
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+TITLE = "Seed Title"
+ARTIST = "Seed Artist"
+UNICODE_TITLE = "S\u00e9ed \u266a Title"
+MAX_LEN = 8192
+
+
+def run(*args):
+    subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def synchsafe(n):
+    return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+
+
+def id3_tag_size(data):
+    s = data[6:10]
+    return 10 + ((s[0] << 21) | (s[1] << 14) | (s[2] << 7) | s[3])
+
+
+def id3v22(title, artist):
+    def frame(fid, text):
+        body = b"\x00" + text.encode("latin-1")
+        return fid + struct.pack(">I", len(body))[1:] + body
+    body = frame(b"TT2", title) + frame(b"TP1", artist) + bytes(32)
+    return b"ID3\x02\x00\x00" + synchsafe(len(body)) + body
+
+
+def id3v23_unsync(title, artist):
+    # Text holding 0xFF bytes, unsynchronised over the whole tag.
+    def frame(fid, text):
+        body = b"\x01\xff\xfe" + text.encode("utf-16-le")
+        return fid + struct.pack(">I", len(body)) + b"\x00\x00" + body
+    raw = frame(b"TIT2", title) + frame(b"TPE1", artist) + bytes(16)
+    out = bytearray()
+    for i, b in enumerate(raw):
+        out.append(b)
+        if b == 0xFF and (i + 1 == len(raw) or raw[i + 1] == 0 or raw[i + 1] >= 0xE0):
+            out.append(0)
+    return b"ID3\x03\x00\x80" + synchsafe(len(out)) + bytes(out)
+
+
+def make(tmp):
+    wav = os.path.join(tmp, "s.wav")
+    run("sox", "-R", "-n", "-r", "8000", "-b", "16", "-c", "1", wav, "synth", "0.3", "sine", "440", "gain", "-6")
+    wav44 = os.path.join(tmp, "s44.wav")
+    run("sox", "-R", "-n", "-r", "44100", "-b", "16", "-c", "2", wav44, "synth", "0.2", "sine", "440", "gain", "-6")
+
+    def out(name):
+        return os.path.join(tmp, name)
+
+    def lame(name, *opts, source=wav):
+        run("lame", "--quiet", *opts, source, out(name))
+        return read(out(name))
+
+    def ffmpeg(name, *opts):
+        run("ffmpeg", "-v", "error", "-y", "-i", wav, *opts, out(name))
+        return read(out(name))
+
+    def flac(name, *opts):
+        run("flac", "-s", "-f", "--no-padding", *opts, wav, "-o", out(name))
+        return read(out(name))
+
+    tags = ["--tt", TITLE, "--ta", ARTIST]
+    seeds = {}
+    head = lambda data: data[:MAX_LEN]
+    tail = lambda data: data[-MAX_LEN:]
+
+    # ID3v2 as lame and ffmpeg write it.
+    seeds["id3v2/tagged_lame_v23.mp3"] = head(lame("v23.mp3", "-b", "8", "--id3v2-only", *tags))
+    seeds["id3v2/unicode_lame_utf16.mp3"] = head(
+        lame("u16.mp3", "-b", "8", "--id3v2-only", "--id3v2-utf16", "--tt", UNICODE_TITLE, "--ta", ARTIST))
+    meta = ["-metadata", "title=" + TITLE, "-metadata", "artist=" + ARTIST]
+    umeta = ["-metadata", "title=" + UNICODE_TITLE, "-metadata", "artist=" + ARTIST]
+    seeds["id3v2/tagged_ffmpeg_v24.mp3"] = head(ffmpeg("f24.mp3", "-c:a", "libmp3lame", "-b:a", "8k", *meta))
+    seeds["id3v2/unicode_ffmpeg_v23.mp3"] = head(
+        ffmpeg("f23.mp3", "-c:a", "libmp3lame", "-b:a", "8k", "-id3v2_version", "3", *umeta))
+    untagged = lame("plain.mp3", "-b", "8")
+    seeds["id3v2/plain_lame.mp3"] = head(untagged)
+    seeds["id3v2/tagged_v22_made.mp3"] = head(id3v22(TITLE, ARTIST) + untagged)
+    seeds["id3v2/tagged_v23_unsync_made.mp3"] = head(id3v23_unsync(TITLE, ARTIST) + untagged)
+
+    # ID3v1 at the end of the file.
+    v1 = lame("v1.mp3", "-b", "8", "--id3v1-only", *tags)
+    seeds["id3v1/tagged_lame_v1.mp3"] = tail(v1)
+    both = lame("both.mp3", "-b", "8", "--add-id3v2", "--tt", TITLE, "--ta", ARTIST)
+    seeds["id3v1/tagged_lame_v1_and_v2.mp3"] = tail(both)
+    seeds["id3v1/plain_lame.mp3"] = tail(untagged)
+
+    # MP4 with the metadata before and after the sound.
+    seeds["mp4_tags/tagged_ffmpeg_faststart.m4a"] = head(
+        ffmpeg("fs.m4a", "-c:a", "aac", "-b:a", "16k", "-movflags", "+faststart", *meta))
+    seeds["mp4_tags/unicode_ffmpeg.m4a"] = head(ffmpeg("u.m4a", "-c:a", "aac", "-b:a", "16k", *umeta))
+    seeds["mp4_tags/plain_ffmpeg.m4a"] = head(ffmpeg("p.m4a", "-c:a", "aac", "-b:a", "16k"))
+
+    # ASF (WMA): the header object holds the content description.
+    seeds["asf_tags/tagged_ffmpeg.wma"] = head(ffmpeg("t.wma", "-c:a", "wmav2", "-b:a", "32k", *meta))
+    seeds["asf_tags/unicode_ffmpeg.wma"] = head(ffmpeg("u.wma", "-c:a", "wmav2", "-b:a", "32k", *umeta))
+    seeds["asf_tags/plain_ffmpeg.wma"] = head(ffmpeg("p.wma", "-c:a", "wmav1", "-b:a", "32k"))
+
+    # FLAC as flac and ffmpeg write it, and behind an ID3v2 tag.
+    tagged_flac = flac("t.flac", "-T", "TITLE=" + TITLE, "-T", "ARTIST=" + ARTIST)
+    seeds["flac_comments/tagged_flac.flac"] = head(tagged_flac)
+    seeds["flac_comments/unicode_flac.flac"] = head(
+        flac("u.flac", "-T", "TITLE=" + UNICODE_TITLE, "-T", "ARTIST=" + ARTIST))
+    seeds["flac_comments/tagged_ffmpeg.flac"] = head(ffmpeg("f.flac", "-c:a", "flac", *meta))
+    seeds["flac_comments/plain_flac.flac"] = head(flac("p.flac"))
+    id3 = read(out("v23.mp3"))
+    seeds["flac_comments/tagged_after_id3v2.flac"] = head(id3[:id3_tag_size(id3)] + tagged_flac)
+
+    # The LAME header; the first 8 bytes are the length the decoder reports.
+    for name, opts, source in (("mpeg1", ["-b", "32"], wav44), ("mpeg2", ["-b", "8"], wav),
+                               ("vbr", ["-V", "5"], wav44)):
+        data = lame("g_%s.mp3" % name, *opts, source=source)
+        for frames in (0, 1, 4000, 9600, 13824):
+            seeds["mp3_gapless/%s_%d.bin" % (name, frames)] = head(struct.pack("<q", frames) + data)
+    seeds["mp3_gapless/id3v2_first.bin"] = head(struct.pack("<q", 2400) + read(out("v23.mp3")))
+    return seeds
+
+
+def main():
+    corpus = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
+    tmp = tempfile.mkdtemp()
+    try:
+        seeds = make(tmp)
+    finally:
+        shutil.rmtree(tmp)
+    for name, data in sorted(seeds.items()):
+        path = os.path.join(corpus, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data)
+    print("%d seeds in %s" % (len(seeds), corpus))
+
+
+if __name__ == "__main__":
+    main()
