@@ -4,8 +4,11 @@
 # Usage: bench/editor/run.sh   (MELODEK_BUILD_ROOT moves the build folders)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-build="${MELODEK_BUILD_ROOT:-$root/build}/win"
-[ -f "$build/CMakeCache.txt" ] || "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+build_root=${MELODEK_BUILD_ROOT:-$root/build}
+# shellcheck source=../../scripts/flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_bench_flavour "$root" "$build_root"
+build="$MELODEK_FLAVOUR_BUILD"
 cmake --build "$build" --target help | grep -q '^editor_bench' || cmake "$build" >/dev/null
 cmake --build "$build" --target editor_bench >/dev/null
 export MELODEK_BUILD="$build"

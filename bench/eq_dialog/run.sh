@@ -9,8 +9,10 @@ set -euo pipefail
 runs=${1:-500}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
-build="$build_root/win"
-[ -f "$build/CMakeCache.txt" ] || "$root/scripts/build.sh" win >/dev/null 2>&1 || true
+# shellcheck source=../../scripts/flavour.sh
+source "$root/scripts/flavour.sh"
+melodek_bench_flavour "$root" "$build_root"
+build="$MELODEK_FLAVOUR_BUILD"
 # A build folder configured before this benchmark existed does not know its target yet.
 cmake --build "$build" --target help | grep -q '^eq_dialog_bench' || cmake "$build" >/dev/null
 cmake --build "$build" --target eq_dialog_bench >/dev/null
