@@ -47,3 +47,14 @@ melodek_bench_flavour() {  # <project root> <build root>
   [ -f "$MELODEK_FLAVOUR_BUILD/CMakeCache.txt" ] || "$root/scripts/build.sh" "$MELODEK_FLAVOUR" >/dev/null 2>&1 || true
   echo "Measured: the $([ "$MELODEK_FLAVOUR" = win ] && echo 32 || echo 64)-bit Windows flavour (build/$MELODEK_FLAVOUR): $MELODEK_FLAVOUR_REASON."
 }
+
+# For a benchmark of the Windows build: the flavour as above, then `targets`
+# built in it (a build folder configured before the first target existed is
+# configured again). Sets MELODEK_FLAVOUR_BUILD.
+melodek_bench_build() {  # <project root> <build root> <target>...
+  local root=$1 build_root=$2
+  shift 2
+  melodek_bench_flavour "$root" "$build_root" || return
+  cmake --build "$MELODEK_FLAVOUR_BUILD" --target help | grep -q "^$1" || cmake "$MELODEK_FLAVOUR_BUILD" >/dev/null
+  cmake --build "$MELODEK_FLAVOUR_BUILD" --target "$@" >/dev/null
+}

@@ -12,11 +12,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_flavour "$root" "$build_root"
+melodek_bench_build "$root" "$build_root" tray_watch melodek in_wave in_mf probe bare_start
 build="$MELODEK_FLAVOUR_BUILD"
-# A build folder configured before this benchmark existed does not know its targets yet.
-cmake --build "$build" --target help | grep -q '^tray_watch' || cmake "$build" >/dev/null
-cmake --build "$build" --target melodek in_wave in_mf probe bare_start tray_watch >/dev/null
 
 export MELODEK_BUILD="$build"
 # shellcheck source=../../scripts/wine-env.sh

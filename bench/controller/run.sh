@@ -11,11 +11,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_flavour "$root" "$build_root"
+melodek_bench_build "$root" "$build_root" controller_tick_bench melodek in_wave probe
 build="$MELODEK_FLAVOUR_BUILD"
-# A build folder configured before this benchmark existed does not know its targets yet.
-cmake --build "$build" --target help | grep -q '^controller_tick_bench' || cmake "$build" >/dev/null
-cmake --build "$build" --target melodek in_wave probe controller_tick_bench >/dev/null
 
 export MELODEK_BUILD="$build"
 # shellcheck source=../../scripts/wine-env.sh

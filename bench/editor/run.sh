@@ -7,10 +7,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_flavour "$root" "$build_root"
+melodek_bench_build "$root" "$build_root" editor_bench
 build="$MELODEK_FLAVOUR_BUILD"
-cmake --build "$build" --target help | grep -q '^editor_bench' || cmake "$build" >/dev/null
-cmake --build "$build" --target editor_bench >/dev/null
 export MELODEK_BUILD="$build"
 # shellcheck source=../../scripts/wine-env.sh
 source "$root/scripts/wine-env.sh"

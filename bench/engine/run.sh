@@ -16,10 +16,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_flavour "$root" "$build_root"
+melodek_bench_build "$root" "$build_root" engine_bench melodek in_wave in_mf probe
 build="$MELODEK_FLAVOUR_BUILD"
-cmake --build "$build" --target help | grep -q '^engine_bench' || cmake "$build" >/dev/null
-cmake --build "$build" --target engine_bench melodek in_wave in_mf probe >/dev/null
 
 # Real-time pacing needs a PulseAudio server of our own.
 if ! command -v pulseaudio >/dev/null || ! command -v parec >/dev/null; then

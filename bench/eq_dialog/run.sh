@@ -11,11 +11,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_flavour "$root" "$build_root"
+melodek_bench_build "$root" "$build_root" eq_dialog_bench
 build="$MELODEK_FLAVOUR_BUILD"
-# A build folder configured before this benchmark existed does not know its target yet.
-cmake --build "$build" --target help | grep -q '^eq_dialog_bench' || cmake "$build" >/dev/null
-cmake --build "$build" --target eq_dialog_bench >/dev/null
 
 export MELODEK_BUILD="$build"
 # shellcheck source=../../scripts/wine-env.sh

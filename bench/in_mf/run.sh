@@ -8,9 +8,8 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_flavour "$root" "$build_root"
+melodek_bench_build "$root" "$build_root" in_mf_bench in_mf
 build="$MELODEK_FLAVOUR_BUILD"
-cmake --build "$build" --target in_mf_bench in_mf >/dev/null
 
 media="$build/bench/in_mf/media"
 mkdir -p "$media"
