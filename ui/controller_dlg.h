@@ -26,6 +26,7 @@ class CControllerDlg : public CDialog {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
+  void OnDpiChanged(int) override { LoadButtonIcons(); }
   // Escape and the close box hide it; it is destroyed only at exit.
   void OnCancel() override { ::ShowWindow(Handle(), SW_HIDE); }
   void OnOK() override {}

@@ -85,6 +85,11 @@ void CTitleWnd::PostTakeLocked() {
   if (postTarget_ != nullptr) messagePosted_ = ::PostMessageA(postTarget_, UM_TITLE_TEXT, 0, 0) != FALSE;
 }
 
+void CTitleWnd::OnDpiChanged(int) {
+  MakeFont();
+  if (::IsWindowVisible(Handle())) Present();  // measured again with the new font
+}
+
 LRESULT CTitleWnd::OnTakeText(WPARAM, LPARAM, bool&) {
   {
     std::lock_guard<std::mutex> guard(lock_);

@@ -29,6 +29,7 @@ class CTitleWnd : public CDialog {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
+  void OnDpiChanged(int dpi) override;
 
  private:
   LRESULT OnTakeText(WPARAM, LPARAM, bool& handled);
