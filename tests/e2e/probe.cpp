@@ -59,7 +59,6 @@
 //                                   (the hot key control reads the scan code)
 // Screen scaling:
 //   probe dpi <hwnd>                prints the window's DPI
-//   probe icon-size <hwnd> <id>     prints "width height" of a button's icon
 //   probe menu-shown                exit code 0 while a popup menu is on screen
 //   probe foreground                prints the caption of the foreground window
 //   probe double-click <x> <y>      double-clicks the left mouse button at a screen position
@@ -879,19 +878,6 @@ int RunScalingVerb(const std::string& verb, int argc, char** argv) {
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
     if (getDpi == nullptr) return 1;
     std::printf("%u\n", getDpi(HandleArgument(argv[2])));
-    return 0;
-  }
-  if (verb == "icon-size" && argc >= 4) {
-    HWND button = ::GetDlgItem(HandleArgument(argv[2]), static_cast<int>(Number(argv[3])));
-    auto icon = reinterpret_cast<HICON>(::SendMessageA(button, BM_GETIMAGE, IMAGE_ICON, 0));
-    ICONINFO info{};
-    if (icon == nullptr || !::GetIconInfo(icon, &info)) return 1;
-    BITMAP bitmap{};
-    ::GetObjectA(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
-    const int height = info.hbmColor != nullptr ? bitmap.bmHeight : bitmap.bmHeight / 2;
-    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
-    if (info.hbmMask != nullptr) ::DeleteObject(info.hbmMask);
-    std::printf("%ld %d\n", static_cast<long>(bitmap.bmWidth), height);
     return 0;
   }
   return -1;
