@@ -37,7 +37,7 @@ class CTitleWnd : public CDialog {
   LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
   LRESULT OnEraseBackground(WPARAM, LPARAM, bool& handled);
 
-  void MakeFont();
+  void MakeFont(int dpi);
   // Posts UM_TITLE_TEXT to the window, if it exists; lock_ held.
   void PostTakeLocked();
   void Present();

@@ -59,6 +59,9 @@
 //                                   (the hot key control reads the scan code)
 // Screen scaling:
 //   probe dpi <hwnd>                prints the window's DPI
+//   probe dpi-changed <hwnd> <dpi> <left> <top> <right> <bottom>
+//                                   sends the window the system's notice of a new DPI with that
+//                                   suggested rectangle (as moving to another monitor does)
 //   probe menu-shown                exit code 0 while a popup menu is on screen
 //   probe foreground                prints the caption of the foreground window
 //   probe double-click <x> <y>      double-clicks the left mouse button at a screen position
@@ -878,6 +881,15 @@ int RunScalingVerb(const std::string& verb, int argc, char** argv) {
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
     if (getDpi == nullptr) return 1;
     std::printf("%u\n", getDpi(HandleArgument(argv[2])));
+    return 0;
+  }
+  if (verb == "dpi-changed" && argc >= 8) {
+    HWND window = HandleArgument(argv[2]);
+    const WPARAM dpi = Number(argv[3]);
+    const RECT suggested{std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]), std::atoi(argv[7])};
+    lists::RemoteBuffer buffer(window, sizeof suggested);
+    if (!buffer.ok() || !buffer.Write(&suggested, sizeof suggested)) return 1;
+    ::SendMessageA(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(buffer.at(0)));
     return 0;
   }
   return -1;

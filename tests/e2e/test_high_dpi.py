@@ -112,6 +112,13 @@ class HighDpiTest(MelodekTestCase):
         seen["glyph"] = size(glyph(button))
         time.sleep(4.5)  # the title display has faded
         self.shoot(dpi, "controller.png", window_rect(controller))
+        if dpi == 96:
+            # Moved to a monitor at 150 %: the suggested rectangle, icons made for it.
+            left, top = window_rect(controller)[:2]
+            wanted = (left, top, left + 321, top + 104)
+            probe("dpi-changed", controller, 144, *wanted)
+            seen["moved"] = window_rect(controller) == wanted
+            seen["glyph after move"] = size(glyph(tuple(map(int, probe("control-rect", controller, IDC_CTL_STOP)[1].split()))))
         app.command(ID_CONTROLLER)
 
         # The curve editor: its handles, the hot ring of a pressed one, and
@@ -167,6 +174,10 @@ class HighDpiTest(MelodekTestCase):
         self.assertEqual((normal["margin"], large["margin"]), (10, 15))
         # The Stop icon's square: from the icon image made for the size.
         self.assertEqual((normal["glyph"], large["glyph"]), ((8, 8), (12, 12)))
+        # A DPI change while running: moved where the system suggests, icons
+        # made again for the new DPI.
+        self.assertTrue(normal["moved"])
+        self.assertEqual(normal["glyph after move"], (12, 12))
         self.assertEqual((normal["ring"], large["ring"]), ((9, 9), (14, 14)))
         # The grabbed handle followed the mouse.
         for seen in (normal, large):
