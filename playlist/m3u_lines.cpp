@@ -20,7 +20,8 @@ void M3uLineReader::Feed(const char* data, size_t size) {
   for (size_t i = 0; i < size; ++i, ++bytesSeen_) {
     const char c = data[i];
     // The three bytes of a mark at the very start are no part of a path.
-    if (bytesSeen_ < 3 && line_.size() == bytesSeen_ && c == kByteOrderMark[bytesSeen_]) {
+    if (bytesSeen_ < 3 && line_.size() == bytesSeen_ && line_.compare(0, bytesSeen_, kByteOrderMark, bytesSeen_) == 0 &&
+        c == kByteOrderMark[bytesSeen_]) {
       line_.push_back(c);
       if (bytesSeen_ == 2) {
         byteOrderMark_ = true;

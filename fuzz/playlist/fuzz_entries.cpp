@@ -53,7 +53,11 @@ std::vector<std::string> FuzzM3uLines(const uint8_t* data, size_t size) {
   std::string all(text, length);
   const bool mark = all.compare(0, 3, "\xEF\xBB\xBF") == 0;
   if (mark) all.erase(0, 3);
-  if (!mark && !IsValidUtf8(all)) all = Windows1252ToUtf8(all);
+  if (mark) {
+    all = Utf16ToUtf8(Utf8ToUtf16(all));  // a marked list is UTF-8, broken bytes and all
+  } else if (!IsValidUtf8(all)) {
+    all = Windows1252ToUtf8(all);
+  }
   size_t searchFrom = 0;
   for (const std::string& path : whole) {
     Check(!path.empty() && Utf8ToUtf16(path).size() <= kMaxM3uLineLength && path[0] != '#');

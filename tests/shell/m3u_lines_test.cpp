@@ -60,6 +60,7 @@ TEST(M3uLineReader, KeepsPathLinesUnchanged) {
       {"Western legacy bytes become UTF-8", "\xe9t\xe9.mp3\n\x80\n", {"\xc3\xa9t\xc3\xa9.mp3", "\xe2\x82\xac"}},
       {"one invalid byte makes the whole list legacy", "\xc3\xa9\n\xe9\n", {"\xc3\x83\xc2\xa9", "\xc3\xa9"}},
       {"a mark makes it UTF-8 all the same", "\xef\xbb\xbf\xc3\xa9\n", {"\xc3\xa9"}},
+      {"only the whole mark is one", "\xcf\xbb\xbf\n", {"\xc3\x8f\xc2\xbb\xc2\xbf"}},
       {"longest line in four-byte characters", fourByteLongest + "\n", {fourByteLongest}},
       {"one character too many", fourByteLongest + "a\n", {}},
   };
