@@ -9,7 +9,6 @@
 #include "framework/dpi.h"
 
 namespace {
-
 constexpr int kNameColumnWidth = 100;  // pixels at 96 DPI
 
 // Band labels of the editor: the third-octave centres.
@@ -119,6 +118,10 @@ void CEqualizerDlg::ConfigureGraph() {
 void CEqualizerDlg::AddBandLabels() {
   for (const BandLabel& band : kBandLabels) graph_.AddXLabel(HertzToBin(band.hertz), band.text);
   graph_.RepaintNow();
+}
+
+void CEqualizerDlg::OnDpiChanged(int dpi) {
+  ::SendMessageA(Item(IDC_EQ_PRESETS), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(DpiScale(dpi, kNameColumnWidth), 0));
 }
 
 void CEqualizerDlg::FillPresetList() {

@@ -32,6 +32,7 @@ class CEqualizerDlg : public CDialog {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   bool PreTranslateMessage(MSG& message) override;
   BOOL OnInitDialog() override;
+  void OnDpiChanged(int dpi) override;
 
  private:
   LRESULT OnAddPreset(WPARAM, LPARAM, bool& handled);

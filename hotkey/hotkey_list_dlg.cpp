@@ -58,6 +58,11 @@ bool CHotKeyListDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 
 HWND CHotKeyListDlg::List() const { return Item(IDC_HOTKEY_LIST); }
 
+void CHotKeyListDlg::OnDpiChanged(int dpi) {
+  ::SendMessageA(List(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(DpiScale(dpi, kCommandColumnWidth), 0));
+  ::SendMessageA(List(), LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(DpiScale(dpi, kKeyColumnWidth), 0));
+}
+
 BOOL CHotKeyListDlg::OnInitDialog() {
   open_ = this;
   const HWND list = List();

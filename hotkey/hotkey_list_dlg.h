@@ -23,6 +23,7 @@ class CHotKeyListDlg : public CDialog {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
+  void OnDpiChanged(int dpi) override;
   void OnOK() override;
 
  private:

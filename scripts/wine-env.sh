@@ -84,6 +84,9 @@ melodek_wine_up() {
   # here, so that they do not inherit a test's output pipe (CTest would wait
   # for its end forever).
   wine cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
+  # The screen at 96 DPI, even when a scaling test ended before it could
+  # set it back.
+  wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f </dev/null >/dev/null 2>&1 || true
   melodek_write_alsa_conf "$MELODEK_BUILD/asound.conf" "$MELODEK_CAPTURE"
   export ALSA_CONFIG_PATH="$MELODEK_BUILD/asound.conf"
 }
