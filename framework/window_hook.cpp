@@ -30,8 +30,16 @@ struct Frame {
 };
 
 // --- this thread's windows only ---
-thread_local std::unordered_map<HWND, std::unique_ptr<HookedWindow>> tWindows;
+// Never freed: a window destroyed during the thread's (or the program's) end
+// still runs its chain, after destructors of thread-local objects have run.
+using WindowTable = std::unordered_map<HWND, std::unique_ptr<HookedWindow>>;
+thread_local WindowTable* tWindowTable = nullptr;
 thread_local Frame* tFrame = nullptr;
+
+WindowTable& Windows() {
+  if (tWindowTable == nullptr) tWindowTable = new WindowTable();
+  return *tWindowTable;
+}
 
 LRESULT CallOriginal(const HookedWindow& hooked, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return hooked.unicode ? ::CallWindowProcW(hooked.original, window, message, wParam, lParam)
@@ -57,11 +65,11 @@ void Unchain(HWND window, const HookedWindow& hooked) {
   if (hooked.unicode) {
     if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)) == ChainProcFor(true)) {
       ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hooked.original));
-      tWindows.erase(window);
+      Windows().erase(window);
     }
   } else if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC)) == ChainProcFor(false)) {
     ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hooked.original));
-    tWindows.erase(window);
+    Windows().erase(window);
   }
 }
 
@@ -78,8 +86,8 @@ void Tidy(HWND window, HookedWindow& hooked) {
 
 template <bool kUnicode>
 LRESULT CALLBACK ChainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  const auto found = tWindows.find(window);
-  if (found == tWindows.end()) {
+  const auto found = Windows().find(window);
+  if (found == Windows().end()) {
     return kUnicode ? ::DefWindowProcW(window, message, wParam, lParam)
                     : ::DefWindowProcA(window, message, wParam, lParam);
   }
@@ -98,7 +106,7 @@ LRESULT CALLBACK ChainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
       } else {
         ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(hooked->original));
       }
-      tWindows.erase(window);
+      Windows().erase(window);
     } else {
       Tidy(window, *hooked);
     }
@@ -107,8 +115,8 @@ LRESULT CALLBACK ChainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 HookedWindow* Find(HWND window) {
-  const auto found = tWindows.find(window);
-  return found != tWindows.end() ? found->second.get() : nullptr;
+  const auto found = Windows().find(window);
+  return found != Windows().end() ? found->second.get() : nullptr;
 }
 }  // namespace
 
@@ -125,7 +133,7 @@ bool AddWindowHook(HWND window, WindowHookProc proc, UINT_PTR id, DWORD_PTR data
                                                                : ::SetWindowLongPtrA(window, GWLP_WNDPROC, chain));
     if (fresh->original == nullptr) return false;
     hooked = fresh.get();
-    tWindows[window] = std::move(fresh);
+    Windows()[window] = std::move(fresh);
   }
   for (Hook& hook : hooked->hooks) {
     if (hook.proc == proc && hook.id == id) {
