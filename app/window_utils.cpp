@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/window_messages.h"
+#include "framework/system_text_codec.h"
 
 namespace {
 struct EnumState {
@@ -43,14 +44,16 @@ void KeepOnScreen(HWND window) {
 std::string GetSpecialFolderPath(int folderId) {
   LPITEMIDLIST items = nullptr;
   if (FAILED(::SHGetSpecialFolderLocation(nullptr, folderId, &items)) || items == nullptr) return {};
-  char path[MAX_PATH] = {};
-  const BOOL ok = ::SHGetPathFromIDListA(items, path);
+  // The wide form: an ANSI buffer of MAX_PATH bytes may not hold the UTF-8
+  // form of a MAX_PATH-character path.
+  wchar_t path[MAX_PATH] = {};
+  const BOOL ok = ::SHGetPathFromIDListW(items, path);
   IMalloc* allocator = nullptr;
   if (SUCCEEDED(::SHGetMalloc(&allocator)) && allocator != nullptr) {
     allocator->Free(items);
     allocator->Release();
   }
-  return ok ? std::string(path) : std::string();
+  return ok ? ProgramTextFromWide(path) : std::string();
 }
 
 bool IsNotifiedCaption(const std::string& caption) {

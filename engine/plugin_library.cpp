@@ -2,20 +2,18 @@
 #include "engine/plugin_library.h"
 
 #include "engine/extension_match.h"
+#include "framework/folder_entries.h"
 
 bool PluginLibrary::LoadPlugins(const std::string& folderText) {
   const std::string folder = folderText.empty() ? std::string(".") : folderText;
-  WIN32_FIND_DATAA found;
-  UniqueFindHandle search(::FindFirstFileA((folder + "\\in_*.dll").c_str(), &found));
-  if (!search) return false;
-  do {
-    UniqueModule module(::LoadLibraryA((folder + "\\" + found.cFileName).c_str()));
-    if (!module) continue;
+  return ForEachFolderEntry(folder + "\\in_*.dll", [&](const FolderEntry& found) {
+    UniqueModule module(::LoadLibraryA((folder + "\\" + found.name).c_str()));
+    if (!module) return true;
     auto getModule = reinterpret_cast<GetInModuleFn>(
         reinterpret_cast<void*>(::GetProcAddress(module.get(), MELODEK_GET_IN_MODULE_NAME)));
-    if (getModule == nullptr) continue;  // released by the owner
+    if (getModule == nullptr) return true;  // released by the owner
     In_Module* plugin = getModule();
-    if (plugin == nullptr) continue;
+    if (plugin == nullptr) return true;
     if (plugin->Init != nullptr) plugin->Init();
     InputPluginRecord record;
     record.extensionList = BuildExtensionList(plugin->FileExtensions);
@@ -26,8 +24,8 @@ bool PluginLibrary::LoadPlugins(const std::string& folderText) {
       records_.push_back(std::move(record));
     }
     if (plugin->Quit != nullptr) plugin->Quit();
-  } while (::FindNextFileA(search.get(), &found));
-  return true;
+    return true;
+  });
 }
 
 void PluginLibrary::UnloadPlugins() {

@@ -164,7 +164,7 @@ LRESULT CGraphCtrl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(font_);
-    case 0x02E3:  // WM_DPICHANGED_AFTERPARENT
+    case kWmDpiChangedAfterParent:
       dpi_ = WindowDpi(window);
       UpdateGeometry();
       RepaintNow();

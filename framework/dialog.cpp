@@ -2,6 +2,7 @@
 #include "framework/dialog.h"
 
 #include "framework/application.h"
+#include "framework/dpi.h"
 
 CDialog::CDialog(UINT templateId) : templateId_(templateId) {}
 
@@ -124,6 +125,15 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMsgEndDialog:
       EndDialog(static_cast<INT_PTR>(wParam));
       return TRUE;
+    case kWmDpiChanged: {
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      if (suggested != nullptr) {
+        ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      OnDpiChanged(HIWORD(wParam));
+      return FALSE;  // the dialog manager goes on to scale the controls
+    }
     case WM_COMMAND:
       if (LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED) {
         OnOK();

@@ -41,6 +41,10 @@ class CDialog {
   // navigation and dispatch. Return true to swallow it (the dialog has then
   // handled it). Sent messages never pass here.
   virtual bool PreTranslateMessage(MSG&) { return false; }
+  // The dialog has moved to the suggested rectangle of a new DPI; the
+  // system scales the template's controls and font. Dialogs that draw or
+  // load anything of their own for a DPI (fonts, icons) make it again here.
+  virtual void OnDpiChanged(int /*dpi*/) {}
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
   // Modal dialogs are shown once their loop starts, as users expect; a

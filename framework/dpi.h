@@ -4,6 +4,13 @@
 #pragma once
 #include <windows.h>
 
+// Sent to a top-level window when its DPI changes (moved to a monitor with
+// other scaling, or the scaling changed): wParam's low word is the new DPI,
+// lParam the suggested window rectangle. Named here because the system
+// headers define it only for newer Windows targets.
+constexpr UINT kWmDpiChanged = 0x02E0;
+constexpr UINT kWmDpiChangedAfterParent = 0x02E3;
+
 // The DPI of the window's monitor (per-monitor aware) or of the screen; 96
 // when nothing better is known.
 int WindowDpi(HWND window);

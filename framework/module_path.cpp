@@ -1,10 +1,22 @@
 // Paths derived from the program's own file.
 #include "framework/module_path.h"
 
+#include "framework/system_text_codec.h"
+
 std::string ModuleFilePath(HMODULE module) {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
-  return std::string(path, length < MAX_PATH ? length : MAX_PATH - 1);
+  // The wide form with a growing buffer: in UTF-8 a path of MAX_PATH
+  // characters takes more bytes than an ANSI buffer of MAX_PATH holds.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+    if (length == 0) return std::string();
+    if (length < path.size()) {
+      path.resize(length);
+      return ProgramTextFromWide(path.c_str());
+    }
+    if (path.size() >= 32768) return std::string();
+    path.resize(path.size() * 2);
+  }
 }
 
 std::string ModuleFolder(HMODULE module) {

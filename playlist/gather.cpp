@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "framework/folder_entries.h"
 #include "framework/unique_handle.h"
 
 namespace {
@@ -17,22 +18,19 @@ struct FolderScan {
 
   void Scan(const std::string& folder, int depth) {
     ++foldersEntered;
-    WIN32_FIND_DATAA entry{};
-    UniqueFindHandle find(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
-    if (!find) return;
-    do {
-      if (Full()) return;
-      const std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    ForEachFolderEntry(folder + "\\*.*", [&](const FolderEntry& entry) {
+      if (Full()) return false;
+      if (entry.name == "." || entry.name == "..") return true;
+      const std::string path = folder + "\\" + entry.name;
+      if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         // A junction or link may point back up the tree.
-        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+        if ((entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
         if (MayEnter(depth)) Scan(path, depth + 1);
       } else {
         paths.push_back(path);
       }
-    } while (::FindNextFileA(find.get(), &entry));
+      return true;
+    });
   }
 };
 }  // namespace
@@ -47,7 +45,7 @@ bool ReadM3u(const std::string& file, std::vector<std::string>& paths) {
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!handle) return false;
   const size_t first = paths.size();
-  M3uLineReader reader(paths);
+  M3uLineReader reader(paths, kMaxGatheredPaths, M3uEncodingOf(file));
   char buffer[65536];
   DWORD got = 0;
   while (!reader.Full() && ::ReadFile(handle.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) {

@@ -24,6 +24,12 @@ if grep -q '^CMAKE_TOOLCHAIN_FILE:.*mingw-x86_64' "$MELODEK_BUILD/CMakeCache.txt
   export WINEARCH=win64
 fi
 export WINEDEBUG=-all
+# Wine names files on the Unix side in the locale's character set: UTF-8, so
+# that file names in any script reach the disk as they are.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *UTF-8* | *utf8* | *UTF8* | *utf-8*) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
 # No Mono or Gecko installer prompts in a fresh prefix.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export MELODEK_CAPTURE="${MELODEK_CAPTURE:-$MELODEK_BUILD/capture.raw}"

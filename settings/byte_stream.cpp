@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "common/text_encoding.h"
+
 namespace {
 
 constexpr uint8_t kLongLength = 0xFF;
@@ -50,9 +52,7 @@ void ByteWriter::WriteFloat32(float value) {
   WriteUInt32(bits);
 }
 
-void ByteWriter::WriteString(std::string_view text) {
-  size_t length = text.size();
-  if (length > std::numeric_limits<uint32_t>::max()) length = std::numeric_limits<uint32_t>::max();
+void ByteWriter::WriteLengthPrefix(size_t length) {
   if (length < kLongLength) {
     WriteUInt8(static_cast<uint8_t>(length));
   } else if (length <= kMaxLength16) {
@@ -63,7 +63,32 @@ void ByteWriter::WriteString(std::string_view text) {
     WriteUInt16(kLength32);
     WriteUInt32(static_cast<uint32_t>(length));
   }
-  WriteBytes(text.data(), length);
+}
+
+void ByteWriter::WriteString(std::string_view text) {
+  // Text other than ASCII goes in the 16-bit form, which every reader of the
+  // format understands whatever its code page. Bytes that are no text of
+  // the program's code page (a title a plug-in made in some other one) stay
+  // a byte string, as they came.
+  std::u16string wide;
+  if (!IsAscii(text)) {
+    const TextCodec& codec = ProgramTextCodec();
+    wide = codec.ToUtf16(text);
+    if (codec.FromUtf16(wide) != text) wide.clear();
+  }
+  if (wide.empty()) {
+    size_t length = text.size();
+    if (length > std::numeric_limits<uint32_t>::max()) length = std::numeric_limits<uint32_t>::max();
+    WriteLengthPrefix(length);
+    WriteBytes(text.data(), length);
+    return;
+  }
+  size_t length = wide.size();
+  if (length > std::numeric_limits<uint32_t>::max()) length = std::numeric_limits<uint32_t>::max();
+  WriteUInt8(kLongLength);
+  WriteUInt16(kWideMark);
+  WriteLengthPrefix(length);
+  for (size_t i = 0; i < length; ++i) WriteUInt16(static_cast<uint16_t>(wide[i]));
 }
 
 // ---------------------------------------------------------------- reader
@@ -172,14 +197,13 @@ bool ByteReader::ReadString(std::string& text) {
     return false;
   }
   if (!wide) {
-    text.assign(reinterpret_cast<const char*>(p), length);
+    // Byte strings were written by programs that knew only their ANSI code
+    // page: pure ASCII is the same everywhere, anything else is converted.
+    text = ProgramTextFromLegacy(std::string_view(reinterpret_cast<const char*>(p), length));
     return true;
   }
-  std::string converted(length, '?');
-  for (uint32_t i = 0; i < length; ++i) {
-    const unsigned ch = p[2 * i] | p[2 * i + 1] << 8;
-    if (ch < 256) converted[i] = static_cast<char>(ch);
-  }
-  text.swap(converted);
+  std::u16string units(length, u'\0');
+  for (uint32_t i = 0; i < length; ++i) units[i] = static_cast<char16_t>(p[2 * i] | p[2 * i + 1] << 8);
+  text = ProgramTextCodec().FromUtf16(units);
   return true;
 }

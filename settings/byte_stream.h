@@ -13,8 +13,9 @@
 //   length < 255          : one byte
 //   255 .. 65533          : 0xFF, 16-bit length
 //   65534 and longer      : 0xFF, 0xFFFF, 32-bit length
-// followed by the bytes, no terminator. (0xFF 0xFFFE marks 16-bit text; the
-// writer never produces it.)
+// followed by the bytes, no terminator. Program text that is not pure ASCII
+// is written in the 16-bit form instead: 0xFF, 0xFFFE, then a second prefix
+// of the forms above counting UTF-16 units, then the units.
 class ByteWriter {
  public:
   explicit ByteWriter(std::string& out) : text_(&out) {}
@@ -25,12 +26,15 @@ class ByteWriter {
   void WriteInt32(int32_t value) { WriteUInt32(static_cast<uint32_t>(value)); }
   void WriteUInt32(uint32_t value);
   void WriteFloat32(float value);
-  // Counted string. Text longer than 4 GiB - 1 bytes is cut to fit the
-  // 32-bit length (never reached by a settings file).
+  // Counted string of program text (common/text_encoding.h). Text longer
+  // than 4 GiB - 1 units is cut to fit the 32-bit length (never reached by a
+  // settings file).
   void WriteString(std::string_view text);
   void WriteBytes(const void* data, size_t size);
 
  private:
+  void WriteLengthPrefix(size_t length);
+
   std::string* text_ = nullptr;
   std::vector<uint8_t>* bytes_ = nullptr;
 };
@@ -52,11 +56,11 @@ class ByteReader {
   bool ReadInt32(int32_t& value);
   bool ReadUInt32(uint32_t& value);
   bool ReadFloat32(float& value);
-  // Counted string in either form the writer describes, or the 16-bit form:
-  // 0xFF, 0xFFFE, then a second prefix (one of the three forms above)
-  // counting 16-bit characters; those are converted to single bytes
-  // (characters below 256 kept, others become '?'). A length beyond the
-  // remaining bytes fails before anything is allocated.
+  // Counted string in any form the writer describes, as program text: the
+  // 16-bit form is converted from UTF-16, a byte string that is not pure
+  // ASCII from the legacy ANSI code page (it was written by an older
+  // program). A length beyond the remaining bytes fails before anything is
+  // allocated.
   bool ReadString(std::string& text);
   bool ReadBytes(void* out, size_t size);
   bool Skip(size_t size);

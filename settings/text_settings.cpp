@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "common/text_encoding.h"
 #include "settings/scan_line.h"
 
 namespace {
@@ -38,7 +39,7 @@ SoundFile ReadFileLine(std::string_view line, int32_t version, SettingsData& set
   SoundFile file;
   if (version <= 0) {
     file.id = static_cast<int32_t>(settings.NextEntryId());
-    file.path = std::string(WithoutLeadingSpace(line));
+    file.path = ProgramTextFromLegacy(WithoutLeadingSpace(line));
     return file;
   }
   if (version == 1) {
@@ -46,6 +47,7 @@ SoundFile ReadFileLine(std::string_view line, int32_t version, SettingsData& set
   } else {
     ScanLine(line, "\t%d,%d,%d,%s", {&file.id, &file.volume, &file.presetId, &file.path});
   }
+  file.path = ProgramTextFromLegacy(file.path);
   settings.lastId = std::max(settings.lastId, static_cast<uint32_t>(file.id));
   return file;
 }
@@ -59,7 +61,7 @@ void ReadPlayLists(const Lines& lines, int32_t version, SettingsData& settings) 
     const std::string_view line = lines[i++];
     if (line.size() < 2 || line.front() != '[' || line.back() != ']') continue;
     PlayList list;
-    list.name = std::string(line.substr(1, line.size() - 2));
+    list.name = ProgramTextFromLegacy(line.substr(1, line.size() - 2));
     // File lines follow until the first line that is empty or has no tab;
     // that line is looked at again as a possible header.
     for (; i < lines.size() && IsBlockLine(lines[i]); ++i) {
@@ -74,7 +76,7 @@ void ReadPluginFolders(const Lines& lines, SettingsData& settings) {
   if (key == kNotFound) return;
   settings.pluginFolders.clear();
   for (size_t i = key + 1; i < lines.size() && IsBlockLine(lines[i]); ++i) {
-    settings.pluginFolders.emplace_back(WithoutLeadingSpace(lines[i]));
+    settings.pluginFolders.push_back(ProgramTextFromLegacy(WithoutLeadingSpace(lines[i])));
   }
 }
 

@@ -6,7 +6,9 @@
 #include "common/resource.h"
 #include "app/volume.h"
 #include "common/window_messages.h"
+#include "framework/dropped_files.h"
 #include "ui/config_values.h"
+#include "ui/drag_list_ctrl.h"
 #include "ui/layered_window.h"
 
 namespace {
@@ -22,22 +24,7 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-std::string RowText(HWND list, int row) {
-  // The list view does not tell a text's length: grow until it fits.
-  for (int size = 260;; size *= 2) {
-    std::string text(static_cast<size_t>(size), '\0');
-    LVITEMA item{};
-    item.iSubItem = 0;
-    item.pszText = &text[0];
-    item.cchTextMax = size;
-    const LRESULT copied = ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                                          reinterpret_cast<LPARAM>(&item));
-    if (copied < size - 1 || size >= (1 << 16)) {
-      text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
-      return text;
-    }
-  }
-}
+std::string RowText(HWND list, int row) { return CDragListCtrl::ItemText(list, row, 0); }
 }  // namespace
 
 const MessageMapEntry<CConfigDlg> CConfigDlg::kMessageMap[] = {
@@ -254,18 +241,11 @@ void CConfigDlg::DeleteSelectedFolder() {
 }
 
 void CConfigDlg::AddDroppedFolders(HDROP drop) {
-  const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0);
-  for (UINT index = 0; index < count; ++index) {
-    const UINT length = ::DragQueryFileA(drop, index, nullptr, 0);
-    if (length == 0) continue;
-    std::string path(length + 1, '\0');
-    const UINT copied = ::DragQueryFileA(drop, index, &path[0], length + 1);
-    path.resize(copied);
+  for (const std::string& path : TakeDroppedPaths(drop)) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     // Files are ignored; a folder already listed is added again.
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       AddFolderRow(path);
     }
   }
-  ::DragFinish(drop);
 }

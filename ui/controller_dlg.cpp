@@ -70,7 +70,7 @@ bool CControllerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 
 BOOL CControllerDlg::OnInitDialog() {
   if (CApplication* app = CApplication::Instance()) app->AddModelessDialog(Handle());
-  LoadButtonIcons();
+  LoadButtonIcons(WindowDpi(Handle()));
   ::SetFocus(Item(IDC_CTL_PLAY));
   seekSlider_.Attach(Handle(), IDC_CTL_SEEK,
                      [this](UINT message, WPARAM wParam) { OnSeekInput(message, wParam); });
@@ -82,9 +82,9 @@ BOOL CControllerDlg::OnInitDialog() {
   return FALSE;  // the focus was set above
 }
 
-void CControllerDlg::LoadButtonIcons() {
+void CControllerDlg::LoadButtonIcons(int dpi) {
   // The small-icon size, from the larger images of the icon on a high-DPI screen.
-  const int size = DpiScale(Handle(), 16);
+  const int size = DpiScale(dpi, 16);
   HINSTANCE module = ::GetModuleHandleA(nullptr);
   for (size_t i = 0; i < 7; ++i) {
     icons_[i].reset(static_cast<HICON>(

@@ -26,6 +26,7 @@ class CControllerDlg : public CDialog {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
+  void OnDpiChanged(int dpi) override { LoadButtonIcons(dpi); }
   // Escape and the close box hide it; it is destroyed only at exit.
   void OnCancel() override { ::ShowWindow(Handle(), SW_HIDE); }
   void OnOK() override {}
@@ -44,7 +45,7 @@ class CControllerDlg : public CDialog {
   LRESULT OnVolumeChanged(WPARAM, LPARAM, bool& handled);
   LRESULT OnNonClientRightButton(WPARAM, LPARAM, bool& handled);
 
-  void LoadButtonIcons();
+  void LoadButtonIcons(int dpi);
   void SetUpVolumeSlider();
   void ApplySliderVolume();
   void ResetSeekSlider();

@@ -4,7 +4,6 @@
 
 #include <windowsx.h>
 
-#include <array>
 #include <cstring>
 #include <string>
 
@@ -12,8 +11,6 @@
 #include "ui/row_move.h"
 
 namespace {
-constexpr int kTextCapacity = 260;  // texts are at most a path long
-
 // The row a point of a list's client area lies on, going by the rows'
 // height alone; -1 below the last row.
 int RowAt(HWND list, POINT client) {
@@ -41,13 +38,21 @@ bool IsListView(HWND window) {
 }  // namespace
 
 std::string CDragListCtrl::ItemText(HWND list, int row, int column) {
-  std::array<char, kTextCapacity> text{};
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.pszText = text.data();
-  item.cchTextMax = static_cast<int>(text.size());
-  ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return std::string(text.data());
+  // The list view does not tell a text's length: grow until it fits (a path
+  // of 259 characters may take four bytes a character).
+  for (int size = 1040;; size *= 2) {
+    std::string text(static_cast<size_t>(size), '\0');
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = &text[0];
+    item.cchTextMax = size;
+    const LRESULT copied =
+        ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    if (copied < size - 1 || size >= (1 << 16)) {
+      text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+      return text;
+    }
+  }
 }
 
 CDragListCtrl::~CDragListCtrl() { Detach(); }

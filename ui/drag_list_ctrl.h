@@ -93,12 +93,14 @@ class CDragListCtrl {
   // the first visible row.
   int RowAtPoint(POINT client) const;
 
+  // The whole text of a cell of any list-view.
+  static std::string ItemText(HWND list, int row, int column);
+
  private:
   static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   static LRESULT CALLBACK ParentProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   LRESULT OnListMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
-  static std::string ItemText(HWND list, int row, int column);
   void DrawRow(const DRAWITEMSTRUCT& item);
   void DrawCells(HDC dc, int row, RECT rowRect) const;
   void BeginDrag();

@@ -1,6 +1,7 @@
 // Picture-decoding plug-ins (".spi" libraries in the program's folder).
 #include "ui/image_plugins.h"
 
+#include "framework/folder_entries.h"
 #include "framework/module_path.h"
 
 namespace {
@@ -43,21 +44,19 @@ struct StartUpScan {
 void LoadImagePluginsFrom(const std::string& folder, std::vector<ImagePluginEntry>& entries) {
   std::string prefix = folder;
   if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
-  WIN32_FIND_DATAA found{};
-  UniqueFindHandle find(::FindFirstFileA((prefix + "*.spi").c_str(), &found));
-  if (!find) return;
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+  ForEachFolderEntry(prefix + "*.spi", [&](const FolderEntry& found) {
+    if ((found.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
     ImagePluginEntry entry;
-    entry.path = prefix + found.cFileName;
+    entry.path = prefix + found.name;
     entry.module.reset(::LoadLibraryA(entry.path.c_str()));
-    if (!entry.module) continue;
+    if (!entry.module) return true;
     entry.IsSupported = ::GetProcAddress(entry.module.get(), "IsSupported");
     entry.GetPicture = ::GetProcAddress(entry.module.get(), "GetPicture");
     entry.GetPictureInfo = ::GetProcAddress(entry.module.get(), "GetPictureInfo");
     // Without both required functions the library goes again at once.
     if (entry.IsSupported != nullptr && entry.GetPicture != nullptr) entries.push_back(std::move(entry));
-  } while (::FindNextFileA(find.get(), &found));
+    return true;
+  });
 }
 
 size_t LoadImagePlugins() { return List().LoadOnce(); }

@@ -5,23 +5,10 @@
 
 #include <commctrl.h>
 
-#include <array>
-
+#include "framework/dropped_files.h"
 #include "playlist/gather.h"
 
 namespace {
-// The dropped paths, released once read.
-std::vector<std::string> DroppedPaths(HDROP drop) {
-  std::vector<std::string> paths;
-  const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    std::array<char, MAX_PATH> path{};
-    if (::DragQueryFileA(drop, i, path.data(), static_cast<UINT>(path.size())) > 0) paths.emplace_back(path.data());
-  }
-  ::DragFinish(drop);
-  return paths;
-}
-
 bool IsFolder(const std::string& path) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -45,7 +32,7 @@ int CPlayListEditDlg::DropRow(const CDragListCtrl& pane) const {
 
 void CPlayListEditDlg::DropOnLists(HDROP drop) {
   const int row = DropRow(lists_);
-  const std::vector<std::string> dropped = DroppedPaths(drop);
+  const std::vector<std::string> dropped = TakeDroppedPaths(drop);
   // The same place for every dropped item: lists dropped over a row end up
   // there in reverse order, below the last row in drop order.
   for (const std::string& path : dropped) {
@@ -71,7 +58,7 @@ void CPlayListEditDlg::DropOnLists(HDROP drop) {
 }
 
 void CPlayListEditDlg::DropOnFiles(HDROP drop) {
-  const std::vector<std::string> dropped = DroppedPaths(drop);
+  const std::vector<std::string> dropped = TakeDroppedPaths(drop);
   const int list = SelectedList();
   if (list == -1 || list != shownList_) return;
   const int row = DropRow(files_);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/resource.h"
+#include "common/text_encoding.h"
 #include "common/window_messages.h"
 #include "framework/dpi.h"
 
@@ -280,7 +281,7 @@ LRESULT CPlayListEditDlg::OnFileText(WPARAM, LPARAM lParam, bool&) {
   } else if (info->item.iSubItem == 2) {
     text = PresetName(file->presetId);
   }
-  std::snprintf(info->item.pszText, static_cast<size_t>(info->item.cchTextMax), "%s", text.c_str());
+  CopyWholeCharacters(text, info->item.pszText, static_cast<size_t>(info->item.cchTextMax));
   return 0;
 }
 

@@ -47,11 +47,11 @@ bool CTitleWnd::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
 
 BOOL CTitleWnd::OnInitDialog() {
   SetLayered(Handle(), true);
-  MakeFont();
+  MakeFont(WindowDpi(Handle()));
   return FALSE;
 }
 
-void CTitleWnd::MakeFont() {
+void CTitleWnd::MakeFont(int dpi) {
   // The system's message font, bold, twice its height, for this window's DPI.
   NONCLIENTMETRICSA metrics{};
   metrics.cbSize = sizeof metrics;
@@ -65,7 +65,7 @@ void CTitleWnd::MakeFont() {
   const int screenDpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
   if (screen != nullptr) ::ReleaseDC(nullptr, screen);
   if (font.lfHeight == 0) font.lfHeight = -DpiScale(screenDpi, 12);
-  font.lfHeight = ::MulDiv(font.lfHeight * 2, WindowDpi(Handle()), screenDpi > 0 ? screenDpi : 96);
+  font.lfHeight = ::MulDiv(font.lfHeight * 2, dpi, screenDpi > 0 ? screenDpi : 96);
   font.lfWidth = 0;
   font.lfWeight = FW_BOLD;
   font_.reset(::CreateFontIndirectA(&font));
@@ -83,6 +83,11 @@ void CTitleWnd::ShowText(const std::string& text) {
 
 void CTitleWnd::PostTakeLocked() {
   if (postTarget_ != nullptr) messagePosted_ = ::PostMessageA(postTarget_, UM_TITLE_TEXT, 0, 0) != FALSE;
+}
+
+void CTitleWnd::OnDpiChanged(int dpi) {
+  MakeFont(dpi);
+  if (::IsWindowVisible(Handle())) Present();  // measured again with the new font
 }
 
 LRESULT CTitleWnd::OnTakeText(WPARAM, LPARAM, bool&) {

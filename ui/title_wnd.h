@@ -29,6 +29,7 @@ class CTitleWnd : public CDialog {
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
+  void OnDpiChanged(int dpi) override;
 
  private:
   LRESULT OnTakeText(WPARAM, LPARAM, bool& handled);
@@ -36,7 +37,7 @@ class CTitleWnd : public CDialog {
   LRESULT OnPaint(WPARAM, LPARAM, bool& handled);
   LRESULT OnEraseBackground(WPARAM, LPARAM, bool& handled);
 
-  void MakeFont();
+  void MakeFont(int dpi);
   // Posts UM_TITLE_TEXT to the window, if it exists; lock_ held.
   void PostTakeLocked();
   void Present();

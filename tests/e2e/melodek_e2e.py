@@ -181,6 +181,7 @@ class SettingsFile:
     def __init__(self, data):
         self.data = data
         self.at = 0
+        self.wide = set()
         self.mark = self.int()
         self.controller_pos = (self.int(), self.int())
         (self.play_mode, self.repeat, self.sel_file_id, self.control_alpha,
@@ -211,15 +212,29 @@ class SettingsFile:
         self.at += 4
         return value
 
-    def string(self):
+    def prefix(self):
         length = self.data[self.at]
         self.at += 1
         if length == 0xFF:
             length = struct.unpack_from("<H", self.data, self.at)[0]
             self.at += 2
+            if length == 0xFFFE:
+                return None  # the 16-bit text mark; its own prefix follows
             if length == 0xFFFF:
                 length = struct.unpack_from("<I", self.data, self.at)[0]
                 self.at += 4
+        return length
+
+    def string(self):
+        """Byte strings as Latin-1 (their bytes unchanged); 16-bit strings
+        decoded, and remembered in self.wide."""
+        length = self.prefix()
+        if length is None:
+            length = self.prefix()
+            text = self.data[self.at:self.at + 2 * length].decode("utf-16-le")
+            self.at += 2 * length
+            self.wide.add(text)
+            return text
         text = self.data[self.at:self.at + length].decode("latin-1")
         self.at += length
         return text
@@ -272,26 +287,37 @@ def tray_icon_centre():
     return x + height // 2, y + height // 2
 
 
-def counted_string(text):
-    data = text.encode("latin-1")
-    if len(data) < 255:
-        return bytes([len(data)]) + data
-    if len(data) <= 65533:
-        return b"\xff" + struct.pack("<H", len(data)) + data
-    return b"\xff\xff\xff" + struct.pack("<I", len(data)) + data
+def length_prefix(length):
+    if length < 255:
+        return bytes([length])
+    if length <= 65533:
+        return b"\xff" + struct.pack("<H", length)
+    return b"\xff\xff\xff" + struct.pack("<I", length)
 
 
-def settings_bytes(lists, presets, sel_file_id=0, play_mode=1, volume=100):
+def counted_string(text, encoding="latin-1"):
+    """A string as the archive holds it: bytes in the given code page, or
+    with encoding "utf-16" the 16-bit form (0xFF, 0xFFFE, a prefix counting
+    16-bit units, the units)."""
+    if encoding == "utf-16":
+        units = text.encode("utf-16-le")
+        return b"\xff\xfe\xff" + length_prefix(len(units) // 2) + units
+    data = text.encode(encoding)
+    return length_prefix(len(data)) + data
+
+
+def settings_bytes(lists, presets, sel_file_id=0, play_mode=1, volume=100, encoding="latin-1"):
     """A ".mlcfg" archive written independently of the program: lists are
-    (name, [(id, path, volume, preset id)]), presets (id, name, type, [(x, y)])."""
+    (name, [(id, path, volume, preset id)]), presets (id, name, type, [(x, y)]);
+    list names and paths in the given encoding (see counted_string)."""
     out = struct.pack("<9i", 16777472, 0, 0, play_mode, 0, sel_file_id, 255, volume, 0) + struct.pack("<i", 1)
     folders = [".", "Plugins"]
     out += struct.pack("<i", len(folders)) + b"".join(counted_string(f) for f in folders)
     out += struct.pack("<i", len(lists))
     for order, (name, files) in enumerate(lists):
-        out += struct.pack("<i", order) + counted_string(name) + struct.pack("<i", len(files))
+        out += struct.pack("<i", order) + counted_string(name, encoding) + struct.pack("<i", len(files))
         for file_id, path, file_volume, preset in files:
-            out += struct.pack("<ii", file_id, file_id) + counted_string(path) + counted_string("")
+            out += struct.pack("<ii", file_id, file_id) + counted_string(path, encoding) + counted_string("")
             out += struct.pack("<ii", file_volume, preset)
     out += struct.pack("<iii", len(presets), 256, 256)
     for preset_id, name, kind, points in presets:

@@ -57,6 +57,11 @@
 //   probe send-item <caption> <id> <msg> <w> <l>  sends a message to a dialog control, prints the result
 //   probe type-keys <mods> <vk>     like send-keys, with each key's scan code as a keyboard sends it
 //                                   (the hot key control reads the scan code)
+// Screen scaling:
+//   probe dpi <hwnd>                prints the window's DPI
+//   probe dpi-changed <hwnd> <dpi> <left> <top> <right> <bottom>
+//                                   sends the window the system's notice of a new DPI with that
+//                                   suggested rectangle (as moving to another monitor does)
 //   probe menu-shown                exit code 0 while a popup menu is on screen
 //   probe foreground                prints the caption of the foreground window
 //   probe double-click <x> <y>      double-clicks the left mouse button at a screen position
@@ -868,6 +873,28 @@ int RunDialogVerb(const std::string& verb, int argc, char** argv) {
 }
 }  // namespace
 
+// --- screen scaling ------------------------------------------------------------
+int RunScalingVerb(const std::string& verb, int argc, char** argv) {
+  if (verb == "dpi" && argc >= 3) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    if (getDpi == nullptr) return 1;
+    std::printf("%u\n", getDpi(HandleArgument(argv[2])));
+    return 0;
+  }
+  if (verb == "dpi-changed" && argc >= 8) {
+    HWND window = HandleArgument(argv[2]);
+    const WPARAM dpi = Number(argv[3]);
+    const RECT suggested{std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]), std::atoi(argv[7])};
+    lists::RemoteBuffer buffer(window, sizeof suggested);
+    if (!buffer.ok() || !buffer.Write(&suggested, sizeof suggested)) return 1;
+    ::SendMessageA(window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(buffer.at(0)));
+    return 0;
+  }
+  return -1;
+}
+
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string verb = argv[1];
@@ -1035,5 +1062,7 @@ int main(int argc, char** argv) {
   }
   const int dialogResult = RunDialogVerb(verb, argc, argv);
   if (dialogResult >= 0) return dialogResult;
+  const int scalingResult = RunScalingVerb(verb, argc, argv);
+  if (scalingResult >= 0) return scalingResult;
   return 2;
 }

@@ -82,14 +82,33 @@ TEST(ByteStream, StringPrefixFormsAtTheirBoundaries) {
   }
 }
 
-TEST(ByteStream, SixteenBitTextIsConvertedToSingleBytes) {
-  // 0xFF 0xFFFE, then 4 characters: 'H', 0xE9 (kept), 0x263A (not ANSI), '!'.
+TEST(ByteStream, TextBeyondAsciiTravelsAsSixteenBitCharacters) {
+  // 0xFF 0xFFFE, then 4 characters: 'H', U+00E9, U+263A, '!'.
   const uint8_t shortForm[] = {0xFF, 0xFE, 0xFF, 4, 'H', 0, 0xE9, 0, 0x3A, 0x26, '!', 0};
   std::string text;
   ByteReader r(shortForm, sizeof shortForm);
   ASSERT_TRUE(r.ReadString(text));
-  EXPECT_EQ(text, "H\xE9?!");
+  EXPECT_EQ(text, "H\xC3\xA9\xE2\x98\xBA!");
   EXPECT_TRUE(r.AtEnd());
+
+  // Written back: the same 16-bit form; a character beyond the 16-bit range
+  // takes two units.
+  std::string written;
+  ByteWriter(written).WriteString(text);
+  EXPECT_EQ(written, std::string(reinterpret_cast<const char*>(shortForm), sizeof shortForm));
+  written.clear();
+  ByteWriter(written).WriteString("\xF0\x9F\x8E\xB5");  // U+1F3B5
+  EXPECT_EQ(written, std::string("\xFF\xFE\xFF\x02\x3C\xD8\xB5\xDF", 8));
+
+  // Byte strings are what older programs wrote in the Western code page;
+  // bytes that are no UTF-8 stay a byte string when written.
+  const std::string legacy("\x04" "\x80t\xE9!", 5);
+  ByteReader r3(legacy);
+  ASSERT_TRUE(r3.ReadString(text));
+  EXPECT_EQ(text, "\xE2\x82\xACt\xC3\xA9!");
+  written.clear();
+  ByteWriter(written).WriteString("\xE9t\xE9");
+  EXPECT_EQ(written, "\x03\xE9t\xE9");
 
   // The second prefix may itself be the three-byte form.
   std::vector<uint8_t> longForm = {0xFF, 0xFE, 0xFF, 0xFF, 0x2C, 0x01};  // 300 characters

@@ -76,7 +76,7 @@ TEST(SettingsArchive, SixteenBitStringsAreRead) {
   bytes.replace(at, 5, wide);
   SettingsData loaded;
   ASSERT_EQ(ReadSettingsArchive(bytes, loaded, kProgramFiles), SettingsLoadStatus::Loaded);
-  EXPECT_EQ(loaded.playLists[0].files[0].path, "C:\\\xE9?");
+  EXPECT_EQ(loaded.playLists[0].files[0].path, "C:\\\xC3\xA9\xE2\x98\xBA");
 }
 
 TEST(SettingsArchive, FirstFieldOtherThanTheMarkKeepsThePosition) {

@@ -88,7 +88,7 @@ inline SettingsData RichSettings() {
   music.order = 2;
   music.name = std::string(255, 'n');
   music.files.push_back({1, "C:\\Music\\a b.mp3", "", 0, 0});
-  music.files.push_back({7, std::string(65534, 'x'), "Title \xE9", -100, 9});
+  music.files.push_back({7, std::string(65534, 'x'), "Title \xC3\xA9", -100, 9});
   music.files.push_back({3, std::string(254, 'y'), std::string(255, 't'), 100, 2});
   s.playLists = {empty, music, PlayList{0, "third", {}}};
 

@@ -67,6 +67,19 @@ TEST(TextSettings, PlayListBlockScanRules) {
   EXPECT_TRUE(Import("Volume=5\n[A]\n\t1,0,a\n").playLists.empty());
 }
 
+TEST(TextSettings, LegacyCodePageTextBecomesProgramText) {
+  // Older programs wrote the file in their ANSI code page (Western here).
+  SettingsData s = Import("Version=2\nPlayList=\n[Caf\xE9]\n\t3,0,0,C:\\\xC9t\xE9\\a.mp3\n"
+                          "\t4,0,0,C:\\plain.mp3\nPluginPath=\n\tC:\\Fran\xE7" "ais\n");
+  ASSERT_EQ(s.playLists.size(), 1u);
+  EXPECT_EQ(s.playLists[0].name, "Caf\xC3\xA9");
+  EXPECT_EQ(s.playLists[0].files[0].path, "C:\\\xC3\x89t\xC3\xA9\\a.mp3");
+  EXPECT_EQ(s.playLists[0].files[1].path, "C:\\plain.mp3");
+  EXPECT_EQ(s.pluginFolders, (std::vector<std::string>{"C:\\Fran\xC3\xA7" "ais"}));
+  // Version 0 lists hold bare paths.
+  EXPECT_EQ(Import("PlayList=\n[x]\n\t\xFC.mp3\n").playLists[0].files[0].path, "\xC3\xBC.mp3");
+}
+
 TEST(TextSettings, PluginFoldersAndHotKeys) {
   SettingsData none = Import("PluginPath=\nVolume=3\n");
   EXPECT_TRUE(none.pluginFolders.empty());

@@ -35,6 +35,9 @@ TEST(M3uLineReader, KeepsPathLinesUnchanged) {
   };
   const std::string longest(kMaxM3uLineLength, 'a');
   const std::string tooLong(kMaxM3uLineLength + 1, 'b');
+  std::string fourByteLongest;
+  for (size_t i = 0; i < kMaxM3uLineLength / 2; ++i) fourByteLongest += "\xf0\x9f\x8e\xb5";  // two units each
+  fourByteLongest += "a";
   const Case cases[] = {
       {"extended form", "#EXTM3U\r\n#EXTINF:12,T\r\n\r\nmusic\\a.mp3\r\n", {"music\\a.mp3"}},
       {"plain line ends", "a.mp3\nb.mp3\n", {"a.mp3", "b.mp3"}},
@@ -52,7 +55,14 @@ TEST(M3uLineReader, KeepsPathLinesUnchanged) {
       {"overlong last line skipped", "x\n" + tooLong + tooLong, {"x"}},
       {"line with NUL skipped", std::string("x\nab\0cd\ny\n", 10), {"x", "y"}},
       {"NUL after an overlong run", tooLong + std::string("\0\n", 2) + "z", {"z"}},
-      {"bytes above 127 pass", "\xe9t\xe9.mp3\n", {"\xe9t\xe9.mp3"}},
+      {"UTF-8 passes", "\xc3\xa9t\xc3\xa9.mp3\n", {"\xc3\xa9t\xc3\xa9.mp3"}},
+      {"a byte order mark is no part of the path", "\xef\xbb\xbf" "a.mp3\n", {"a.mp3"}},
+      {"Western legacy bytes become UTF-8", "\xe9t\xe9.mp3\n\x80\n", {"\xc3\xa9t\xc3\xa9.mp3", "\xe2\x82\xac"}},
+      {"one invalid byte makes the whole list legacy", "\xc3\xa9\n\xe9\n", {"\xc3\x83\xc2\xa9", "\xc3\xa9"}},
+      {"a mark makes it UTF-8 all the same", "\xef\xbb\xbf\xc3\xa9\n", {"\xc3\xa9"}},
+      {"only the whole mark is one", "\xcf\xbb\xbf\n", {"\xc3\x8f\xc2\xbb\xc2\xbf"}},
+      {"longest line in four-byte characters", fourByteLongest + "\n", {fourByteLongest}},
+      {"one character too many", fourByteLongest + "a\n", {}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReadWhole(c.bytes), c.paths) << c.what;
@@ -88,8 +98,18 @@ TEST(M3uLineReader, BinaryInputNeverYieldsBadLines) {
     EXPECT_NE(path[0], '#');
     EXPECT_EQ(path.find('\0'), std::string::npos);
     EXPECT_EQ(path.find('\n'), std::string::npos);
-    EXPECT_LE(path.size(), kMaxM3uLineLength);
+    EXPECT_LE(Utf8ToUtf16(path).size(), kMaxM3uLineLength);
+    EXPECT_TRUE(IsValidUtf8(path));
   }
+}
+
+TEST(M3uLineReader, Utf8ListsAreUtf8WhateverTheirBytes) {
+  Paths paths;
+  M3uLineReader reader(paths, kMaxGatheredPaths, M3uEncoding::Utf8);
+  const std::string bytes = "\xef\xbb\xbf\xc3\xa9\n\xe9\n";
+  reader.Feed(bytes.data(), bytes.size());
+  reader.Finish();
+  EXPECT_EQ(paths, (Paths{"\xc3\xa9", "\xef\xbf\xbd"}));
 }
 
 TEST(M3uExtension, LastDotOfTheWholePathDecides) {
@@ -97,7 +117,11 @@ TEST(M3uExtension, LastDotOfTheWholePathDecides) {
   EXPECT_TRUE(HasM3uExtension("C:\\Lists\\ROCK.M3U"));
   EXPECT_TRUE(HasM3uExtension("mixed.M3u"));
   EXPECT_TRUE(HasM3uExtension(".m3u"));
-  EXPECT_FALSE(HasM3uExtension("list.m3u8"));
+  EXPECT_TRUE(HasM3uExtension("list.m3u8"));
+  EXPECT_TRUE(HasM3uExtension("C:\\Lists\\Rock.M3U8"));
+  EXPECT_EQ(M3uEncodingOf("a.M3U8"), M3uEncoding::Utf8);
+  EXPECT_EQ(M3uEncodingOf("a.m3u"), M3uEncoding::Detect);
+  EXPECT_FALSE(HasM3uExtension("list.m3u9"));
   EXPECT_FALSE(HasM3uExtension("list.mp3"));
   EXPECT_FALSE(HasM3uExtension("m3u"));
   EXPECT_FALSE(HasM3uExtension("C:\\a.m3u\\song"));  // ".m3u\\song" from the folder's dot
