@@ -55,6 +55,7 @@ melodek_bench_build() {  # <project root> <build root> <target>...
   local root=$1 build_root=$2
   shift 2
   melodek_bench_flavour "$root" "$build_root" || return
-  cmake --build "$MELODEK_FLAVOUR_BUILD" --target help | grep -q "^$1" || cmake "$MELODEK_FLAVOUR_BUILD" >/dev/null
+  # grep reads the whole list: with -q it would stop early and fail the pipe (SIGPIPE).
+  cmake --build "$MELODEK_FLAVOUR_BUILD" --target help | grep "^$1" >/dev/null || cmake "$MELODEK_FLAVOUR_BUILD" >/dev/null
   cmake --build "$MELODEK_FLAVOUR_BUILD" --target "$@" >/dev/null
 }

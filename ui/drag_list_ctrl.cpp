@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "framework/window_hook.h"
 #include "ui/row_move.h"
 
 namespace {
@@ -61,9 +62,9 @@ bool CDragListCtrl::Attach(HWND list) {
   HWND parent = list != nullptr ? ::GetParent(list) : nullptr;
   if (parent == nullptr) return false;
   const UINT_PTR id = reinterpret_cast<UINT_PTR>(this);
-  if (!::SetWindowSubclass(list, &CDragListCtrl::ListProc, id, reinterpret_cast<DWORD_PTR>(this))) return false;
-  if (!::SetWindowSubclass(parent, &CDragListCtrl::ParentProc, id, reinterpret_cast<DWORD_PTR>(this))) {
-    ::RemoveWindowSubclass(list, &CDragListCtrl::ListProc, id);
+  if (!AddWindowHook(list, &CDragListCtrl::ListProc, id, reinterpret_cast<DWORD_PTR>(this))) return false;
+  if (!AddWindowHook(parent, &CDragListCtrl::ParentProc, id, reinterpret_cast<DWORD_PTR>(this))) {
+    RemoveWindowHook(list, &CDragListCtrl::ListProc, id);
     return false;
   }
   list_ = list;
@@ -79,8 +80,8 @@ bool CDragListCtrl::Attach(HWND list) {
 void CDragListCtrl::Detach() {
   const UINT_PTR id = reinterpret_cast<UINT_PTR>(this);
   if (dragging_) CancelDrag();
-  if (list_ != nullptr && ::IsWindow(list_)) ::RemoveWindowSubclass(list_, &CDragListCtrl::ListProc, id);
-  if (parent_ != nullptr && ::IsWindow(parent_)) ::RemoveWindowSubclass(parent_, &CDragListCtrl::ParentProc, id);
+  if (list_ != nullptr && ::IsWindow(list_)) RemoveWindowHook(list_, &CDragListCtrl::ListProc, id);
+  if (parent_ != nullptr && ::IsWindow(parent_)) RemoveWindowHook(parent_, &CDragListCtrl::ParentProc, id);
   list_ = nullptr;
   parent_ = nullptr;
 }
@@ -486,14 +487,14 @@ LRESULT CALLBACK CDragListCtrl::ListProc(HWND window, UINT message, WPARAM wPara
   auto* self = reinterpret_cast<CDragListCtrl*>(data);
   if (message == WM_NCDESTROY) {
     if (self->dragging_) self->StopDragging();
-    ::RemoveWindowSubclass(window, &CDragListCtrl::ListProc, id);
+    RemoveWindowHook(window, &CDragListCtrl::ListProc, id);
     self->list_ = nullptr;
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    return CallNextWindowHook(window, message, wParam, lParam);
   }
   bool handled = false;
   const LRESULT result = self->OnListMessage(message, wParam, lParam, handled);
   if (handled) return result;
-  return ::DefSubclassProc(window, message, wParam, lParam);
+  return CallNextWindowHook(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK CDragListCtrl::ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -528,11 +529,11 @@ LRESULT CALLBACK CDragListCtrl::ParentProc(HWND window, UINT message, WPARAM wPa
       break;
     }
     case WM_NCDESTROY:
-      ::RemoveWindowSubclass(window, &CDragListCtrl::ParentProc, id);
+      RemoveWindowHook(window, &CDragListCtrl::ParentProc, id);
       self->parent_ = nullptr;
       break;
     default:
       break;
   }
-  return ::DefSubclassProc(window, message, wParam, lParam);
+  return CallNextWindowHook(window, message, wParam, lParam);
 }

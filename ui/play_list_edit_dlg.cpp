@@ -226,8 +226,8 @@ void CPlayListEditDlg::FillFiles() {
   const int selected = SelectedList();
   if (selected == -1) return;
   shownList_ = selected;
-  const std::optional<PlayList> list = model_.List(selected);
-  shown_ = list ? list->files : std::vector<SoundFile>();
+  std::optional<PlayList> list = model_.List(selected);
+  shown_ = list ? std::move(list->files) : std::vector<SoundFile>();
   InsertFileRows();
   const int current = files_.FindCurrent();
   if (current != -1) ::SendMessageA(files_.Handle(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(current), FALSE);

@@ -5,19 +5,21 @@
 
 #include <algorithm>
 
+#include "framework/window_hook.h"
+
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
 }
 
 CTrackBar::~CTrackBar() {
-  if (window_ != nullptr && onInput_) ::RemoveWindowSubclass(window_, &CTrackBar::SubclassProc, kSubclassId);
+  if (window_ != nullptr && onInput_) RemoveWindowHook(window_, &CTrackBar::SubclassProc, kSubclassId);
 }
 
 void CTrackBar::Attach(HWND dialog, int id, InputHandler onInput) {
   window_ = ::GetDlgItem(dialog, id);
   onInput_ = std::move(onInput);
   if (window_ != nullptr && onInput_) {
-    ::SetWindowSubclass(window_, &CTrackBar::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    AddWindowHook(window_, &CTrackBar::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   }
 }
 
@@ -26,8 +28,8 @@ LRESULT CALLBACK CTrackBar::SubclassProc(HWND window, UINT message, WPARAM wPara
   if (message == WM_LBUTTONDOWN || message == WM_KEYDOWN || message == WM_MOUSEWHEEL) {
     reinterpret_cast<CTrackBar*>(self)->onInput_(message, wParam);
   }
-  if (message == WM_NCDESTROY) ::RemoveWindowSubclass(window, &CTrackBar::SubclassProc, kSubclassId);
-  return ::DefSubclassProc(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) RemoveWindowHook(window, &CTrackBar::SubclassProc, kSubclassId);
+  return CallNextWindowHook(window, message, wParam, lParam);
 }
 
 void CTrackBar::SetRange(int low, int high, bool redraw) {

@@ -24,7 +24,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 melodek_wine_up
 trap melodek_wine_down EXIT
 # Every start below finds the prefix's wine server running, as on a desktop.
-wineserver -p >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true  # already persistent: melodek_wine_up made it so
 python3 "$root/bench/app/app_bench.py" "$runs" > "$build/bench/app/app.txt" 2> "$build/bench/app/app.log" \
   || echo "app_bench failed (see $build/bench/app/app.log)" >&2
 melodek_wine_down

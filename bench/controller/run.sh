@@ -22,7 +22,7 @@ export XDG_RUNTIME_DIR="$build/bench/controller/no-pulse"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 melodek_wine_up
 trap melodek_wine_down EXIT
-wineserver -p >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1 || true  # already persistent: melodek_wine_up made it so
 out="$build/bench/controller"
 wine "$build/bench/controller/controller_tick_bench.exe" > "$out/tick.txt" 2> "$out/tick.log" \
   || echo "controller_tick_bench failed (see $out/tick.log)" >&2
