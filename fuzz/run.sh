@@ -8,6 +8,9 @@
 # hang inputs go to <build>/fuzz/artifacts/<target>/; the script exits 1
 # when any target found one. An area's fuzz/<area>/options file adds
 # libFuzzer options for its targets (e.g. a tighter allocation limit).
+# MELODEK_FUZZ_RUNS=N stops each target after N executions (SECONDS then
+# only caps the wall time); MELODEK_FUZZ_NICE=1 runs the targets under
+# nice -n 19 so that a long run leaves a shared machine usable.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
@@ -36,8 +39,14 @@ for target in "${targets[@]}"; do
   seed_args=()
   [ -d "$seeds" ] && seed_args=("$seeds")
   options=()
-  [ -f "$root/fuzz/$area/options" ] && read -r -a options < "$root/fuzz/$area/options"
-  "$exe" "$work" "${seed_args[@]}" -max_total_time="$seconds" -timeout=5 -max_len=8192 \
+  [ -n "${MELODEK_FUZZ_RUNS:-}" ] && options+=(-runs="$MELODEK_FUZZ_RUNS")
+  runner=()
+  [ -n "${MELODEK_FUZZ_NICE:-}" ] && runner=(nice -n 19)
+  if [ -f "$root/fuzz/$area/options" ]; then
+    read -r -a area_options < "$root/fuzz/$area/options"
+    options+=("${area_options[@]}")
+  fi
+  "${runner[@]}" "$exe" "$work" "${seed_args[@]}" -max_total_time="$seconds" -timeout=5 -max_len=8192 \
     -rss_limit_mb=2048 "${options[@]}" -print_final_stats=1 -artifact_prefix="$artifacts/" >"$log" 2>&1 || true
   execs=$(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}')
   cov=$(grep -oE 'cov: [0-9]+' "$log" | tail -n 1)

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Decoding speed of in_mf.dll: a 5-minute MP3 and FLAC played through the
 # plug-in alone, with a host that takes the sound as fast as it comes.
-# Prints seconds of sound per second of CPU. Usage: bench/in_mf/run.sh
+# Prints seconds of sound per second of CPU. Then the memory a playback keeps:
+# 1,000 playbacks of a 10 s MP3, FLAC and WAV through the plug-ins, and the
+# same use of Media Foundation by bare source readers (no code of ours), so
+# that what Media Foundation itself keeps shows apart from the plug-in's.
+# MELODEK_OPEN_COUNT changes the 1,000. Usage: bench/in_mf/run.sh
 # (MELODEK_BUILD_ROOT moves the build folders, as for scripts/build.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_build "$root" "$build_root" in_mf_bench in_mf
+melodek_bench_build "$root" "$build_root" in_mf_bench in_mf open_close_memory in_wave
 build="$MELODEK_FLAVOUR_BUILD"
 
 media="$build/bench/in_mf/media"
@@ -33,3 +37,22 @@ for file in long.mp3 long.flac; do
     > "$build/bench/in_mf/$file.log" 2>/dev/null || echo "failed"
   cat "$build/bench/in_mf/$file.log"
 done
+
+if [ ! -f "$media/ten.flac" ]; then
+  sox -R -n -r 44100 -b 16 -c 2 "$media/ten.wav" synth 10 sine 440 gain -9
+  lame --quiet -b 192 "$media/ten.wav" "$media/ten.mp3"
+  flac -s -f "$media/ten.wav" -o "$media/ten.flac"
+fi
+count=${MELODEK_OPEN_COUNT:-1000}
+plugins=$(winepath -w "$build/melodek/Plugins" 2>/dev/null)
+dos_media=$(winepath -w "$media" 2>/dev/null)
+memory() {  # <mode> <argument>...
+  echo "== memory per playback: $*"
+  timeout 900 wine "$build/bench/in_mf/open_close_memory.exe" "$@" "$count" 2>/dev/null | grep -E 'warm-up|growth' \
+    || echo "failed"
+}
+memory plugin "$plugins\\in_mf.dll" "$dos_media\\ten.mp3"
+memory reader "$dos_media\\ten.mp3"
+memory plugin "$plugins\\in_mf.dll" "$dos_media\\ten.flac"
+memory reader "$dos_media\\ten.flac"
+memory plugin "$plugins\\in_wave.dll" "$dos_media\\ten.wav"

@@ -140,12 +140,17 @@ void MELODEK_PLUGIN_CALL SetPan(int pan) {
 void MELODEK_PLUGIN_CALL GetFileInfo(const char* file, char* title, int* length_in_ms) {
   std::wstring path;
   std::shared_ptr<DecodeSession> session;
-  if (!file || !*file) {
+  {
+    // The playing file (named or not) is answered from its session: the
+    // host asks for it right after Play, and opening it a second time
+    // costs a decoder set-up.
     LockGuard lock;
-    session = g_playing.session;
-    path = AnsiToWide(g_playing.path.c_str());
-  } else {
-    path = AnsiToWide(file);
+    if (!file || !*file || (g_playing.session && lstrcmpiA(file, g_playing.path.c_str()) == 0)) {
+      session = g_playing.session;
+      path = AnsiToWide(g_playing.path.c_str());
+    } else {
+      path = AnsiToWide(file);
+    }
   }
   if (title) CopyTitle(path.empty() ? std::string() : TitleForFile(path), title);
   if (!length_in_ms || path.empty()) return;

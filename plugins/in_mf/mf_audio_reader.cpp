@@ -34,6 +34,18 @@ bool RequestType(IMFSourceReader* reader, const GUID& subtype, UINT32 bits) {
 
 }  // namespace
 
+// Wine's media source (GStreamer underneath) frees its pipeline twice and
+// takes the process down when it is shut down while it still carries out a
+// seek; a stop that comes right after a seek is common. One block read after
+// the seek waits until the source has done it.
+MfAudioReader::~MfAudioReader() {
+  if (!reader_ || !seek_unread_) return;
+  DWORD stream = 0, flags = 0;
+  LONGLONG timestamp = 0;
+  ComPtr<IMFSample> sample;
+  reader_->ReadSample(kAudio, 0, &stream, &flags, &timestamp, sample.put());
+}
+
 bool MfAudioReader::Open(const std::wstring& path) {
   if (FAILED(MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader_.put()))) return false;
   // Only the first audio stream is decoded; selecting it fails when there is none.
@@ -81,7 +93,9 @@ bool MfAudioReader::Seek(int64_t hns) {
   PropVariantInit(&position);
   position.vt = VT_I8;
   position.hVal.QuadPart = hns;
-  return SUCCEEDED(reader_->SetCurrentPosition(GUID_NULL, position));
+  if (FAILED(reader_->SetCurrentPosition(GUID_NULL, position))) return false;
+  seek_unread_ = true;
+  return true;
 }
 
 MfAudioReader::Result MfAudioReader::Read(std::vector<int16_t>& pcm, int64_t& start_hns) {
@@ -91,6 +105,7 @@ MfAudioReader::Result MfAudioReader::Read(std::vector<int16_t>& pcm, int64_t& st
   DWORD stream = 0, flags = 0;
   LONGLONG timestamp = 0;
   ComPtr<IMFSample> sample;
+  seek_unread_ = false;
   if (FAILED(reader_->ReadSample(kAudio, 0, &stream, &flags, &timestamp, sample.put()))) return Result::kError;
   if (flags & MF_SOURCE_READERF_ERROR) return Result::kError;
   if (flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) {

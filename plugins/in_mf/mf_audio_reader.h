@@ -20,6 +20,11 @@ struct PcmFormat {
 
 class MfAudioReader {
  public:
+  MfAudioReader() = default;
+  ~MfAudioReader();
+  MfAudioReader(const MfAudioReader&) = delete;
+  MfAudioReader& operator=(const MfAudioReader&) = delete;
+
   // Opens the file and asks for 16-bit PCM, or 32-bit float when the decoder
   // offers nothing else. false: not openable, no audio stream, or no format
   // the plug-in can use.
@@ -29,6 +34,8 @@ class MfAudioReader {
   int64_t duration_hns() const { return duration_hns_; }  // 0: unknown
   int bitrate() const { return bitrate_; }                // bits per second, 0: unknown
 
+  // Seeks; the seek is carried out by the next Read (or by the reader's
+  // end, which waits for it).
   bool Seek(int64_t hns);
 
   enum class Result { kData, kEnd, kError };
@@ -40,6 +47,7 @@ class MfAudioReader {
   bool ChooseOutputType();
 
   ComPtr<IMFSourceReader> reader_;
+  bool seek_unread_ = false;  // a seek no Read has waited for yet
   PcmFormat format_;
   int64_t duration_hns_ = 0;
   int bitrate_ = 0;

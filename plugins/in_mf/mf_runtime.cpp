@@ -7,17 +7,29 @@
 namespace {
 
 SRWLOCK g_lock = SRWLOCK_INIT;
-int g_references = 0;  // guarded by g_lock
-int g_host_inits = 0;  // guarded by g_lock; host Init calls not yet quit
+int g_references = 0;     // guarded by g_lock
+int g_host_inits = 0;     // guarded by g_lock; host Init calls not yet quit
+bool g_started = false;   // guarded by g_lock; MFStartup succeeded
 
+// Media Foundation is started at the first use and kept to the end of the
+// process. The host brackets every playback with Init and Quit, and a
+// start-up per playback would build and tear down Media Foundation's work
+// queues and threads each time (under Wine every pair also keeps memory).
+// mfplat.dll is pinned, so that its threads never outlive its code when the
+// host frees this plug-in.
 bool AcquireLocked() {
-  if (g_references == 0 && FAILED(MFStartup(MF_VERSION, MFSTARTUP_FULL))) return false;
+  if (!g_started) {
+    if (FAILED(MFStartup(MF_VERSION, MFSTARTUP_FULL))) return false;
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"mfplat.dll", &pinned);
+    g_started = true;
+  }
   ++g_references;
   return true;
 }
 
 void ReleaseLocked() {
-  if (g_references > 0 && --g_references == 0) MFShutdown();
+  if (g_references > 0) --g_references;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Media Foundation start-up shared by everything in the plug-in.
-// MFStartup runs when the first reference is taken and MFShutdown when the
-// last one goes: the host's Init/Quit pairs hold one, every decoding thread
-// and every GetFileInfo call hold one of their own, so Media Foundation stays
-// up while anyone uses it whatever order the host calls in.
+// MFStartup runs when the first reference is taken; Media Foundation then
+// stays up to the end of the process (see mf_runtime.cpp). The host's
+// Init/Quit pairs hold a reference, every decoding thread and every
+// GetFileInfo call hold one of their own.
 // Thread-safe: the count is guarded by a lock.
 #pragma once
 

@@ -17,7 +17,10 @@
 //   probe actions <ms> <item>...    one item every <ms> milliseconds: a number posts WM_COMMAND
 //                                   with that id, "save" sends WM_QUERYENDSESSION (settings save);
 //                                   exit code 1 when the main dialog is gone, 3 when a save got
-//                                   no answer within 5 s
+//                                   no answer within 5 s. Seeks through the Controller's slider,
+//                                   shown first with its hot key: "drag:<per mille>" drags the thumb
+//                                   there, "key:<vk>" presses a key on the slider; "controller" presses
+//                                   the Controller's hot key. Prints "drags n landed n keys n hot-keys n".
 // Windows and list views of a dialog ("<caption>" names a visible window of
 // melodek.exe; "-" the visible dialog that holds a control with the id):
 //   probe dialog-window-rect <caption>         prints "left top right bottom" (screen)
@@ -679,6 +682,120 @@ int Drag(int x0, int y0, int x1, int y1, int steps, const char* capture, int hx,
 }
 }  // namespace
 
+// --- soak test: seeks through the Controller's slider ----------------------
+namespace soak {
+
+constexpr int kSeekSlider = 1021;
+
+struct SeekTally {
+  int drags = 0;     // thumb dragged
+  int landed = 0;    // and the thumb was where it was released, the mouse freed
+  int keys = 0;      // seek keys pressed on the focused slider
+  int hot_keys = 0;  // the "Controller" hot key pressed (shows or hides it)
+};
+
+void PressControllerHotKey(SeekTally& tally) {
+  PressKeys(MOD_CONTROL | MOD_WIN, VK_F4);
+  ++tally.hot_keys;
+}
+
+// The Controller, shown first with its hot key when hidden; null when it
+// does not come up within a second.
+HWND ShownController(SeekTally& tally) {
+  HWND window = ControllerWindow();
+  if (window == nullptr) return nullptr;
+  if (!::IsWindowVisible(window)) {
+    PressControllerHotKey(tally);
+    for (int i = 0; i < 100 && !::IsWindowVisible(window); ++i) ::Sleep(10);
+  }
+  return ::IsWindowVisible(window) ? window : nullptr;
+}
+
+// The seek slider when something with a length is playing and the point
+// on its thumb is the slider's own (not covered by another window).
+HWND SeekableSlider(HWND controller, POINT& thumb_centre) {
+  HWND bar = ::GetDlgItem(controller, kSeekSlider);
+  RECT thumb{};
+  if (bar == nullptr || ::SendMessageA(bar, TBM_GETRANGEMAX, 0, 0) <= 0 || !ThumbRect(bar, thumb)) return nullptr;
+  thumb_centre = {(thumb.left + thumb.right) / 2, (thumb.top + thumb.bottom) / 2};
+  ::ClientToScreen(bar, &thumb_centre);
+  return ::WindowFromPoint(thumb_centre) == bar ? bar : nullptr;
+}
+
+bool MouseFreed(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) && info.hwndCapture == nullptr;
+}
+
+// Presses the thumb, drags it to a share (per mille) of the slider's width
+// in a few steps and lets go there; 100 to 900 stay inside the channel.
+void DragSeek(SeekTally& tally, int permille) {
+  HWND controller = ShownController(tally);
+  POINT from{};
+  HWND bar = controller != nullptr ? SeekableSlider(controller, from) : nullptr;
+  if (bar == nullptr) return;
+  RECT slider{};
+  ::GetWindowRect(bar, &slider);
+  const int to_x = slider.left + static_cast<int>((slider.right - slider.left) * static_cast<long>(permille) / 1000);
+  MouseTo(from.x, from.y);
+  ::Sleep(20);
+  MouseButton(MOUSEEVENTF_LEFTDOWN);
+  ::Sleep(20);
+  for (int step = 1; step <= 3; ++step) {
+    MouseTo(from.x + (to_x - from.x) * step / 3, from.y);
+    ::Sleep(15);
+  }
+  RECT held{};
+  const bool thumb_there = ThumbRect(bar, held);
+  MouseButton(MOUSEEVENTF_LEFTUP);
+  ++tally.drags;
+  POINT release{to_x, from.y};
+  ::ScreenToClient(bar, &release);
+  // (The caller keeps the release inside the channel, where the thumb can follow.)
+  const bool under_release = thumb_there && release.x >= held.left - 2 && release.x <= held.right + 2;
+  for (int i = 0; i < 50 && !MouseFreed(bar); ++i) ::Sleep(10);
+  if (under_release && MouseFreed(bar)) ++tally.landed;
+}
+
+// One seek key on the slider; a user first clicks the thumb when the slider
+// does not have the keyboard (that click seeks to where the thumb is).
+void KeySeek(SeekTally& tally, unsigned key) {
+  HWND controller = ShownController(tally);
+  POINT thumb{};
+  HWND bar = controller != nullptr ? SeekableSlider(controller, thumb) : nullptr;
+  if (bar == nullptr) return;
+  auto focused = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetForegroundWindow() == controller &&
+           ::GetGUIThreadInfo(::GetWindowThreadProcessId(bar, nullptr), &info) && info.hwndFocus == bar;
+  };
+  if (!focused()) {
+    Click(thumb.x, thumb.y, false);
+    for (int i = 0; i < 50 && !focused(); ++i) ::Sleep(10);
+    if (!focused()) return;
+  }
+  PressKeys(0, key);
+  ++tally.keys;
+}
+
+// The soak's own items of "probe actions"; false when the item is none of them.
+bool RunItem(const char* item, SeekTally& tally) {
+  if (std::strncmp(item, "drag:", 5) == 0) {
+    DragSeek(tally, std::atoi(item + 5));
+  } else if (std::strncmp(item, "key:", 4) == 0) {
+    KeySeek(tally, static_cast<unsigned>(Number(item + 4)));
+  } else if (std::strcmp(item, "controller") == 0) {
+    PressControllerHotKey(tally);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace soak
+
 // --- dialogs, lists and hot keys ------------------------------------------
 namespace {
 // Memory in the program's process for list-view messages whose arguments
@@ -954,17 +1071,26 @@ int main(int argc, char** argv) {
   // --- soak test ---
   if (verb == "actions" && argc >= 3) {
     const DWORD pause = Number(argv[2]);
+    soak::SeekTally tally;
+    auto report = [&tally] {
+      std::printf("drags %d landed %d keys %d hot-keys %d\n", tally.drags, tally.landed, tally.keys, tally.hot_keys);
+    };
     for (int i = 3; i < argc; ++i) {
       HWND main = MainWindow();
-      if (main == nullptr) return 1;
-      if (std::strcmp(argv[i], "save") == 0) {
+      if (main == nullptr) return report(), 1;
+      if (soak::RunItem(argv[i], tally)) {
+        // done: a seek through the Controller or its hot key
+      } else if (std::strcmp(argv[i], "save") == 0) {
         DWORD_PTR result = 0;
-        if (!::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) return 3;
+        if (!::SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)) {
+          return report(), 3;
+        }
       } else if (!::PostMessageA(main, WM_COMMAND, Number(argv[i]), 0)) {
-        return 1;
+        return report(), 1;
       }
       ::Sleep(pause);
     }
+    report();
     return 0;
   }
   {

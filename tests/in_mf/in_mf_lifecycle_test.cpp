@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "tests/in_mf/plugin_test_util.h"
@@ -87,6 +88,27 @@ TEST(LifecycleTest, RapidPlayStopCyclesLeaveNothingBehind) {
   for (int wait = 0; wait < 50 && ThreadCount() > threads_before; ++wait) Sleep(100);
   EXPECT_LE(ThreadCount(), threads_before);
   EXPECT_LE(HandleCount(), handles_before);
+  fake_host::DrainMessages();
+}
+
+// Wine's media source dies (a double free under GStreamer) when it is shut
+// down while a seek is still being carried out; without the plug-in waiting
+// for the seek, this took the process down within a few hundred cycles.
+TEST(LifecycleTest, StopRightAfterASeekKeepsTheProcessAlive) {
+  REQUIRE_MEDIA("song.flac");
+  REQUIRE_MEDIA("song.mp3");
+  In_Module* m = Plugin();
+  ASSERT_NE(m, nullptr);
+  const std::string files[] = {fake_host::MediaPath("song.flac"), fake_host::MediaPath("song.mp3")};
+  for (int i = 0; i < 300; ++i) {
+    fake_host::ResetOutput();
+    m->Init();
+    ASSERT_EQ(m->Play(files[i % 2].c_str()), 0) << "cycle " << i;
+    ASSERT_TRUE(fake_host::WaitForFrames(1000)) << "cycle " << i;
+    m->SetOutputTime(500 + 37 * (i % 20));
+    m->Stop();
+    m->Quit();
+  }
   fake_host::DrainMessages();
 }
 
