@@ -75,6 +75,10 @@ class HighDpiTest(MelodekTestCase):
     def tearDownClass(cls):
         wine_reg("delete", X11_KEY, "/v", "Managed", "/f")
         wine_reg("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
+        # Wine's desktop process sized its tray window for 144 DPI and keeps
+        # it so: end it, and the next program starts a new one at 96 DPI.
+        subprocess.run(["wine", "taskkill", "/f", "/im", "explorer.exe"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
 
     def shoot(self, dpi, name, rect):
         folder = os.environ.get("MELODEK_SCREENSHOTS")
