@@ -10,33 +10,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/in_mf/sink_output.h"
 #include "common/plugin_api.h"
 
 namespace {
 
-volatile LONG64 g_bytes = 0;
-int g_rate = 0, g_channels = 0;
-
-int __cdecl Open(int rate, int channels, int, int, int) {
-  g_rate = rate, g_channels = channels;
-  return 0;
-}
-int __cdecl Write(char*, int length) {
-  InterlockedExchangeAdd64(&g_bytes, length);
-  return 0;
-}
-int __cdecl CanWrite() { return 1 << 24; }
-int __cdecl Zero() { return 0; }
-int __cdecl IntZero(int) { return 0; }
-void __cdecl Nothing() {}
-void __cdecl IntNothing(int) {}
-void __cdecl WindowNothing(HWND) {}
-int __cdecl Dsp(short*, int frames, int, int, int) { return frames; }
-int __cdecl DspOff() { return 0; }
-
-char g_name[] = "bench output";
-Out_Module g_output = {0x10, g_name, 0, nullptr, nullptr, WindowNothing, WindowNothing, Nothing, Nothing, Open,
-                       Nothing, Write, CanWrite, Zero, IntZero, IntNothing, IntNothing, IntNothing, Zero, Zero};
 
 double CpuSeconds() {
   FILETIME created, exited, kernel, user;
@@ -73,15 +51,13 @@ int main(int argc, char** argv) {
   HWND window = CreateWindowExA(0, "STATIC", "bench", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
   module->hMainWindow = window;
   module->hDllInstance = library;
-  module->outMod = &g_output;
-  module->dsp_dosamples = Dsp;
-  module->dsp_isactive = DspOff;
+  sink_output::Attach(module);
   module->Init();
   module->Quit();
 
   std::vector<double> speeds;
   for (int run = 0; run < repetitions; ++run) {
-    g_bytes = 0;
+    sink_output::bytes = 0;
     module->Init();
     const double cpu0 = CpuSeconds(), wall0 = WallSeconds();
     if (module->Play(argv[2]) != 0) {
@@ -96,7 +72,7 @@ int main(int argc, char** argv) {
     const double cpu = CpuSeconds() - cpu0, wall = WallSeconds() - wall0;
     module->Stop();
     module->Quit();
-    const double audio = static_cast<double>(g_bytes) / (2.0 * g_channels * g_rate);
+    const double audio = static_cast<double>(sink_output::bytes) / (2.0 * sink_output::channels * sink_output::rate);
     speeds.push_back(audio / cpu);
     std::printf("run %d: %.1f s of sound, CPU %.3f s, wall %.3f s: %.0f s of sound per CPU second (%.0fx real time)\n",
                 run + 1, audio, cpu, wall, audio / cpu, audio / wall);

@@ -25,30 +25,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/in_mf/sink_output.h"
 #include "common/plugin_api.h"
 #include "plugins/in_mf/com_ptr.h"
 #include "tests/support/process_counts.h"
 
 namespace {
 
-// Host side of the plug-in: an output that takes everything at once.
-volatile LONG g_written = 0;
-int __cdecl Open(int, int, int, int, int) { return 0; }
-int __cdecl Write(char*, int length) {
-  InterlockedExchangeAdd(&g_written, length);
-  return 0;
-}
-int __cdecl CanWrite() { return 1 << 24; }
-int __cdecl Zero() { return 0; }
-int __cdecl IntZero(int) { return 0; }
-void __cdecl Nothing() {}
-void __cdecl IntNothing(int) {}
-void __cdecl WindowNothing(HWND) {}
-int __cdecl Dsp(short*, int frames, int, int, int) { return frames; }
-int __cdecl DspOff() { return 0; }
-char g_name[] = "counting output";
-Out_Module g_output = {0x10, g_name, 0, nullptr, nullptr, WindowNothing, WindowNothing, Nothing, Nothing, Open,
-                       Nothing, Write, CanWrite, Zero, IntZero, IntNothing, IntNothing, IntNothing, Zero, Zero};
 
 struct Figures {
   double private_mib;
@@ -117,9 +100,9 @@ Figures Measure() {
 }
 
 // Waits until the plug-in has written more than it had (bounded).
-bool WaitForSound(LONG before) {
+bool WaitForSound(LONG64 before) {
   for (int i = 0; i < 2000; ++i) {
-    if (g_written > before) return true;
+    if (sink_output::bytes > before) return true;
     Sleep(1);
   }
   return false;
@@ -129,7 +112,7 @@ bool WaitForSound(LONG before) {
 // title and length of the file once sound comes, a seek, Stop, Quit; then
 // the title of the file while nothing plays (as for a list entry).
 bool PlayOnce(In_Module* module, char* file) {
-  const LONG before = g_written;
+  const LONG64 before = sink_output::bytes;
   module->Init();
   bool ok = module->Play(file) == 0 && WaitForSound(before);
   char title[1024];
@@ -244,9 +227,7 @@ int main(int argc, char** argv) {
     }
     module->hMainWindow = CreateWindowExA(0, "STATIC", "host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     module->hDllInstance = library;
-    module->outMod = &g_output;
-    module->dsp_dosamples = Dsp;
-    module->dsp_isactive = DspOff;
+    sink_output::Attach(module);
     module->Init();  // as after loading
     module->Quit();
     char* file = argv[3];
