@@ -191,7 +191,7 @@ class SettingsFile:
         for _ in range(self.int()):
             order, name, files = self.int(), self.string(), []
             for _ in range(self.int()):
-                key, file_id, path, title = self.int(), self.int(), self.string(), self.string()
+                _key, file_id, path, title = self.int(), self.int(), self.string(), self.string()
                 files.append({"id": file_id, "path": path, "title": title,
                               "volume": self.int(), "preset": self.int()})
             self.lists.append({"order": order, "name": name, "files": files})
@@ -285,6 +285,28 @@ def tray_icon_centre():
     x, y = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
     height = int(fields["Height"])
     return x + height // 2, y + height // 2
+
+
+# Without a window manager on the test display nobody draws frames or
+# captions; with "Decorated" (and "Managed") off Wine draws and sizes them
+# itself. Set for melodek.exe only: a tray window that Wine's desktop process
+# made with a frame of its own has its icon somewhere else than
+# tray_icon_centre looks for it, for the rest of the run.
+MELODEK_X11_KEY = r"HKCU\Software\Wine\AppDefaults\melodek.exe\X11 Driver"
+
+
+def wine_reg(*args):
+    subprocess.run(["wine", "reg", *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+
+def wine_draws_melodek_frames(on, *values):
+    """Turns the given X11 driver values (default "Decorated") off for
+    melodek.exe, or back to Wine's defaults."""
+    for value in values or ("Decorated",):
+        if on:
+            wine_reg("add", MELODEK_X11_KEY, "/v", value, "/d", "N", "/f")
+        else:
+            wine_reg("delete", MELODEK_X11_KEY, "/v", value, "/f")
 
 
 def length_prefix(length):

@@ -11,7 +11,7 @@ import unittest
 from array import array
 
 from melodek_e2e import (MelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, tone_level,
-                         tray_icon_centre, wait_for, write_bytes)
+                         tray_icon_centre, wait_for, wine_draws_melodek_frames, write_bytes)
 
 RATE = 44100
 PLAY, NEXT = 88, 66  # hot keys Ctrl+Win+X and Ctrl+Win+B
@@ -126,18 +126,13 @@ def combo_text():
 
 # Under Xvfb there is no window manager: Wine leaves the frame of a window
 # it lets a window manager decorate off the screen, so there would be no
-# border to drag. Wine draws the frames itself while "Decorated" is off.
-X11_KEY = "HKCU\\Software\\Wine\\X11 Driver"
-
-
+# border to drag.
 def setUpModule():
-    subprocess.run(["wine", "reg", "add", X11_KEY, "/v", "Decorated", "/d", "N", "/f"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    wine_draws_melodek_frames(True)
 
 
 def tearDownModule():
-    subprocess.run(["wine", "reg", "delete", X11_KEY, "/v", "Decorated", "/f"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    wine_draws_melodek_frames(False)
 
 
 class EqualizerDialog(MelodekTestCase):

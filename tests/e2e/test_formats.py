@@ -7,7 +7,6 @@ import struct
 import subprocess
 import time
 import unittest
-import wave
 
 from melodek_e2e import MelodekTestCase, probe, read_bytes, wait_for, without_gaps, write_wav
 

@@ -8,9 +8,10 @@ import os
 import subprocess
 import time
 
-from melodek_e2e import MelodekTestCase, probe, settings_bytes, tone_file, wait_for, write_bytes
+from melodek_e2e import (MelodekTestCase, probe, settings_bytes, tone_file, wait_for, wine_draws_melodek_frames,
+                         wine_reg, write_bytes)
 from test_equalizer_dialog import ID_GRAPH, bins, rect_of
-from test_playlist_editor import EDITOR, X11_KEY, wine_reg
+from test_playlist_editor import EDITOR
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 ID_CONTROLLER, ID_EQUALIZER, ID_PLAYLIST_EDIT, ID_PLAY = 32781, 32785, 32771, 32773
@@ -69,11 +70,11 @@ def window_rect(window):
 class HighDpiTest(MelodekTestCase):
     @classmethod
     def setUpClass(cls):
-        wine_reg("add", X11_KEY, "/v", "Managed", "/d", "N", "/f")
+        wine_draws_melodek_frames(True, "Managed")
 
     @classmethod
     def tearDownClass(cls):
-        wine_reg("delete", X11_KEY, "/v", "Managed", "/f")
+        wine_draws_melodek_frames(False, "Managed")
         wine_reg("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
         # Wine's desktop process sized its tray window for 144 DPI and keeps
         # it so: end it, and the next program starts a new one at 96 DPI.

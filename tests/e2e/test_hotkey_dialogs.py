@@ -9,7 +9,8 @@ import time
 import unittest
 
 from melodek_e2e import (MelodekTestCase, hold_hot_key, SettingsFile, played_levels, probe, read_bytes,
-                         settings_bytes, tone_file, tray_icon_centre, wait_for, write_bytes)
+                         settings_bytes, tone_file, tray_icon_centre, wait_for, wine_draws_melodek_frames,
+                         write_bytes)
 
 LIST, EDIT = "HotKeyList", "HotKeyEdit"
 LIST_ID, HOTKEY_ID, WIN_BOX_ID, OK, CANCEL = 1019, 1005, 1007, 1, 2
@@ -51,20 +52,13 @@ def free_keys(*combinations):
     return [c == "1" for c in probe("free-keys", *args)[1]]
 
 
-# Without a window manager nobody draws captions; for the README's pictures
-# Wine draws them itself (for melodek.exe only, while the pictures are taken).
-DECORATED_KEY = r"HKCU\Software\Wine\AppDefaults\melodek.exe\X11 Driver"
-
-
 class HotKeyDialogs(MelodekTestCase):
     def setUp(self):
         super().setUp()
         if os.environ.get("MELODEK_SCREENSHOTS"):
-            subprocess.run(["wine", "reg", "add", DECORATED_KEY, "/v", "Decorated", "/d", "N", "/f"],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-            self.addCleanup(lambda: subprocess.run(["wine", "reg", "delete", DECORATED_KEY, "/f"],
-                                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                                   timeout=60))
+            # Captions in the README's pictures, drawn by Wine itself.
+            wine_draws_melodek_frames(True)
+            self.addCleanup(wine_draws_melodek_frames, False)
 
     def saved(self, app):
         return SettingsFile(read_bytes(os.path.join(app.folder, "melodek.mlcfg")))

@@ -8,7 +8,7 @@ import time
 import unittest
 import wave
 
-from melodek_e2e import (APP_DIR, MelodekTestCase, played_levels, probe, wait_for, write_wav)
+from melodek_e2e import (APP_DIR, MelodekTestCase, played_levels, wait_for, write_wav)
 
 PAUSE, NEXT = 32774, 32777
 

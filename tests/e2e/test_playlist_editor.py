@@ -4,11 +4,10 @@ checked through what it shows, plays and saves."""
 import os
 import shutil
 import struct
-import subprocess
 import time
 
 from melodek_e2e import (MelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, tone_file,
-                         wait_for, write_bytes, write_text)
+                         wait_for, wine_draws_melodek_frames, write_bytes, write_text)
 
 EDITOR = "PlayListEdit"
 LISTS, FILES, OK_BUTTON, SPLITTER, PLAY_MODE = 1000, 1001, 1, 1020, 1014
@@ -86,25 +85,17 @@ class Editor:
         time.sleep(0.2)
 
 
-X11_KEY = r"HKCU\Software\Wine\X11 Driver"
-
-
-def wine_reg(*args):
-    subprocess.run(["wine", "reg", *args], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-
-
 class PlayListEditorTest(MelodekTestCase):
     @classmethod
     def setUpClass(cls):
-        # Without a window manager on the test display, Wine draws and sizes
-        # the frames itself only for windows it does not leave to one.
-        wine_reg("add", X11_KEY, "/v", "Managed", "/d", "N", "/f")
-        wine_reg("add", X11_KEY, "/v", "Decorated", "/d", "N", "/f")
+        # Wine draws and sizes the frames itself only for windows it does
+        # not leave to a window manager.
+        wine_draws_melodek_frames(True, "Managed", "Decorated")
 
     @classmethod
     def tearDownClass(cls):
-        wine_reg("delete", X11_KEY, "/v", "Managed", "/f")
-        wine_reg("delete", X11_KEY, "/v", "Decorated", "/f")
+        wine_draws_melodek_frames(False, "Managed", "Decorated")
+
     def wait_editor(self, shown=True):
         self.assertTrue(wait_for(lambda: (probe("visible", EDITOR)[0] == 0) == shown, timeout=15),
                         "editor %s" % ("shown" if shown else "closed"))

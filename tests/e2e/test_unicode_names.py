@@ -8,8 +8,8 @@ import subprocess
 import time
 
 from melodek_e2e import (MelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, wait_for, without_gaps,
-                         write_bytes, write_wav)
-from test_playlist_editor import EDITOR, FILES, LISTS, Editor, wine_reg, X11_KEY
+                         wine_draws_melodek_frames, write_bytes, write_wav)
+from test_playlist_editor import EDITOR, FILES, LISTS, Editor
 
 FOLDER = "Musique été"
 SONGS = {"日本語の歌.wav": 440, "Ünïcödé 🎵.wav": 660, "Café.wav": 550}
@@ -31,11 +31,11 @@ def contains(frames, part):
 class UnicodeNamesTest(MelodekTestCase):
     @classmethod
     def setUpClass(cls):
-        wine_reg("add", X11_KEY, "/v", "Managed", "/d", "N", "/f")
+        wine_draws_melodek_frames(True, "Managed")
 
     @classmethod
     def tearDownClass(cls):
-        wine_reg("delete", X11_KEY, "/v", "Managed", "/f")
+        wine_draws_melodek_frames(False, "Managed")
 
     def saved(self, app):
         return SettingsFile(read_bytes(os.path.join(app.folder, "melodek.mlcfg")))
