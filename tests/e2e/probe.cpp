@@ -798,83 +798,32 @@ bool RunItem(const char* item, SeekTally& tally) {
 
 // --- dialogs, lists and hot keys ------------------------------------------
 namespace {
-// Memory in the program's process for list-view messages whose arguments
-// are pointers: the list view reads and writes them in its own process.
-class RemoteBuffer {
- public:
-  RemoteBuffer(HWND window, size_t size) : size_(size) {
-    DWORD id = 0;
-    ::GetWindowThreadProcessId(window, &id);
-    process_.reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id));
-    if (process_) address_ = ::VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-  }
-  ~RemoteBuffer() {
-    if (address_ != nullptr) ::VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
-  }
-  bool ok() const { return address_ != nullptr; }
-  char* at(size_t offset) const { return static_cast<char*>(address_) + offset; }
-  bool Write(size_t offset, const void* data, size_t size) {
-    return ::WriteProcessMemory(process_.get(), at(offset), data, size, nullptr) != FALSE;
-  }
-  bool Read(size_t offset, void* data, size_t size) const {
-    return ::ReadProcessMemory(process_.get(), at(offset), data, size, nullptr) != FALSE;
-  }
-
- private:
-  UniqueHandle process_;
-  void* address_ = nullptr;
-  size_t size_;
-};
-
 HWND DialogItem(const char* caption, const char* id) {
   HWND window = FindVisible(caption);
   return window != nullptr ? ::GetDlgItem(window, static_cast<int>(Number(id))) : nullptr;
 }
 
-std::string ListText(HWND list, RemoteBuffer& remote, int row, int column) {
-  constexpr size_t kText = 512;
-  LVITEMA item{};
-  item.iSubItem = column;
-  item.cchTextMax = kText - 1;
-  item.pszText = remote.at(sizeof item);
-  remote.Write(0, &item, sizeof item);
-  ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)));
-  char text[kText] = {};
-  remote.Read(sizeof item, text, kText - 1);
-  return text;
-}
-
 int ListRows(HWND list) {
-  RemoteBuffer remote(list, 4096);
-  if (!remote.ok()) return 1;
   const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
   for (int row = 0; row < count; ++row) {
     const UINT state = static_cast<UINT>(
         ::SendMessageA(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
     const bool ticked = ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
-    std::printf("%d|%s|%s\n", ticked ? 1 : 0, ListText(list, remote, row, 0).c_str(),
-                ListText(list, remote, row, 1).c_str());
+    std::printf("%d|%s|%s\n", ticked ? 1 : 0, lists::RowText(list, row, 0).c_str(),
+                lists::RowText(list, row, 1).c_str());
   }
   return 0;
 }
 
 int ListPoint(HWND list, int row, const std::string& part) {
-  RemoteBuffer remote(list, sizeof(RECT));
-  if (!remote.ok()) return 1;
-  RECT rect{};
-  rect.left = LVIR_BOUNDS;
-  remote.Write(0, &rect, sizeof rect);
-  if (!::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.at(0)))) {
-    return 1;
-  }
-  remote.Read(0, &rect, sizeof rect);
+  RECT rect{};  // on the screen
+  if (!lists::RowRect(list, row, rect)) return 1;
   POINT point{rect.left + 40, (rect.top + rect.bottom) / 2};
   if (part == "check") {
     // The check box is the state image at the row's left end.
     const int boxWidth = ::GetSystemMetrics(SM_CXSMICON);
     point.x = rect.left + boxWidth / 2 + 2;
   }
-  ::ClientToScreen(list, &point);
   std::printf("%ld %ld\n", point.x, point.y);
   return 0;
 }
