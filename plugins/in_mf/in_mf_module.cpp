@@ -57,8 +57,9 @@ void MELODEK_PLUGIN_CALL About(HWND parent) {
   MessageBoxA(parent, "Plays files through the system's Media Foundation decoders.", g_description, MB_OK);
 }
 
-void MELODEK_PLUGIN_CALL Init() { MfHostInit(); }
-void MELODEK_PLUGIN_CALL Quit() { MfHostQuit(); }
+// Media Foundation starts with the first file opened (mf_runtime.h).
+void MELODEK_PLUGIN_CALL Init() {}
+void MELODEK_PLUGIN_CALL Quit() {}
 
 void MELODEK_PLUGIN_CALL Stop() {
   Playing ended;

@@ -1,21 +1,17 @@
 // Media Foundation start-up shared by everything in the plug-in.
-// MFStartup runs when the first reference is taken; Media Foundation then
-// stays up to the end of the process (see mf_runtime.cpp). The host's
-// Init/Quit pairs hold a reference, every decoding thread and every
-// GetFileInfo call hold one of their own.
-// Thread-safe: the count is guarded by a lock.
+// MFStartup runs when the first file is opened (a decoding thread or a
+// GetFileInfo call takes an MfRuntimeRef), not at the host's Init: a player
+// that loads the plug-in at start-up and plays nothing keeps none of Media
+// Foundation's work-queue threads waking it. Once started, Media Foundation
+// stays up to the end of the process (see mf_runtime.cpp).
+// Thread-safe: the start-up is guarded by a lock.
 #pragma once
 
-// Host Init and Quit: Quit without a matching Init does nothing.
-void MfHostInit();
-void MfHostQuit();
-
-// One reference for the lifetime of the object; ok() is false when
-// MFStartup failed (nothing is held then).
+// Media Foundation for the lifetime of the object; ok() is false when
+// MFStartup failed.
 class MfRuntimeRef {
  public:
   MfRuntimeRef();
-  ~MfRuntimeRef();
   MfRuntimeRef(const MfRuntimeRef&) = delete;
   MfRuntimeRef& operator=(const MfRuntimeRef&) = delete;
   bool ok() const { return ok_; }
