@@ -81,9 +81,8 @@ DWORD WINAPI DecodeSession::ThreadMain(void* param) {
 
 void DecodeSession::Run() {
   ComApartment com;
-  MfRuntimeRef media_foundation;
   MfAudioReader reader;
-  bool ok = media_foundation.ok() && !stop_ && reader.Open(path_);
+  bool ok = StartMediaFoundation() && !stop_ && reader.Open(path_);
   // The first block proves there is sound to play and gives the time stamp
   // the content starts at.
   std::vector<int16_t> first_block;

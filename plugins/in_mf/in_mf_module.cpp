@@ -160,8 +160,7 @@ void MELODEK_PLUGIN_CALL GetFileInfo(const char* file, char* title, int* length_
     return;
   }
   ComApartment com;
-  MfRuntimeRef media_foundation;
-  if (!media_foundation.ok()) return;
+  if (!StartMediaFoundation()) return;
   const int64_t duration = ProbeDurationHns(path);
   // A file Media Foundation cannot open leaves the host's value alone.
   if (duration > 0) *length_in_ms = LengthForFile(path, duration).length_ms;

@@ -1,6 +1,6 @@
 // The first audio stream of a file, decoded by Media Foundation's source
 // reader into 16-bit interleaved PCM. Used by one thread at a time, which
-// must have COM initialised and hold an MfRuntimeRef.
+// must have COM initialised and Media Foundation started (StartMediaFoundation).
 #pragma once
 #include <windows.h>
 #include <mfidl.h>

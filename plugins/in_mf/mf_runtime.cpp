@@ -16,15 +16,16 @@ bool g_started = false;  // guarded by g_lock; MFStartup succeeded
 // tear down Media Foundation's work queues and threads each time (under Wine
 // every pair also keeps memory). mfplat.dll is pinned, so that its threads
 // never outlive its code when the host frees this plug-in.
-MfRuntimeRef::MfRuntimeRef() {
+bool StartMediaFoundation() {
   AcquireSRWLockExclusive(&g_lock);
   if (!g_started && SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_FULL))) {
     HMODULE pinned = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, L"mfplat.dll", &pinned);
     g_started = true;
   }
-  ok_ = g_started;
+  const bool started = g_started;
   ReleaseSRWLockExclusive(&g_lock);
+  return started;
 }
 
 ComApartment::ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {}

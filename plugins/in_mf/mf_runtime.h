@@ -1,24 +1,15 @@
 // Media Foundation start-up shared by everything in the plug-in.
 // MFStartup runs when the first file is opened (a decoding thread or a
-// GetFileInfo call takes an MfRuntimeRef), not at the host's Init: a player
+// GetFileInfo call asks for it), not at the host's Init: a player
 // that loads the plug-in at start-up and plays nothing keeps none of Media
 // Foundation's work-queue threads waking it. Once started, Media Foundation
 // stays up to the end of the process (see mf_runtime.cpp).
 // Thread-safe: the start-up is guarded by a lock.
 #pragma once
 
-// Media Foundation for the lifetime of the object; ok() is false when
-// MFStartup failed.
-class MfRuntimeRef {
- public:
-  MfRuntimeRef();
-  MfRuntimeRef(const MfRuntimeRef&) = delete;
-  MfRuntimeRef& operator=(const MfRuntimeRef&) = delete;
-  bool ok() const { return ok_; }
-
- private:
-  bool ok_;
-};
+// Starts Media Foundation unless it runs already; false when MFStartup
+// failed (a later call tries again).
+bool StartMediaFoundation();
 
 // COM for the calling thread (multithreaded apartment) for the object's
 // lifetime. A thread already in another apartment keeps it: COM still works

@@ -174,6 +174,23 @@ class MelodekTestCase(unittest.TestCase):
         return app
 
 
+class FramedMelodekTestCase(MelodekTestCase):
+    """Wine draws (and with "Managed" off also sizes) melodek.exe's frames
+    while the class's tests run: for tests that drag a frame, measure a
+    whole window or take the README's pictures."""
+    wine_frame_values = ("Decorated",)
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        wine_draws_melodek_frames(True, *cls.wine_frame_values)
+
+    @classmethod
+    def tearDownClass(cls):
+        wine_draws_melodek_frames(False, *cls.wine_frame_values)
+        super().tearDownClass()
+
+
 class SettingsFile:
     """An independent reader of the ".mlcfg" archive, for checking what the
     program saved."""

@@ -10,8 +10,8 @@ import time
 import unittest
 from array import array
 
-from melodek_e2e import (MelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, tone_level,
-                         tray_icon_centre, wait_for, wine_draws_melodek_frames, write_bytes)
+from melodek_e2e import (FramedMelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, tone_level,
+                         tray_icon_centre, wait_for, write_bytes)
 
 RATE = 44100
 PLAY, NEXT = 88, 66  # hot keys Ctrl+Win+X and Ctrl+Win+B
@@ -126,16 +126,8 @@ def combo_text():
 
 # Under Xvfb there is no window manager: Wine leaves the frame of a window
 # it lets a window manager decorate off the screen, so there would be no
-# border to drag.
-def setUpModule():
-    wine_draws_melodek_frames(True)
-
-
-def tearDownModule():
-    wine_draws_melodek_frames(False)
-
-
-class EqualizerDialog(MelodekTestCase):
+# border to drag unless Wine draws it.
+class EqualizerDialog(FramedMelodekTestCase):
     def open_equalizer(self):
         """Right-click on the tray icon, then "Equalizer..." with the keys
         (again after Escape if a busy machine showed the menu too late)."""

@@ -8,8 +8,8 @@ import os
 import subprocess
 import time
 
-from melodek_e2e import (MelodekTestCase, probe, settings_bytes, tone_file, wait_for, wine_draws_melodek_frames,
-                         wine_reg, write_bytes)
+from melodek_e2e import (FramedMelodekTestCase, probe, settings_bytes, tone_file, wait_for, wine_reg,
+                         write_bytes)
 from test_equalizer_dialog import ID_GRAPH, bins, rect_of
 from test_playlist_editor import EDITOR
 
@@ -67,14 +67,12 @@ def window_rect(window):
     return tuple(map(int, probe("window-info", window)[1].splitlines()[0].split()[1:5]))
 
 
-class HighDpiTest(MelodekTestCase):
-    @classmethod
-    def setUpClass(cls):
-        wine_draws_melodek_frames(True, "Managed")
+class HighDpiTest(FramedMelodekTestCase):
+    wine_frame_values = ("Managed",)
 
     @classmethod
     def tearDownClass(cls):
-        wine_draws_melodek_frames(False, "Managed")
+        super().tearDownClass()
         wine_reg("delete", DESKTOP_KEY, "/v", "LogPixels", "/f")
         # Wine's desktop process sized its tray window for 144 DPI and keeps
         # it so: end it, and the next program starts a new one at 96 DPI.

@@ -6,8 +6,8 @@ import shutil
 import struct
 import time
 
-from melodek_e2e import (MelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, tone_file,
-                         wait_for, wine_draws_melodek_frames, write_bytes, write_text)
+from melodek_e2e import (FramedMelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, tone_file,
+                         wait_for, write_bytes, write_text)
 
 EDITOR = "PlayListEdit"
 LISTS, FILES, OK_BUTTON, SPLITTER, PLAY_MODE = 1000, 1001, 1, 1020, 1014
@@ -85,16 +85,10 @@ class Editor:
         time.sleep(0.2)
 
 
-class PlayListEditorTest(MelodekTestCase):
-    @classmethod
-    def setUpClass(cls):
-        # Wine draws and sizes the frames itself only for windows it does
-        # not leave to a window manager.
-        wine_draws_melodek_frames(True, "Managed", "Decorated")
-
-    @classmethod
-    def tearDownClass(cls):
-        wine_draws_melodek_frames(False, "Managed", "Decorated")
+class PlayListEditorTest(FramedMelodekTestCase):
+    # Wine draws and sizes the frames itself only for windows it does not
+    # leave to a window manager.
+    wine_frame_values = ("Managed", "Decorated")
 
     def wait_editor(self, shown=True):
         self.assertTrue(wait_for(lambda: (probe("visible", EDITOR)[0] == 0) == shown, timeout=15),

@@ -7,8 +7,8 @@ import os
 import subprocess
 import time
 
-from melodek_e2e import (MelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, wait_for, without_gaps,
-                         wine_draws_melodek_frames, write_bytes, write_wav)
+from melodek_e2e import (FramedMelodekTestCase, SettingsFile, probe, read_bytes, settings_bytes, wait_for, without_gaps,
+                         write_bytes, write_wav)
 from test_playlist_editor import EDITOR, FILES, LISTS, Editor
 
 FOLDER = "Musique été"
@@ -28,14 +28,8 @@ def contains(frames, part):
     return pack(part) in pack(frames)
 
 
-class UnicodeNamesTest(MelodekTestCase):
-    @classmethod
-    def setUpClass(cls):
-        wine_draws_melodek_frames(True, "Managed")
-
-    @classmethod
-    def tearDownClass(cls):
-        wine_draws_melodek_frames(False, "Managed")
+class UnicodeNamesTest(FramedMelodekTestCase):
+    wine_frame_values = ("Managed",)
 
     def saved(self, app):
         return SettingsFile(read_bytes(os.path.join(app.folder, "melodek.mlcfg")))

@@ -35,13 +35,7 @@ TEST(IdleTest, LoadingAndInitStartNoThreadsButAFileStillPlays) {
 
   // Media Foundation comes up with the first file instead.
   REQUIRE_MEDIA("song.flac");
-  fake_host::ResetOutput();
-  fake_host::DrainMessages();
-  m->Init();
-  ASSERT_EQ(m->Play(fake_host::MediaPath("song.flac").c_str()), 0);
-  EXPECT_TRUE(fake_host::WaitForEndOfFile());
-  m->Stop();
-  m->Quit();
+  ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, "song.flac"));
   EXPECT_GT(fake_host::Output().written_frames, 0);
 }
 

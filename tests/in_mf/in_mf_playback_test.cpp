@@ -61,14 +61,8 @@ TEST_P(FormatTest, PlaysTheWholeFileLikeTheSource) {
   ASSERT_TRUE(ReadWav(fake_host::MediaPath(c.source), source));
   In_Module* m = Plugin();
   ASSERT_NE(m, nullptr);
-  fake_host::ResetOutput();
-  fake_host::DrainMessages();
-  m->Init();
-  ASSERT_EQ(m->Play(fake_host::MediaPath(c.file).c_str()), 0);
-  EXPECT_TRUE(fake_host::WaitForEndOfFile());
-  const int length_ms = m->GetLength();
-  m->Stop();
-  m->Quit();
+  int length_ms = 0;
+  ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, c.file, &length_ms));
 
   const OutputRecord out = fake_host::Output();
   EXPECT_EQ(out.open_calls, 1);
@@ -154,13 +148,7 @@ TEST(Mp3Test, MatchesAnIndependentDecoder) {
   ASSERT_TRUE(ReadWav(fake_host::MediaPath("song_mp3_reference.wav"), reference));
   In_Module* m = Plugin();
   ASSERT_NE(m, nullptr);
-  fake_host::ResetOutput();
-  fake_host::DrainMessages();
-  m->Init();
-  ASSERT_EQ(m->Play(fake_host::MediaPath("song.mp3").c_str()), 0);
-  EXPECT_TRUE(fake_host::WaitForEndOfFile());
-  m->Stop();
-  m->Quit();
+  ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, "song.mp3"));
   const OutputRecord out = fake_host::Output();
   EXPECT_EQ(out.written_frames, reference.frames());
   EXPECT_EQ(BestLag(reference.samples, 0, out.pcm, 2, 2000, 20000), 0);

@@ -88,13 +88,7 @@ TEST(TitleTest, NullOrEmptyFileMeansThePlayingFile) {
 TEST(PathTest, NamesWithUrlCharactersPlay) {
   REQUIRE_MEDIA("odd #1 100%.flac");
   In_Module* m = Plugin();
-  fake_host::ResetOutput();
-  fake_host::DrainMessages();
-  m->Init();
-  ASSERT_EQ(m->Play(fake_host::MediaPath("odd #1 100%.flac").c_str()), 0);
-  EXPECT_TRUE(fake_host::WaitForEndOfFile());
-  m->Stop();
-  m->Quit();
+  ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, "odd #1 100%.flac"));
   EXPECT_EQ(fake_host::Output().written_frames, 441000);
 }
 
