@@ -154,6 +154,9 @@ class CPlayerApp : public CApplication,
   HotKeyRefusals refusedHotKeys_;  // from the last registration; never saved
   MediaKeyRefusals refusedMediaKeys_;  // held by other programs at the last registration
   std::array<SettingsRect, kPlayListRectCount> playListRects_{};
+  // The settings of the block after the classic fields, and the records of
+  // newer versions this one does not know (written back as they came).
+  SettingsExtension extension_;
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
   DWORD uiThreadId_ = 0;             // set once at start-up
 

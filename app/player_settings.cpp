@@ -39,6 +39,7 @@ void CPlayerApp::ApplySettings(SettingsData& settings, bool archiveLoaded) {
   volumeStep_ = settings.VolumeStep;
   hotKeys_ = settings.hotKeys;
   playListRects_ = settings.playListRects;
+  extension_ = std::move(settings.extension);
   {
     std::lock_guard<std::mutex> lock(foldersLock_);
     pluginFolders_ = settings.pluginFolders;
@@ -68,6 +69,7 @@ SettingsData CPlayerApp::CollectSettings() {
   settings.VolumeStep = volumeStep_;
   settings.hotKeys = hotKeys_;
   settings.playListRects = playListRects_;
+  settings.extension = extension_;
   settings.pluginFolders = PluginFolders();
   settings.presets = presets_.Presets();
   settings.presetCapacity = presets_.Capacity();

@@ -3,6 +3,7 @@
 
 #include "eq/eq_preset_block.h"
 #include "settings/byte_stream.h"
+#include "settings/settings_extension.h"
 
 namespace {
 
@@ -67,6 +68,11 @@ size_t ArchiveSizeBound(const SettingsData& s) {
   for (const EqPreset& preset : s.presets) {
     size += 24 + kMaxPrefix + preset.name.size() + 12 * preset.points.size();
   }
+  const SettingsExtension& e = s.extension;
+  size += 256 + 24 * e.loudness.size() + 12 * e.extraHotKeys.size() + 4 * e.queue.size();
+  for (const SettingsRecord& record : e.unknown) {
+    size += 4 + kMaxPrefix + record.name.size() + record.value.size();
+  }
   return size;
 }
 
@@ -104,8 +110,9 @@ bool ReadBody(ByteReader& r, SettingsData& s) {
       if (!r.ReadInt32(side)) return false;
     }
   }
-  // The archive ends after the editor layout: anything more is damage too.
-  return r.AtEnd();
+  // The classic archive ends after the editor layout; what follows must be
+  // the extension block, anything else is damage.
+  return r.AtEnd() || ReadSettingsExtension(r, s.extension);
 }
 
 }  // namespace
@@ -135,6 +142,7 @@ void WriteSettingsArchive(const SettingsData& s, std::string& out) {
   for (const SettingsRect& rect : s.playListRects) {
     for (int32_t side : rect) w.WriteInt32(side);
   }
+  WriteSettingsExtension(w, s.extension);
 }
 
 std::string WriteSettingsArchive(const SettingsData& settings) {

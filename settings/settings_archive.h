@@ -16,7 +16,8 @@ enum class SettingsLoadStatus {
   Damaged,  // the archive does not parse exactly; settings are the defaults
 };
 
-// Appends the whole archive (fields 1 to 14) to out.
+// Appends the whole archive to out: the classic fields (mark to editor
+// layout), then the extension block (settings/settings_extension.h).
 void WriteSettingsArchive(const SettingsData& settings, std::string& out);
 std::string WriteSettingsArchive(const SettingsData& settings);
 
@@ -26,7 +27,8 @@ std::string WriteSettingsArchive(const SettingsData& settings);
 //            and reading goes on with PlayMode); lastId becomes the largest
 //            id of all files and presets.
 //   Damaged: the archive ends early, holds a count or length beyond its
-//            remaining bytes, or has bytes after the last field. settings
+//            remaining bytes, or has bytes after the editor layout that
+//            are not the extension block. settings
 //            then hold the defaults for everything (a new SettingsData after
 //            ResetDefaults); the caller keeps the damaged file aside.
 // Never reads outside bytes; allocations stay proportional to its size.

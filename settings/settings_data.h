@@ -11,6 +11,7 @@
 #include "hotkey/hotkey_entry.h"
 #include "hotkey/hotkey_table.h"
 #include "playlist/sound_file.h"
+#include "settings/settings_extension.h"
 
 // The saved layout of the play list editor: [0] its window in screen
 // coordinates, then in client coordinates [1] the play list pane, [2] the
@@ -45,6 +46,8 @@ struct SettingsData {
   int32_t presetGrowth = kDefaultArrayGrowth;
   HotKeyTable hotKeys = DefaultHotKeys();
   std::array<SettingsRect, kPlayListRectCount> playListRects{};
+  // Everything after the classic fields (settings/settings_extension.h).
+  SettingsExtension extension;
   // Last id handed out to a sound file or preset; not stored in the file
   // but recomputed from it.
   uint32_t lastId = 0;

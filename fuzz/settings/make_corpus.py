@@ -60,6 +60,24 @@ def archive(mark=True, lists=(), presets=None, folders=('.', 'Plugins', 'C:\\P\\
     return out
 
 
+def record(name, value):
+    return text(name) + u32(len(value)) + value
+
+
+def extension_block():
+    """The block after the classic fields: every record this version knows,
+    and one it does not (kept as it is)."""
+    out = b'MLDK.EXT'
+    out += record('gapless', i32(0))
+    out += record('replaygain', i32(2) + i32(-300) + i32(150) + i32(1))
+    out += record('loudness', i32(1) + i32(3) + f32(-14.5) + f32(0.9) + i32(1) + f32(-13.0) + f32(1.0))
+    out += record('hotkeys+', i32(1) + i32(1) + u32(10) + u32(74))
+    out += record('queue', i32(2) + i32(3) + i32(1))
+    out += record('jumpwindow', i32(500) + i32(320))
+    out += record('newer', b'\x01\x02')
+    return out
+
+
 def write(target, name, data):
     folder = os.path.join(HERE, 'corpus', target)
     os.makedirs(folder, exist_ok=True)
@@ -77,6 +95,7 @@ def main():
     write('settings_archive', 'wide_title.mlcfg', archive(lists=lists, wide_title=True))
     write('settings_archive', 'long_name.mlcfg', archive(lists=[(0, 'n' * 255, files)], folders=('p' * 300,)))
     write('settings_archive', 'no_presets.mlcfg', archive(presets=[], folders=()))
+    write('settings_archive', 'extension.mlcfg', archive(lists=lists, presets=presets) + extension_block())
 
     keys = 'HotKey=\n' + ''.join('\t1,10,%d\n' % k for k in (88, 86, 67, 90, 66, 78, 77, 188, 190, 112, 113, 114, 115))
     tail = ('SelFileID=3\nRepeat=1\nPlayMode=2\nControlAlpha=200\nVolume=-6\nVolumeType=1\n'

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "settings/byte_stream.h"
 #include "tests/settings/settings_samples.h"
 
@@ -15,6 +17,15 @@ SettingsData Defaults() {
   SettingsData s;
   ResetDefaults(s, kProgramFiles);
   return s;
+}
+
+// The archive's classic fields alone: the whole archive less the block.
+std::string ClassicPart(const SettingsData& s) {
+  std::string block;
+  ByteWriter w(block);
+  WriteSettingsExtension(w, s.extension);
+  const std::string bytes = WriteSettingsArchive(s);
+  return bytes.substr(0, bytes.size() - block.size());
 }
 
 TEST(SettingsArchive, RoundTripRestoresEveryFieldBitForBit) {
@@ -57,12 +68,13 @@ TEST(SettingsArchive, FieldLayoutAndStringPrefixes) {
   EXPECT_EQ(shorter[53], 'n');
   EXPECT_EQ(bytes.size(), shorter.size() + 3);
 
-  // Total size of the defaults: header 40, folders, no lists, the preset
-  // block (12 + 4 + 8 + 4 + 12), hot keys 156, rectangles 96.
+  // Size of the defaults' classic fields: header 40, folders, no lists, the
+  // preset block (12 + 4 + 8 + 4 + 12), hot keys 156, rectangles 96; the
+  // extension block follows.
   const SettingsData d = Defaults();
   size_t folders = 4;
   for (const std::string& f : d.pluginFolders) folders += 1 + f.size();
-  EXPECT_EQ(WriteSettingsArchive(d).size(), 40 + folders + 4 + 40 + 156 + 96);
+  EXPECT_EQ(ClassicPart(d).size(), 40 + folders + 4 + 40 + 156 + 96);
 }
 
 TEST(SettingsArchive, SixteenBitStringsAreRead) {
@@ -146,13 +158,93 @@ TEST(SettingsArchive, TruncatedOrExtendedFilesAreDamaged) {
   for (PlayList& list : s.playLists) {  // keep the loop short
     for (SoundFile& f : list.files) f.path.resize(std::min<size_t>(f.path.size(), 300));
   }
-  const std::string bytes = WriteSettingsArchive(s);
-  for (size_t n = 0; n < bytes.size(); ++n) {
+  const std::string classic = ClassicPart(s);
+  for (size_t n = 0; n < classic.size(); ++n) {
     SCOPED_TRACE(n);
-    ExpectDamagedGivesDefaults(bytes.substr(0, n));
+    ExpectDamagedGivesDefaults(classic.substr(0, n));
     if (HasFatalFailure()) return;
   }
-  ExpectDamagedGivesDefaults(bytes + '\0');
+  // After the classic fields only the extension block's mark may follow.
+  ExpectDamagedGivesDefaults(classic + '\0');
+  ExpectDamagedGivesDefaults(classic + "MLDK.EX");
+  ExpectDamagedGivesDefaults(classic + "MLDK.EXX");
+}
+
+TEST(SettingsArchive, ExtensionBlockLeavesTheClassicFieldsAsOlderReadersSeeThem) {
+  const SettingsData rich = RichSettings();
+  SettingsData plain = rich;
+  plain.extension = SettingsExtension();
+  // With or without new settings, the classic fields are the same bytes, so
+  // a reader that stops after the editor layout sees exactly the same.
+  const std::string classic = ClassicPart(plain);
+  EXPECT_EQ(ClassicPart(rich), classic);
+  const std::string full = WriteSettingsArchive(rich);
+  ASSERT_EQ(full.compare(classic.size(), kSettingsExtensionMark.size(), kSettingsExtensionMark), 0);
+
+  // The classic part alone (a file of an older version) loads with every
+  // new setting at its default.
+  SettingsData old;
+  ASSERT_EQ(ReadSettingsArchive(classic, old, kProgramFiles), SettingsLoadStatus::Loaded);
+  ExpectSameSettings(old, plain);
+  EXPECT_TRUE(old.extension.gapless);
+  EXPECT_EQ(old.extension.replayGain.mode, ReplayGainMode::kTrack);
+  EXPECT_TRUE(old.extension.replayGain.preventClipping);
+}
+
+TEST(SettingsArchive, ExtensionRecordsThatDoNotParseKeepTheirDefaults) {
+  SettingsData s = Defaults();
+  s.extension.unknown = {{"later", "kept"}};
+  const std::string classic = ClassicPart(s);
+  auto record = [](std::string_view name, const std::string& value) {
+    std::string out;
+    ByteWriter w(out);
+    w.WriteString(name);
+    w.WriteUInt32(static_cast<uint32_t>(value.size()));
+    w.WriteBytes(value.data(), value.size());
+    return out;
+  };
+  auto ints = [](std::initializer_list<int32_t> values) {
+    std::string out;
+    ByteWriter w(out);
+    for (int32_t v : values) w.WriteInt32(v);
+    return out;
+  };
+  std::string nanLoudness = ints({1, 5});
+  ByteWriter(nanLoudness).WriteFloat32(std::numeric_limits<float>::quiet_NaN());
+  nanLoudness += ints({0, 1, 0, 0});  // peak, has album, album values
+  const std::string block = std::string(kSettingsExtensionMark) +
+                            record("gapless", ints({2})) +                  // not 0 or 1
+                            record("replaygain", ints({9, 0, 0, 1})) +      // no such mode
+                            record("replaygain", ints({2, 1600, 0, 1})) +   // preamp beyond 15 dB
+                            record("queue", ints({2, 5})) +                 // one id short
+                            record("loudness", nanLoudness) +               // not finite
+                            record("jumpwindow", ints({300, 200, 0})) +     // one value too many
+                            record("hotkeys+", ints({1, 1, 2, 'J'})) +      // read
+                            record("later", "kept");
+  SettingsData loaded;
+  ASSERT_EQ(ReadSettingsArchive(classic + block, loaded, kProgramFiles), SettingsLoadStatus::Loaded);
+  const SettingsExtension defaults;
+  EXPECT_EQ(loaded.extension.gapless, defaults.gapless);
+  EXPECT_EQ(loaded.extension.replayGain.mode, defaults.replayGain.mode);
+  EXPECT_EQ(loaded.extension.replayGain.preampCentiDb, 0);
+  EXPECT_TRUE(loaded.extension.queue.empty());
+  EXPECT_TRUE(loaded.extension.loudness.empty());
+  EXPECT_EQ(loaded.extension.jumpWindowWidth, 0);
+  ASSERT_EQ(loaded.extension.extraHotKeys.size(), 1u);
+  EXPECT_EQ(loaded.extension.extraHotKeys[0].virtualKey, static_cast<uint32_t>('J'));
+  ASSERT_EQ(loaded.extension.unknown.size(), 1u);
+  EXPECT_EQ(loaded.extension.unknown[0].value, "kept");
+
+  // A block cut anywhere keeps the classic fields and the records before
+  // the cut.
+  const std::string full = WriteSettingsArchive(RichSettings());
+  const size_t blockStart = ClassicPart(RichSettings()).size() + kSettingsExtensionMark.size();
+  for (size_t n = blockStart; n < full.size(); ++n) {
+    SettingsData cut;
+    ASSERT_EQ(ReadSettingsArchive(full.substr(0, n), cut, kProgramFiles), SettingsLoadStatus::Loaded) << n;
+    ASSERT_EQ(cut.playLists.size(), 3u) << n;
+    EXPECT_EQ(cut.extension.gapless, n < blockStart + 16) << n;  // the first record, 16 bytes
+  }
 }
 
 TEST(SettingsArchive, CorruptWordsNeverCrashOrOverAllocate) {

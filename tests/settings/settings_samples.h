@@ -14,6 +14,37 @@ inline uint32_t FloatBits(float f) {
   return bits;
 }
 
+inline void ExpectSameExtension(const SettingsExtension& a, const SettingsExtension& b) {
+  EXPECT_EQ(a.gapless, b.gapless);
+  EXPECT_EQ(a.replayGain.mode, b.replayGain.mode);
+  EXPECT_EQ(a.replayGain.preampCentiDb, b.replayGain.preampCentiDb);
+  EXPECT_EQ(a.replayGain.untaggedGainCentiDb, b.replayGain.untaggedGainCentiDb);
+  EXPECT_EQ(a.replayGain.preventClipping, b.replayGain.preventClipping);
+  ASSERT_EQ(a.loudness.size(), b.loudness.size());
+  for (size_t i = 0; i < a.loudness.size(); ++i) {
+    EXPECT_EQ(a.loudness[i].entryId, b.loudness[i].entryId);
+    EXPECT_EQ(FloatBits(a.loudness[i].trackLufs), FloatBits(b.loudness[i].trackLufs));
+    EXPECT_EQ(FloatBits(a.loudness[i].trackPeak), FloatBits(b.loudness[i].trackPeak));
+    EXPECT_EQ(a.loudness[i].hasAlbum, b.loudness[i].hasAlbum);
+    EXPECT_EQ(FloatBits(a.loudness[i].albumLufs), FloatBits(b.loudness[i].albumLufs));
+    EXPECT_EQ(FloatBits(a.loudness[i].albumPeak), FloatBits(b.loudness[i].albumPeak));
+  }
+  ASSERT_EQ(a.extraHotKeys.size(), b.extraHotKeys.size());
+  for (size_t i = 0; i < a.extraHotKeys.size(); ++i) {
+    EXPECT_EQ(a.extraHotKeys[i].enabled, b.extraHotKeys[i].enabled);
+    EXPECT_EQ(a.extraHotKeys[i].modifiers, b.extraHotKeys[i].modifiers);
+    EXPECT_EQ(a.extraHotKeys[i].virtualKey, b.extraHotKeys[i].virtualKey);
+  }
+  EXPECT_EQ(a.queue, b.queue);
+  EXPECT_EQ(a.jumpWindowWidth, b.jumpWindowWidth);
+  EXPECT_EQ(a.jumpWindowHeight, b.jumpWindowHeight);
+  ASSERT_EQ(a.unknown.size(), b.unknown.size());
+  for (size_t i = 0; i < a.unknown.size(); ++i) {
+    EXPECT_EQ(a.unknown[i].name, b.unknown[i].name);
+    EXPECT_EQ(a.unknown[i].value, b.unknown[i].value);
+  }
+}
+
 inline void ExpectSameSettings(const SettingsData& a, const SettingsData& b) {
   EXPECT_EQ(a.controllerPos.left, b.controllerPos.left);
   EXPECT_EQ(a.controllerPos.top, b.controllerPos.top);
@@ -64,6 +95,7 @@ inline void ExpectSameSettings(const SettingsData& a, const SettingsData& b) {
     EXPECT_EQ(a.hotKeys[k].virtualKey, b.hotKeys[k].virtualKey) << k;
   }
   EXPECT_EQ(a.playListRects, b.playListRects);
+  ExpectSameExtension(a.extension, b.extension);
 }
 
 // Every field away from its default, with the awkward cases: empty lists,
@@ -115,5 +147,15 @@ inline SettingsData RichSettings() {
   for (SettingsRect& rect : s.playListRects) {
     for (int32_t& side : rect) side = v++ * 37;
   }
+
+  SettingsExtension& e = s.extension;
+  e.gapless = false;
+  e.replayGain = {ReplayGainMode::kByPlayOrder, -1500, 725, false};
+  e.loudness = {{7, -14.25f, 0.98f, true, -13.5f, 1.02f}, {-3, -40.0f, 0.001f, false, 0, 0}};
+  e.extraHotKeys = {{1, 10, 'J'}, {0, 0, 0}};
+  e.queue = {3, 7, 3};
+  e.jumpWindowWidth = 640;
+  e.jumpWindowHeight = 300;
+  e.unknown = {{"from a newer version", std::string("\0\xFFz", 3)}, {"", ""}};
   return s;
 }
