@@ -48,21 +48,47 @@ bool PlayListModel::SelectFileById(int32_t id) {
   return true;
 }
 
-bool PlayListModel::NextFile(bool endOfFile) {
+std::optional<int32_t> PlayListModel::NextIdAfter(int32_t currentId, bool endOfFile,
+                                                  ShuffleOrder& shuffle) const {
   int32_t mode = playMode_;
   if (mode == kPlayModeOneRepeat) {
-    if (endOfFile) return true;  // the same file plays again
+    if (endOfFile) return currentId;
     mode = kPlayModeAllList;
   }
-  if (TotalFileCount() == 0) return false;
-  const std::optional<FilePos> current = FindFile(selFileId_);
-  if (!current) return false;
+  if (TotalFileCount() == 0) return std::nullopt;
+  const std::optional<FilePos> current = FindFile(currentId);
+  if (!current) return std::nullopt;
   if (IsShuffleMode(mode)) {
-    const std::vector<int32_t> range = ShuffleRange(lists_, mode, current->list);
-    return SelectFileById(shuffle_.Next(mode, range, selFileId_));
+    return shuffle.Next(mode, ShuffleRange(lists_, mode, current->list), currentId);
   }
   const std::optional<FilePos> target = SequentialNext(lists_, *current, mode);
-  return target && SelectFile(target->list, target->file);
+  if (!target) return std::nullopt;
+  return lists_[target->list].files[target->file].id;
+}
+
+bool PlayListModel::NextFile(bool endOfFile) {
+  if (playMode_ == kPlayModeOneRepeat && endOfFile) return true;  // the same file plays again
+  const std::optional<int32_t> next = NextIdAfter(selFileId_, endOfFile, shuffle_);
+  return next && SelectFileById(*next);
+}
+
+std::optional<SoundFile> PlayListModel::PeekNextFile(const std::vector<int32_t>& queuedIds) const {
+  ShuffleOrder walk = shuffle_;
+  int32_t current = selFileId_;
+  for (int32_t id : queuedIds) {
+    NextIdAfter(current, true, walk);
+    current = id;
+  }
+  const std::optional<int32_t> next = NextIdAfter(current, true, walk);
+  if (!next) return std::nullopt;
+  const std::optional<FilePos> at = FindFile(*next);
+  if (!at) return std::nullopt;
+  return lists_[at->list].files[at->file];
+}
+
+bool PlayListModel::AdvanceToQueued(int32_t id) {
+  const std::optional<int32_t> next = NextIdAfter(selFileId_, true, shuffle_);
+  return SelectFileById(next && *next == id ? *next : id);
 }
 
 bool PlayListModel::PrevFile() {

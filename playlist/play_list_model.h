@@ -69,6 +69,13 @@ class PlayListModel {
   bool PrevFile();
   bool NextList();
   bool PrevList();
+  // Gapless playback looks ahead: the file the end of the current one will
+  // play, after the files already queued behind it (their ids, in order),
+  // without moving anything. Nothing when the walk selects no file.
+  std::optional<SoundFile> PeekNextFile(const std::vector<int32_t>& queuedIds) const;
+  // The queued file `id` is heard now: the walk moves on as at the end of a
+  // file, and `id` becomes current even if the lists changed meanwhile.
+  bool AdvanceToQueued(int32_t id);
 
   // --- settings values (no selection notice) -------------------------------
   int32_t SelFileId() const { return selFileId_; }
@@ -141,6 +148,10 @@ class PlayListModel {
   std::optional<int32_t> TakeSelectionNotice();
 
  private:
+  // The id the Next walk goes to after `current`, advancing `shuffle` (the
+  // model's own walk, or a copy for a look ahead); nothing when no file is
+  // selected. One Repeat at the end of a file stays on `current`.
+  std::optional<int32_t> NextIdAfter(int32_t current, bool endOfFile, ShuffleOrder& shuffle) const;
   SoundFile* MutableFile(int32_t id);
   bool ValidList(int32_t list) const { return list >= 0 && list < ListCount(); }
   SoundFile MakeEntry(NewSoundFile entry);

@@ -77,6 +77,14 @@ bool PlayListSet::NextFile(bool endOfFile) {
   return Edit([&](PlayListModel& m) { return m.NextFile(endOfFile); });
 }
 
+std::optional<SoundFile> PlayListSet::PeekNextFile(const std::vector<int32_t>& queuedIds) const {
+  return Read([&](const PlayListModel& m) { return m.PeekNextFile(queuedIds); });
+}
+
+bool PlayListSet::AdvanceToQueued(int32_t id) {
+  return Edit([&](PlayListModel& m) { return m.AdvanceToQueued(id); });
+}
+
 bool PlayListSet::PrevFile() {
   return Edit([](PlayListModel& m) { return m.PrevFile(); });
 }

@@ -75,6 +75,8 @@ class PlayListSet {
   bool SelectFile(int32_t list, int32_t file);
   bool SelectFileById(int32_t id);
   bool NextFile(bool endOfFile);
+  std::optional<SoundFile> PeekNextFile(const std::vector<int32_t>& queuedIds) const;
+  bool AdvanceToQueued(int32_t id);
   bool PrevFile();
   bool NextList();
   bool PrevList();

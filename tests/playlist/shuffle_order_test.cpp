@@ -173,3 +173,40 @@ TEST(Shuffle, TheSeedDecidesTheOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// Gapless playback queues files before they are heard: looking ahead any
+// number of files gives exactly the files the walk then plays, in every
+// mode, and moving on to a queued file keeps the walk where it would be.
+TEST(LookAhead, PeekedFilesAreTheOnesTheWalkPlays) {
+  for (int32_t mode = 0; mode <= kPlayModeOneRepeat; ++mode) {
+    for (uint64_t seed : kSeeds) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << " seed " << seed);
+      PlayListSet peeking(seed);
+      PlayListSet walking(seed);
+      peeking.ReplaceAll(MakeState(kSpread, 5, mode));
+      walking.ReplaceAll(MakeState(kSpread, 5, mode));
+      for (int step = 0; step < 12; ++step) {
+        std::vector<int32_t> queued;
+        for (int ahead = 0; ahead < 3; ++ahead) {
+          const std::optional<SoundFile> next = peeking.PeekNextFile(queued);
+          ASSERT_TRUE(next.has_value());
+          queued.push_back(next->id);
+        }
+        ASSERT_TRUE(walking.NextFile(true));
+        EXPECT_EQ(walking.SelFileId(), queued[0]) << "step " << step;
+        ASSERT_TRUE(peeking.AdvanceToQueued(queued[0]));
+        EXPECT_EQ(peeking.SelFileId(), walking.SelFileId());
+      }
+    }
+  }
+  // A queued file the lists no longer lead to still becomes current.
+  PlayListSet set(1);
+  set.ReplaceAll(MakeState(kSpread, 1, kPlayModeList));
+  EXPECT_TRUE(set.AdvanceToQueued(8));
+  EXPECT_EQ(set.SelFileId(), 8);
+  EXPECT_FALSE(PlayListSet(1).PeekNextFile({}).has_value());  // no lists
+}
+
+}  // namespace
