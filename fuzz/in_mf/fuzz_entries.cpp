@@ -7,8 +7,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "plugins/in_mf/mp3_gapless.h"
+#include "plugins/in_mf/tag_lookup.h"
 #include "plugins/in_mf/tag_text.h"
 
 namespace {
@@ -49,9 +52,20 @@ void CheckText(const std::string& text) {
   for (char c : text) Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 }
 
+// Every text field, in a fixed order.
+std::vector<const std::string*> Texts(const TagFields& f) {
+  return {&f.title,     &f.artist,    &f.album,     &f.trackGain,     &f.trackPeak,
+          &f.albumGain, &f.albumPeak, &f.r128TrackGain, &f.r128AlbumGain};
+}
+
 void CheckFields(const TagFields& fields) {
-  CheckText(fields.title);
-  CheckText(fields.artist);
+  for (const std::string* text : Texts(fields)) CheckText(*text);
+  // The answers the plug-ins give the host come from these fields only.
+  for (const char* name : {"title", "artist", "album", "replaygain_track_gain", "replaygain_track_peak",
+                           "replaygain_album_gain", "replaygain_album_peak"}) {
+    std::string value;
+    if (LookUpTagValue(fields, name, value)) CheckText(value);
+  }
 }
 
 void CheckCost(const CountingSource& source) {
@@ -59,7 +73,13 @@ void CheckCost(const CountingSource& source) {
   Check(source.bytes() <= kMaxBytesAsked);
 }
 
-bool Same(const TagFields& a, const TagFields& b) { return a.title == b.title && a.artist == b.artist; }
+bool Same(const TagFields& a, const TagFields& b) {
+  const auto x = Texts(a), y = Texts(b);
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (*x[i] != *y[i]) return false;
+  }
+  return true;
+}
 
 // Runs `read` on the data twice: bounded, clean, and the same both times.
 template <typename Read>
@@ -97,7 +117,7 @@ TagFields FuzzId3v2(const uint8_t* data, size_t size) {
   });
   // 0 (no tag) or at least the header; a 28-bit size plus header and footer.
   Check(tag_size == 0 || (tag_size >= 10 && tag_size <= 10 + 0x0FFFFFFFull + 10));
-  if (tag_size == 0) Check(fields.title.empty() && fields.artist.empty());
+  if (tag_size == 0) Check(fields.title.empty() && fields.artist.empty() && fields.trackGain.empty());
   CheckDetection(data, size);
   return fields;
 }

@@ -9,12 +9,15 @@ input limit where they are longer. A few hand-made layouts no tool writes
 File names say what the replay test expects of a seed:
   tagged_*   title "Seed Title", artist "Seed Artist"
   unicode_*  title "S\u00e9ed \u266a Title", artist "Seed Artist"
+  gain_*     album "Seed Album" and the ReplayGain values of GAINS
+  r128_*     an R128_TRACK_GAIN of -2304 (read as "-4.00 dB")
   (others)   only what the fuzz entries check for any input; crash inputs
              the fuzzers found are kept as found_* beside the seeds (this
              script leaves them alone).
 
 Usage: make_corpus.py [corpus folder]   (default: corpus/ beside this script)
-Tools: sox, lame, flac, ffmpeg (scripts/setup.sh installs them).
+Tools: sox, lame, flac, ffmpeg, and Python's mutagen with its mid3v2 (for
+the ReplayGain seeds; scripts/setup.sh installs them all).
 """
 import os
 import shutil
@@ -27,6 +30,9 @@ TITLE = "Seed Title"
 ARTIST = "Seed Artist"
 UNICODE_TITLE = "S\u00e9ed \u266a Title"
 MAX_LEN = 8192
+ALBUM = "Seed Album"
+GAINS = {"REPLAYGAIN_TRACK_GAIN": "-7.25 dB", "REPLAYGAIN_TRACK_PEAK": "0.988525",
+         "REPLAYGAIN_ALBUM_GAIN": "-6.50 dB", "REPLAYGAIN_ALBUM_PEAK": "1.000000"}
 
 
 def run(*args):
@@ -136,6 +142,36 @@ def make(tmp):
     seeds["flac_comments/plain_flac.flac"] = head(flac("p.flac"))
     id3 = read(out("v23.mp3"))
     seeds["flac_comments/tagged_after_id3v2.flac"] = head(id3[:id3_tag_size(id3)] + tagged_flac)
+
+    # ReplayGain values as tag tools write them: ID3v2 TXXX frames (mid3v2,
+    # lower-case descriptions), Vorbis comments (metaflac), MP4 freeform items
+    # and ASF attributes (mutagen).
+    import mutagen.asf
+    import mutagen.mp4
+    shutil.copy(out("plain.mp3"), out("g.mp3"))
+    run("mid3v2", "--TALB", ALBUM, *[a for k, v in GAINS.items() for a in ("--TXXX", "%s:%s" % (k.lower(), v))],
+        out("g.mp3"))
+    seeds["id3v2/gain_mid3v2.mp3"] = head(read(out("g.mp3")))
+    shutil.copy(out("p.flac"), out("g.flac"))
+    run("metaflac", "--set-tag=ALBUM=" + ALBUM, *["--set-tag=%s=%s" % kv for kv in GAINS.items()], out("g.flac"))
+    seeds["flac_comments/gain_metaflac.flac"] = head(read(out("g.flac")))
+    shutil.copy(out("p.flac"), out("r.flac"))
+    run("metaflac", "--set-tag=R128_TRACK_GAIN=-2304", out("r.flac"))
+    seeds["flac_comments/r128_metaflac.flac"] = head(read(out("r.flac")))
+    shutil.copy(out("p.m4a"), out("g.m4a"))
+    m4a = mutagen.mp4.MP4(out("g.m4a"))
+    m4a["\xa9alb"] = ALBUM
+    for k, v in GAINS.items():
+        m4a["----:com.apple.iTunes:" + k.lower()] = mutagen.mp4.MP4FreeForm(v.encode())
+    m4a.save()
+    seeds["mp4_tags/gain_mutagen.m4a"] = head(read(out("g.m4a")))
+    shutil.copy(out("p.wma"), out("g.wma"))
+    wma = mutagen.asf.ASF(out("g.wma"))
+    wma["WM/AlbumTitle"] = ALBUM
+    for k, v in GAINS.items():
+        wma[k.lower()] = v
+    wma.save()
+    seeds["asf_tags/gain_mutagen.wma"] = head(read(out("g.wma")))
 
     # The LAME header; the first 8 bytes are the length the decoder reports.
     for name, opts, source in (("mpeg1", ["-b", "32"], wav44), ("mpeg2", ["-b", "8"], wav),

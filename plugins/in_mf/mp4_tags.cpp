@@ -1,5 +1,7 @@
-// MP4/M4A metadata: moov/udta/meta/ilst, items "\xA9nam" (title) and
-// "\xA9ART" (artist), each holding a "data" atom with UTF-8 or UTF-16 text.
+// MP4/M4A metadata: moov/udta/meta/ilst, items "\xA9nam" (title), "\xA9ART"
+// (artist) and "\xA9alb" (album), each holding a "data" atom with UTF-8 or
+// UTF-16 text; ReplayGain values in freeform "----" items, whose "mean" is
+// "com.apple.iTunes" and whose "name" names the value.
 #include <cstring>
 
 #include "plugins/in_mf/audio_tags.h"
@@ -84,6 +86,25 @@ void ReadItemText(ByteSource& source, Mp4Budget& budget, const Atom& item, std::
   field = CleanTagText(DecodeTagText(value.data() + 8, value.size() - 8, encoding));
 }
 
+// The text of a "mean" or "name" atom (4 bytes of version and flags, then
+// UTF-8); empty when it is not one or is too long to be a name we know.
+std::string FreeformLabel(ByteSource& source, Mp4Budget& budget, const Atom& item, const char* type) {
+  constexpr uint64_t kMaxLabelBytes = 64;
+  Atom atom;
+  if (!FindChild(source, budget, item.body, item.end, type, atom)) return std::string();
+  const uint64_t size = atom.end - atom.body;
+  if (size < 4 || size - 4 > kMaxLabelBytes) return std::string();
+  uint8_t text[kMaxLabelBytes];
+  if (!source.ReadExact(atom.body + 4, text, static_cast<size_t>(size - 4))) return std::string();
+  return DecodeTagText(text, static_cast<size_t>(size - 4), TagEncoding::kUtf8);
+}
+
+void ReadFreeform(ByteSource& source, Mp4Budget& budget, const Atom& item, TagFields& fields) {
+  if (FreeformLabel(source, budget, item, "mean") != "com.apple.iTunes") return;
+  std::string* field = GainFieldNamed(fields, FreeformLabel(source, budget, item, "name"));
+  if (field) ReadItemText(source, budget, item, *field);
+}
+
 }  // namespace
 
 void ReadMp4Tags(ByteSource& source, TagFields& fields) {
@@ -107,6 +128,8 @@ void ReadMp4Tags(ByteSource& source, TagFields& fields) {
     if (!ReadAtom(source, budget, pos, ilst.end, item)) return;
     if (std::memcmp(item.type, "\xA9nam", 4) == 0) ReadItemText(source, budget, item, fields.title);
     if (std::memcmp(item.type, "\xA9" "ART", 4) == 0) ReadItemText(source, budget, item, fields.artist);
+    if (std::memcmp(item.type, "\xA9" "alb", 4) == 0) ReadItemText(source, budget, item, fields.album);
+    if (std::memcmp(item.type, "----", 4) == 0 && !fields.GainsComplete()) ReadFreeform(source, budget, item, fields);
     pos = item.end;
   }
 }

@@ -2,7 +2,8 @@
 // lame, flac and ffmpeg wrote, plus every crash input found later, kept
 // there) through the same entries the fuzzers run, so their invariants hold
 // in each native test run; the seeds made from tagged files must give the
-// title and artist they were tagged with.
+// title and artist, or the album and ReplayGain values, they were tagged
+// with.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "fuzz/in_mf/fuzz_entries.h"
+#include "plugins/in_mf/tag_lookup.h"
 
 namespace {
 
@@ -62,8 +64,19 @@ TEST(InMfCorpus, TagSeedsGiveTheirTagsAndKeepTheInvariants) {
         EXPECT_EQ(fields.title, "S\xC3\xA9" "ed \xE2\x99\xAA Title");
         EXPECT_EQ(fields.artist, "Seed Artist");
         ++tagged;
+      } else if (StartsWith(seed.name, "gain_")) {
+        EXPECT_EQ(fields.album, "Seed Album");
+        EXPECT_EQ(fields.trackGain, "-7.25 dB");
+        EXPECT_EQ(fields.trackPeak, "0.988525");
+        EXPECT_EQ(fields.albumGain, "-6.50 dB");
+        EXPECT_EQ(fields.albumPeak, "1.000000");
+        ++tagged;
+      } else if (StartsWith(seed.name, "r128_")) {
+        std::string gain;
+        EXPECT_TRUE(LookUpTagValue(fields, "replaygain_track_gain", gain));
+        EXPECT_EQ(gain, "-4.00 dB");
       } else if (StartsWith(seed.name, "plain_")) {
-        EXPECT_TRUE(fields.title.empty() && fields.artist.empty());
+        EXPECT_TRUE(fields.title.empty() && fields.artist.empty() && fields.trackGain.empty());
       }
     }
     EXPECT_GE(tagged, 1) << reader.target;
