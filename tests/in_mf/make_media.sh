@@ -31,6 +31,8 @@ if have flac; then
   flac -s -f -T "TITLE=Caf$(printf '\xc3\xa9') Only" source.wav -o titleonly.flac
   cp song.flac "odd #1 100%.flac"  # characters that mean something in URLs
   flac -s -f -T "TITLE=$(head -c 600 /dev/zero | tr '\0' 'x')" -T "ARTIST=Long" source.wav -o long.flac
+  cp song.flac replaygain.flac
+  metaflac --add-replay-gain replaygain.flac
 fi
 if have ffmpeg; then
   ffmpeg -v error -y -i source.wav -c:a aac -b:a 192k -metadata title="M4A Title" -metadata artist="M4A Artist" song.m4a
