@@ -55,6 +55,8 @@ class CAudioEngine : public AudioEngineControl {
   bool TitleOf(const std::string& path, std::string& title);
 
   CWaveOutput& output() { return output_; }
+  // The loaded plug-ins (the loudness analysis looks files' plug-ins up here).
+  PluginLibrary& plugins() { return plugins_; }
 
  private:
   void BeginPlayback(const InputPluginRecord& record);
