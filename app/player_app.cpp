@@ -357,3 +357,23 @@ void CPlayerApp::PlayFileById(int32_t id) {
 void CPlayerApp::SetPlayingFileVolume(int32_t volume) {
   PostPlayerCommand(PC_SET_FILE_GAIN, FileGainOfVolume(volume));
 }
+
+// --- ReplayGain and loudness ------------------------------------------------------
+
+void CPlayerApp::SetReplayGain(const ReplayGainSettings& settings) { loudness_.SetSettings(settings); }
+
+std::unique_ptr<LoudnessAnalysis> CPlayerApp::NewLoudnessAnalysis() {
+  if (!engine_) return nullptr;
+  return std::make_unique<LoudnessAnalysis>(engine_->plugins());
+}
+
+void CPlayerApp::StoreLoudness(const LoudnessProgress& results) {
+  for (const LoudnessTrackResult& track : results.tracks) {
+    if (track.outcome == LoudnessOutcome::kMeasured) {
+      loudness_.PutTrack(track.entryId, static_cast<float>(track.lufs), static_cast<float>(track.peak));
+    }
+  }
+  for (const LoudnessAlbumResult& album : results.albums) {
+    loudness_.PutAlbum(album.entryIds, static_cast<float>(album.lufs), static_cast<float>(album.peak));
+  }
+}

@@ -11,6 +11,7 @@
 #include "engine/audio_engine.h"
 #include "engine/main_thread.h"
 #include "app/instance_channel.h"
+#include "app/loudness_store.h"
 #include "engine/player_host.h"
 #include "eq/eq_presets.h"
 #include "eq/equalizer_target.h"
@@ -109,6 +110,8 @@ class CPlayerApp : public CApplication,
   void ResetFilePresets(int32_t presetId) override { model_.ResetPresetId(presetId); }
   void HoldEqualizer(bool hold) override { PostPlayerCommand(PC_HOLD_EQUALIZER, hold ? 1 : 0); }
   HWND controllerWindow() const override { return controllerWindow_; }
+  ReplayGainSettings replayGain() const override { return loudness_.Settings(); }
+  void SetReplayGain(const ReplayGainSettings& settings) override;
 
   // --- PlayListEditHost (UI thread) ------------------------------------------
   PlayListSet& PlayLists() override { return model_; }
@@ -117,6 +120,9 @@ class CPlayerApp : public CApplication,
   void PlayFileById(int32_t id) override;
   void SetPlayingFileVolume(int32_t volume) override;
   std::array<SettingsRect, kPlayListRectCount>& PlayListRects() override { return playListRects_; }
+  std::unique_ptr<LoudnessAnalysis> NewLoudnessAnalysis() override;
+  void StoreLoudness(const LoudnessProgress& results) override;
+  std::optional<LoudnessRecord> LoudnessOf(int32_t id) override { return loudness_.Find(id); }
 
  protected:
   bool InitInstance() override;
@@ -155,7 +161,8 @@ class CPlayerApp : public CApplication,
   MediaKeyRefusals refusedMediaKeys_;  // held by other programs at the last registration
   std::array<SettingsRect, kPlayListRectCount> playListRects_{};
   // The settings of the block after the classic fields, and the records of
-  // newer versions this one does not know (written back as they came).
+  // newer versions this one does not know (written back as they came); the
+  // ReplayGain settings and measured loudness live in loudness_ instead.
   SettingsExtension extension_;
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
   DWORD uiThreadId_ = 0;             // set once at start-up
@@ -163,6 +170,7 @@ class CPlayerApp : public CApplication,
   // --- shared with the player thread ---------------------------------------
   PlayListSet model_;     // locks internally
   EqPresetList presets_;  // locks internally
+  LoudnessStore loudness_;  // locks internally
   mutable std::mutex foldersLock_;
   std::vector<std::string> pluginFolders_;  // guarded by foldersLock_
 

@@ -32,6 +32,10 @@
 #define IDC_DB_VOLUME 1016       // "dB Volume" check box
 #define IDC_VOLUME 1017          // volume slider
 #define IDC_VOLUME_TEXT 1018     // volume as text, read-only
+#define IDC_RG_MODE 1040         // ReplayGain: Off, Track, Album, By play order
+#define IDC_RG_PREAMP 1041       // pre-amplification of files with values, dB
+#define IDC_RG_UNTAGGED 1042     // gain of files without values, dB
+#define IDC_RG_CLIPPING 1043     // "Prevent clipping"
 
 // The hot key list and the hot key editor.
 #define IDD_HOTKEY_EDIT 131
@@ -80,6 +84,11 @@
 #define IDC_PLAY_MODE 1014         // the five play modes
 #define IDC_REPEAT 1015            // "Repeat"
 #define IDC_PLAYLIST_SPLITTER 1020  // hidden bar between the panes
+#define IDC_LOUDNESS_STATUS 1044    // the loudness analysis: progress, then its result
+#define IDC_LOUDNESS_STOP 1045      // stops the loudness analysis
+// The file and list panes' right-click menus.
+#define ID_FILE_VOLUME 32800        // "Volume and Equalizer...": the volume popup
+#define ID_ANALYZE_LOUDNESS 32801   // "Analyze Loudness"
 
 // The volume popup of the play list editor.
 #define IDD_VOLUME 149

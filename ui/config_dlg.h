@@ -1,5 +1,6 @@
 // The Config dialog: plug-in folders, the Controller's transparency, the
-// volume with its mode, and the step of the volume keys.
+// volume with its mode, the step of the volume keys, and ReplayGain (mode,
+// pre-amplification, the gain of files without values, clipping prevention).
 //
 // Volume and transparency follow the sliders at once; OK stores the rest;
 // Cancel puts back only the Controller's stored transparency (volume changes
@@ -51,6 +52,9 @@ class CConfigDlg : public CDialog {
   // The slider's volume to the application, unless it holds it already.
   void ApplySliderVolume();
   void ApplyTransparency(int alpha);
+  void InitReplayGain();
+  // The ReplayGain settings the controls show.
+  ReplayGainSettings ReplayGainShown() const;
 
   static const MessageMapEntry<CConfigDlg> kMessageMap[];
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Loudness analysis speed: twenty 3-minute files, WAV through in_wave.dll,
+# Loudness analysis speed: ten 3-minute files, WAV through in_wave.dll,
 # then FLAC through in_mf.dll, each set measured by the analysis worker the
 # play list editor uses, with a time-critical thread standing in for the
 # output's refill (its late wakes would be dropouts). Targets: 50x real time
@@ -15,7 +15,7 @@ build="$MELODEK_FLAVOUR_BUILD"
 cmake --build "$build" --target loudness_bench in_mf in_wave >/dev/null
 
 media="$build/bench/loudness/media"
-count=20
+count=10
 seconds=180
 mkdir -p "$media"
 if [ ! -f "$media/song$count.flac" ]; then

@@ -15,7 +15,8 @@ File names say what the replay test expects of a seed:
              the fuzzers found are kept as found_* beside the seeds (this
              script leaves them alone).
 
-Usage: make_corpus.py [corpus folder]   (default: corpus/ beside this script)
+Usage: /usr/bin/python3 make_corpus.py [corpus folder]   (default: corpus/
+beside this script; the system Python, which has Debian's mutagen)
 Tools: sox, lame, flac, ffmpeg, and Python's mutagen with its mid3v2 (for
 the ReplayGain seeds; scripts/setup.sh installs them all).
 """
