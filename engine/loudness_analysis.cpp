@@ -6,26 +6,14 @@
 
 #include "common/plugin_api.h"
 #include "engine/loudness_meter.h"
+#include "engine/plugin_info.h"
 #include "engine/plugin_library.h"
+#include "framework/system_text_codec.h"
 #include "framework/unique_handle.h"
 
 namespace {
 
 constexpr size_t kReadBytes = 64 * 1024;
-
-template <typename Fn>
-Fn Export(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
-
-std::wstring Wide(const std::string& text) {
-  const int units = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (units <= 0) return std::wstring();
-  std::wstring out(static_cast<size_t>(units), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[0], units);
-  out.resize(static_cast<size_t>(units - 1));
-  return out;
-}
 
 // The module of the plug-in that claims the path, with a reference of our
 // own: the player may reload its plug-ins while the file is decoded.
@@ -132,16 +120,16 @@ LoudnessTrackResult LoudnessAnalysis::Measure(const LoudnessJob& job, std::vecto
     result.outcome = LoudnessOutcome::kNoPlugin;
     return result;
   }
-  const auto openW = Export<ExtendedReadOpenWFn>(module.get(), MELODEK_EXTENDED_READ_OPEN_W_NAME);
-  const auto open = Export<ExtendedReadOpenFn>(module.get(), MELODEK_EXTENDED_READ_OPEN_NAME);
-  const auto getData = Export<ExtendedReadGetDataFn>(module.get(), MELODEK_EXTENDED_READ_GET_DATA_NAME);
-  const auto close = Export<ExtendedReadCloseFn>(module.get(), MELODEK_EXTENDED_READ_CLOSE_NAME);
+  const auto openW = PluginExport<ExtendedReadOpenWFn>(module.get(), MELODEK_EXTENDED_READ_OPEN_W_NAME);
+  const auto open = PluginExport<ExtendedReadOpenFn>(module.get(), MELODEK_EXTENDED_READ_OPEN_NAME);
+  const auto getData = PluginExport<ExtendedReadGetDataFn>(module.get(), MELODEK_EXTENDED_READ_GET_DATA_NAME);
+  const auto close = PluginExport<ExtendedReadCloseFn>(module.get(), MELODEK_EXTENDED_READ_CLOSE_NAME);
   if ((!openW && !open) || !getData || !close) {
     result.outcome = LoudnessOutcome::kNoExtendedRead;
     return result;
   }
   int size = -1, bits = 0, channels = 0, rate = 0;
-  const std::wstring wide = Wide(job.path);
+  const std::wstring wide = WideFromProgramText(job.path);
   const intptr_t handle = openW && !wide.empty() ? openW(wide.c_str(), &size, &bits, &channels, &rate)
                                                   : open(job.path.c_str(), &size, &bits, &channels, &rate);
   if (handle == 0) return result;

@@ -96,23 +96,12 @@ void LoudnessMeter::EndSubBlock() {
 
 std::optional<double> LoudnessMeter::IntegratedLufs() const { return GatedLoudness({&blocks_}); }
 
-std::optional<double> GatedLoudness(const std::vector<const std::vector<double>*>& blockSets) {
-  const double absoluteGate = EnergyOfLoudness(kAbsoluteGateLufs);
+namespace {
+
+// The mean energy of the blocks above `gate`; nullopt when there are none.
+std::optional<double> MeanAbove(const std::vector<const std::vector<double>*>& blockSets, double gate) {
   double sum = 0;
   size_t count = 0;
-  for (const std::vector<double>* blocks : blockSets) {
-    for (double e : *blocks) {
-      if (e > absoluteGate) {
-        sum += e;
-        ++count;
-      }
-    }
-  }
-  if (count == 0) return std::nullopt;
-  const double relativeGate = EnergyOfLoudness(LoudnessOfEnergy(sum / count) + kRelativeGateLu);
-  const double gate = relativeGate > absoluteGate ? relativeGate : absoluteGate;
-  sum = 0;
-  count = 0;
   for (const std::vector<double>* blocks : blockSets) {
     for (double e : *blocks) {
       if (e > gate) {
@@ -122,7 +111,19 @@ std::optional<double> GatedLoudness(const std::vector<const std::vector<double>*
     }
   }
   if (count == 0) return std::nullopt;
-  return LoudnessOfEnergy(sum / count);
+  return sum / count;
+}
+
+}  // namespace
+
+std::optional<double> GatedLoudness(const std::vector<const std::vector<double>*>& blockSets) {
+  const double absoluteGate = EnergyOfLoudness(kAbsoluteGateLufs);
+  const std::optional<double> ungated = MeanAbove(blockSets, absoluteGate);
+  if (!ungated) return std::nullopt;
+  const double relativeGate = EnergyOfLoudness(LoudnessOfEnergy(*ungated) + kRelativeGateLu);
+  const std::optional<double> gated = MeanAbove(blockSets, relativeGate > absoluteGate ? relativeGate : absoluteGate);
+  if (!gated) return std::nullopt;
+  return LoudnessOfEnergy(*gated);
 }
 
 bool PcmToFloat(const uint8_t* pcm, size_t samples, int bits, float* out) {

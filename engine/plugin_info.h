@@ -1,6 +1,7 @@
-// A plug-in's extended file information (winampGetExtendedFileInfoW, or the
-// ANSI form when it has only that), asked through its module. Every string
-// it returns is bounded by the buffer given, whatever it wrote.
+// What the host asks of a plug-in's module besides its In_Module: optional
+// exports by name, and the extended file information (winampGetExtendedFileInfoW,
+// or the ANSI form when it has only that). Every string a plug-in returns is
+// bounded by the buffer given, whatever it wrote.
 #pragma once
 #include <windows.h>
 
@@ -8,6 +9,12 @@
 #include <string>
 
 #include "engine/replay_gain.h"
+
+// An optional export of the module, null when it lacks it.
+template <typename Fn>
+Fn PluginExport(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
 
 // The value named `name` for the file (text in the process's code page),
 // nullopt when the plug-in has none or lacks both exports.

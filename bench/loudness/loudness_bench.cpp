@@ -15,27 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "bench/process_clock.h"
 #include "engine/loudness_analysis.h"
 #include "engine/plugin_library.h"
 
 namespace {
 
-double CpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
-
-double WallSeconds() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / frequency.QuadPart;
-}
-
+// A device buffer of the wave output at 44.1 kHz.
 constexpr double kBufferSeconds = 8192.0 / 44100.0;
 
 }  // namespace
