@@ -223,17 +223,17 @@ class SettingsFile:
         self.hot_keys = [(self.int(), self.int(), self.int()) for _ in range(13)]
         self.rects_at = self.at  # where the editor's layout lies in the file
         self.rects = [[self.int() for _ in range(4)] for _ in range(6)]
-        self.trailing = len(data) - self.at
         # The optional block after the classic fields: its records by name.
         self.records = {}
         if data[self.at:self.at + 8] == b"MLDK.EXT":
             self.at += 8
-            while self.at < len(data):
+            while self.at + 5 <= len(data):
                 name = self.string()
                 length = struct.unpack_from("<I", data, self.at)[0]
                 self.at += 4
                 self.records[name] = data[self.at:self.at + length]
                 self.at += length
+        self.trailing = len(data) - self.at  # bytes after everything known
 
     def loudness(self):
         """The "loudness" record: {entry id: (track LUFS, track peak, album
