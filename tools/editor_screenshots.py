@@ -1,6 +1,6 @@
 """Screenshots of the play list editor under Xvfb for docs/: two lists, a
-current file, and the volume popup open (Wine without a window manager
-draws no caption). Run with the Wine environment of
+current file, the list's measured loudness, and the volume popup open (Wine
+without a window manager draws no caption). Run with the Wine environment of
 scripts/wine-env.sh up (DISPLAY, WINEPREFIX) and MELODEK_BUILD set:
     python3 tools/editor_screenshots.py docs/"""
 import os
@@ -10,7 +10,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
 from melodek_e2e import Melodek, probe, settings_bytes, tone_file, wait_for, write_bytes  # noqa: E402
-from test_playlist_editor import EDITOR, FILES, SLIDER, Editor, numbers  # noqa: E402
+from test_playlist_editor import EDITOR, FILES, LISTS, SLIDER, Editor, numbers  # noqa: E402
 
 
 def shoot(path, box):
@@ -26,7 +26,7 @@ def main(out):
                  "So What", "Freddie Freeloader", "Blue in Green", "All Blues", "Flamenco Sketches"]
         files = []
         for i, name in enumerate(songs):
-            path = tone_file(os.path.join(app.folder, "%02d %s.wav" % (i + 1, name)), 1000 + i)
+            path = tone_file(os.path.join(app.folder, "%02d %s.wav" % (i + 1, name)), 1000 + 700 * i, frames=44100)
             files.append((i + 1, app.windows_path(path), [0, 0, 10, 0, -20][i % 5], 0))
         lists = [("Jazz", files), ("Evening", [(20, app.windows_path(os.path.join(app.folder, "evening.wav")), 0, 0)])]
         write_bytes(os.path.join(app.folder, "melodek.mlcfg"),
@@ -35,10 +35,20 @@ def main(out):
         probe("send-keys", 10, 112)
         wait_for(lambda: probe("visible", EDITOR)[0] == 0, timeout=15)
         ed = Editor()
-        # The volume popup first, right after it opens.
+        # The list's loudness, measured from the list pane's menu.
+        x, y = ed.row_point(LISTS, 0)
+        probe("click", x, y, "right")
+        wait_for(lambda: probe("menu-window")[0] == 0, timeout=10)
+        probe("send-keys", 0, 40)
+        probe("send-keys", 0, 13)
+        wait_for(lambda: probe("text", EDITOR, 1044)[1].startswith("Loudness measured"), timeout=60)
+        # The volume popup, right after it opens from the file pane's menu.
         ed.click_row(FILES, 5)
         x, y = ed.row_point(FILES, 5)
         probe("click", x, y, "right")
+        wait_for(lambda: probe("menu-window")[0] == 0, timeout=10)
+        probe("send-keys", 0, 40)
+        probe("send-keys", 0, 13)
         wait_for(lambda: probe("dialog-rect", SLIDER)[0] == 0, timeout=10)
         time.sleep(1)
         frame = ed.rect()
@@ -49,8 +59,14 @@ def main(out):
         # Then the editor with two files selected.
         probe("send-keys", 2, 40)
         probe("send-keys", 2, 32)
-        time.sleep(6)  # the path's tool tip is gone again
+        # The pointer off the panes, so no path's tool tip shows.
+        probe("mouse", "move", frame[0] + 8, frame[3] - 8)
+        time.sleep(6)
         shoot(os.path.join(out, "playlist_editor.png"), (frame[0], frame[1], frame[2] + 4, frame[3] + 4))
+        # The loudness column scrolled into view.
+        probe("send-item", EDITOR, FILES, 0x1014, 400, 0)  # LVM_SCROLL
+        time.sleep(1)
+        shoot(os.path.join(out, "playlist_editor_loudness.png"), (frame[0], frame[1], frame[2] + 4, frame[3] + 4))
     finally:
         app.kill()
 
