@@ -8,6 +8,9 @@ constexpr uint32_t kWmUser = 0x0400;  // WM_USER
 
 // Thread messages handled by the player thread.
 constexpr uint32_t UM_TRACK_END = kWmUser + 11;       // audio thread: a file drained at its end
+// Gapless playback (lParam: the file's token in the output stage).
+constexpr uint32_t UM_DECODER_DONE = kWmUser + 12;  // decoder thread: the newest file is all in the ring
+constexpr uint32_t UM_FILE_HEARD = kWmUser + 13;    // audio thread: a queued file's first sample plays
 constexpr uint32_t UM_PLAYER_COMMAND = kWmUser + 81;  // wParam PlayerCommand, lParam argument
 constexpr uint32_t UM_PLAYER_QUIT = kWmUser + 83;     // stop and end the thread
 
