@@ -39,6 +39,9 @@ CPlayerApp::CPlayerApp() {
   model_.SetSelectionListener([this](int32_t selFileId) {
     BroadcastToWindows(UM_SELECTION_CHANGED, static_cast<WPARAM>(selFileId), 0);
   });
+  // A file queued for gapless playback must still be the one the play
+  // order leads to after an edit.
+  model_.SetChangeListener([this] { PostPlayerCommand(PC_PLAYLIST_EDITED, 0); });
 }
 
 CPlayerApp::~CPlayerApp() = default;
@@ -74,6 +77,7 @@ bool CPlayerApp::InitInstance() {
   // 7. Until PC_SET_VOLUME arrives the engine's multiplier is 0 (silence).
   PostPlayerCommand(PC_RELOAD_PLUGINS, 0);
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  PostPlayerCommand(PC_SET_GAPLESS, extension_.gapless ? 1 : 0);
   // 8. The Controller, hidden, where it was last left and on the screen.
   controller_ = std::make_unique<CControllerDlg>(*this);
   if (controller_->Create(nullptr)) {
@@ -191,6 +195,7 @@ void CPlayerApp::SetVolume(int32_t value, int32_t type, HWND sender) {
   volume_ = value;
   if (type != -1) volumeType_ = type;
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  PostPlayerCommand(PC_SET_GAPLESS, extension_.gapless ? 1 : 0);
   BroadcastToWindows(UM_VOLUME_CHANGED, 0, reinterpret_cast<LPARAM>(sender));
 }
 
@@ -198,6 +203,7 @@ void CPlayerApp::StepVolume(int direction) {
   const VolumeStepResult step = StepVolumeValue(volume_, volumeType_, volumeStep_, direction);
   volume_ = step.volume;
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  PostPlayerCommand(PC_SET_GAPLESS, extension_.gapless ? 1 : 0);
   ShowTitleText(step.text);
   BroadcastToWindows(UM_VOLUME_CHANGED, 0, 0);
 }
@@ -331,7 +337,18 @@ void CPlayerApp::PlayListFromStart(int index) {
 uint32_t CPlayerApp::PlaybackPositionMs() const { return engine_ ? engine_->PositionMs() : 0; }
 int32_t CPlayerApp::PlaybackLengthMs() const { return engine_ ? engine_->LengthMs() : 0; }
 std::string CPlayerApp::PlaybackTitle() const { return engine_ ? engine_->CurrentTitle() : std::string(); }
-bool CPlayerApp::SeekPlayback(int32_t ms) { return engine_ && engine_->Seek(ms); }
+bool CPlayerApp::SeekPlayback(int32_t ms) {
+  if (!engine_) return false;
+  // While the next file is queued the plug-in decodes that one: the player
+  // thread plays the file heard again from there.
+  if (!engine_->Seek(ms)) PostPlayerCommand(PC_SEEK, ms);
+  return true;
+}
+
+void CPlayerApp::SetGapless(bool on) {
+  extension_.gapless = on;
+  PostPlayerCommand(PC_SET_GAPLESS, on ? 1 : 0);
+}
 
 void CPlayerApp::BroadcastPlayStarted() {
   BroadcastToWindows(UM_PLAY_STARTED, static_cast<WPARAM>(model_.SelFileId()), 0);

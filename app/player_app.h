@@ -70,6 +70,10 @@ class CPlayerApp : public CApplication,
   void SetFileTitle(int32_t fileId, const std::string& title) override;
   bool PrevFile() override { return model_.PrevFile(); }
   bool NextFile(bool endOfFile) override { return model_.NextFile(endOfFile); }
+  std::optional<SoundFile> PeekNextFile(const std::vector<int32_t>& queuedIds) override {
+    return model_.PeekNextFile(queuedIds);
+  }
+  void AdvanceToQueued(int32_t fileId) override { model_.AdvanceToQueued(fileId); }
   bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) override;
   std::vector<std::string> PluginFolders() override;
   void ShowTitleText(const std::string& text) override;
@@ -92,6 +96,8 @@ class CPlayerApp : public CApplication,
   int32_t controlAlpha() const { return controlAlpha_; }
   void SetControlAlpha(int32_t alpha) { controlAlpha_ = alpha; }
   void SetPluginFolders(std::vector<std::string> folders);
+  bool gapless() const override { return extension_.gapless; }
+  void SetGapless(bool on) override;
   // --- hot keys (UI thread) ----------------------------------------------
   const HotKeyTable& hotKeys() const override { return hotKeys_; }
   HotKeyRefusals refusedHotKeys() const override { return refusedHotKeys_; }

@@ -21,7 +21,8 @@ const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     // of file as WM_USER + 2). A dialog would answer WM_USER itself
     // (DM_GETDEFID) with a non-zero value a plug-in may take for a pointer:
     // every such code gets 0.
-    OnMessageRange<CTrayDlg>(WM_USER, WM_USER + 2, &CTrayDlg::OnPluginMessage),
+    OnMessageRange<CTrayDlg>(WM_USER, WM_USER + 1, &CTrayDlg::OnPluginMessage),
+    {MELODEK_PLUGIN_EOF_MESSAGE, &CTrayDlg::OnPluginEnd},
     {WM_RBUTTONDOWN, &CTrayDlg::OnRightButtonDown},
     {WM_QUERYDRAGICON, &CTrayDlg::OnQueryDragIcon},
     OnCommandId<CTrayDlg>(ID_PLAYLIST_EDIT, &CTrayDlg::OnDialogCommand),
@@ -163,6 +164,13 @@ LRESULT CTrayDlg::OnRelayBroadcast(WPARAM message, LPARAM argument, bool&) {
 }
 
 LRESULT CTrayDlg::OnPluginMessage(WPARAM, LPARAM, bool&) { return 0; }
+
+LRESULT CTrayDlg::OnPluginEnd(WPARAM, LPARAM, bool&) {
+  // For plug-ins that never tell the output they are done (answered 0 like
+  // every plug-in message: a non-zero answer may be taken for a pointer).
+  if (CPlayerApp* app = CPlayerApp::Get()) app->PostPlayerCommand(PC_PLUGIN_EOF, 0);
+  return 0;
+}
 
 void CTrayDlg::ShowPopupMenu() {
   POINT cursor;

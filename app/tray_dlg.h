@@ -29,6 +29,7 @@ class CTrayDlg : public CDialog {
   LRESULT OnDialogCommand(WPARAM, LPARAM, bool& handled);
   LRESULT OnRelayBroadcast(WPARAM, LPARAM, bool& handled);
   LRESULT OnPluginMessage(WPARAM, LPARAM, bool& handled);
+  LRESULT OnPluginEnd(WPARAM wParam, LPARAM lParam, bool& handled);
   void HideFromTaskbar();
   void ShowPopupMenu();
 

@@ -75,6 +75,7 @@ BOOL CConfigDlg::OnInitDialog() {
   SetVolumeRange(decibels);
   ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, target_.volume());
   UpdateVolumeText();
+  ::CheckDlgButton(Handle(), IDC_GAPLESS, target_.gapless() ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -84,6 +85,8 @@ void CConfigDlg::OnOK() {
   target_.SetControlAlpha(SliderPosition(IDC_TRANSPARENCY));
   target_.SetVolumeStep(ParseVolumeStep(WindowText(Item(IDC_VOLUME_STEP))));
   target_.SetPluginFolders(FolderRows());
+  const bool gapless = ::IsDlgButtonChecked(Handle(), IDC_GAPLESS) == BST_CHECKED;
+  if (gapless != target_.gapless()) target_.SetGapless(gapless);
   // Stored through the set-volume operation, so that the player's gain always
   // matches the stored volume (after 0 % switched to -100 dB the slider shows
   // -60, for one).

@@ -64,11 +64,14 @@ class FakeTarget : public ConfigTarget {
     volumeCalls.push_back({value, type, sender});
   }
   HWND controllerWindow() const override { return controller; }
+  bool gapless() const override { return gaplessOn; }
+  void SetGapless(bool on) override { gaplessOn = on; }
 
   int32_t volumeValue = 100;
   int32_t volumeTypeValue = 0;
   int32_t step = 1;
   int32_t alpha = 255;
+  bool gaplessOn = true;
   std::vector<std::string> folders{"."};
   std::vector<VolumeCall> volumeCalls;
   int stepStores = 0, alphaStores = 0, folderStores = 0;
