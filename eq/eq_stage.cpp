@@ -42,8 +42,8 @@ void InterpolateBinGains(const EqualizerCurve& curve, uint32_t rate, float* gain
 }
 
 EqualizerStage::EqualizerStage() {
-  fft_.Init(kPoints, 2);
-  blockSpectrum_.Allocate(static_cast<size_t>(kPoints) * 4);
+  fft_.Init(kPoints, 1);  // left + i right: one complex transform
+  blockSpectrum_.Allocate(static_cast<size_t>(kPoints) * 2);
   for (auto& table : binGain) std::fill(table, table + kBins, 1.0f);
 }
 
@@ -119,15 +119,15 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
   const uint32_t start = ring.ReadCounter() / 2;
   const uint32_t available = ring.AvailableBytes() / 2;
   const uint32_t count = std::min<uint32_t>(available, kBlockSamples);
-  for (uint32_t i = 0; i < count; ++i) t[2 * i] = ring.Sample(start + i);
+  for (uint32_t i = 0; i < count; ++i) t[i] = ring.Sample(start + i);
   blockStreamSamples = static_cast<int32_t>(count);
 
-  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  const CFft::Kernel kernel = fft_.ActiveKernel();
   fft_.Forward();
   std::memcpy(blockSpectrum_.data(), fft_.spectrumBuffer(), blockSpectrum_.size() * sizeof(float));
-  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, kernel);
   fft_.Inverse();
-  eq_block_math::ScaleToSamples(t, multiplier, outBlock, kBlockSamples, vector);
+  eq_block_math::ScaleToSamples(t, multiplier, outBlock, kBlockSamples, kernel);
 
   // Cross-fade with the tail of the previous block, then keep this block's
   // overlap, faded out, for the next one.
@@ -145,11 +145,11 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
 }
 
 void EqualizerStage::RefilterPending(int32_t multiplier) {
-  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  const CFft::Kernel kernel = fft_.ActiveKernel();
   std::memcpy(fft_.spectrumBuffer(), blockSpectrum_.data(), blockSpectrum_.size() * sizeof(float));
-  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, kernel);
   fft_.Inverse();
-  eq_block_math::ScaleToSamples(fft_.timeBuffer(), multiplier, refiltered_, kBlockSamples, vector);
+  eq_block_math::ScaleToSamples(fft_.timeBuffer(), multiplier, refiltered_, kBlockSamples, kernel);
   for (int32_t i = 0; i < kOverlapSamples; ++i) {
     const int32_t f = i / 2;
     refiltered_[i] = static_cast<int16_t>(f * refiltered_[i] / kFadeFrames + blockFadeIn_[i]);

@@ -59,7 +59,7 @@ int main() {
   }
 
   std::printf("%-8s %12s %12s %14s\n", "kernel", "block_us", "core_us", "realtime_x");
-  for (CFft::Kernel kernel : {CFft::Kernel::kVector, CFft::Kernel::kScalar}) {
+  for (CFft::Kernel kernel : {CFft::Kernel::kWide, CFft::Kernel::kVector, CFft::Kernel::kScalar}) {
     auto stage = std::make_unique<EqualizerStage>();
     if (!stage->fft().SelectKernel(kernel)) continue;
     stage->SetEqCurve(curve);
@@ -71,10 +71,10 @@ int main() {
       }
       const double us = TimeUs([&] { stage->ProcessEqBlock(*ring, 16384); });
       CFft& fft = stage->fft();
-      const bool vector = fft.ActiveKernel() == CFft::Kernel::kVector;
+      const CFft::Kernel active = fft.ActiveKernel();
       const double coreUs = TimeUs([&] {
         fft.Forward();
-        eq_block_math::ApplyBinGains(fft.spectrumBuffer(), stage->LatestGains(), 8192, vector);
+        eq_block_math::ApplyBinGains(fft.spectrumBuffer(), stage->LatestGains(), 8192, active);
         fft.Inverse();
       });
       if (round >= 50) {  // after the caches have warmed up
@@ -83,7 +83,7 @@ int main() {
       }
     }
     const double blockUs = Median(block);
-    std::printf("%-8s %12.1f %12.1f %14.0f\n", kernel == CFft::Kernel::kVector ? "sse" : "scalar",
+    std::printf("%-8s %12.1f %12.1f %14.0f\n", CFft::KernelName(kernel),
                 blockUs, Median(core), kBlockAudioUs / blockUs);
   }
   return 0;
