@@ -74,11 +74,7 @@ __attribute__((force_align_arg_pointer)) void Avx2Transform(const float* src, fl
                                                             const int32_t* bitReverse,
                                                             const float* passTwiddles,
                                                             bool inverse) {
-  if (inverse) {
-    Radix4Transform<Avx2Ops, true>(src, dst, points, bitReverse, passTwiddles);
-  } else {
-    Radix4Transform<Avx2Ops, false>(src, dst, points, bitReverse, passTwiddles);
-  }
+  RunTransform<Avx2Ops>(src, dst, points, bitReverse, passTwiddles, inverse);
 }
 
 __attribute__((force_align_arg_pointer)) void Avx2ApplyBinGains(float* spectrum,

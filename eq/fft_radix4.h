@@ -11,71 +11,77 @@
 namespace fft_kernels {
 namespace {
 
+template <int32_t kValue>
+struct IntConstant {};
+
 // Ops supplies: type V; kLanes; Load, Store (aligned); Add, Sub, Mul (per
 // float); Splat(float); MulComplex<inverse>(v, w) = v * w forward, v *
 // conj(w) inverse; Rotate<inverse>(v) = v * -i forward, v * +i inverse;
 // StoreGroups(y, count, dst, starts): y[0..count) hold one group per lane,
 // group l's points go to dst at point starts[l], in order.
 
-// The first pass: lane l takes the group of outputs that starts at point
-// bitReverse[r + l]; its inputs sit at points r + l + rev(j) * N/R, so for
-// each j the lanes read one aligned vector. Radix 4 (stages 1, 2).
+// The first pass' butterflies, lane by lane: stages 1, 2 on four points.
 template <class Ops, bool kInverse>
-inline void FirstPassRadix4(const float* src, float* dst, int32_t n, const int32_t* bitReverse,
-                            float scale) {
+inline void FirstButterflies(const typename Ops::V* x, typename Ops::V* y, IntConstant<4>) {
   using V = typename Ops::V;
-  const int32_t q = n / 4;
-  const V s = Ops::Splat(scale);
-  for (int32_t r = 0; r < q; r += Ops::kLanes) {
-    const float* in = src + 2 * r;
-    V x[4] = {Ops::Load(in), Ops::Load(in + 4 * q), Ops::Load(in + 2 * q), Ops::Load(in + 6 * q)};
-    if (!kInverse) {
-      for (V& v : x) v = Ops::Mul(v, s);
-    }
-    const V a0 = Ops::Add(x[0], x[1]), a1 = Ops::Sub(x[0], x[1]);
-    const V a2 = Ops::Add(x[2], x[3]);
-    const V a3 = Ops::template Rotate<kInverse>(Ops::Sub(x[2], x[3]));
-    const V y[4] = {Ops::Add(a0, a2), Ops::Add(a1, a3), Ops::Sub(a0, a2), Ops::Sub(a1, a3)};
-    Ops::StoreGroups(y, 4, dst, bitReverse + r);
-  }
+  const V a0 = Ops::Add(x[0], x[1]), a1 = Ops::Sub(x[0], x[1]);
+  const V a2 = Ops::Add(x[2], x[3]);
+  const V a3 = Ops::template Rotate<kInverse>(Ops::Sub(x[2], x[3]));
+  y[0] = Ops::Add(a0, a2);
+  y[1] = Ops::Add(a1, a3);
+  y[2] = Ops::Sub(a0, a2);
+  y[3] = Ops::Sub(a1, a3);
 }
 
-// Radix 8 (stages 1, 2, 4), for lengths with an odd number of stages.
+// Stages 1, 2, 4 on eight points.
 template <class Ops, bool kInverse>
-inline void FirstPassRadix8(const float* src, float* dst, int32_t n, const int32_t* bitReverse,
-                            float scale) {
+inline void FirstButterflies(const typename Ops::V* x, typename Ops::V* y, IntConstant<8>) {
   using V = typename Ops::V;
-  const int32_t e = n / 8;
-  const V s = Ops::Splat(scale);
   const V c8 = Ops::Splat(0.70710677f);  // cos(pi/4) as the sine table holds it
-  for (int32_t r = 0; r < e; r += Ops::kLanes) {
-    const float* in = src + 2 * r;
-    // Point j of the group comes from rev3(j) * N/8.
-    V x[8] = {Ops::Load(in),         Ops::Load(in + 8 * e), Ops::Load(in + 4 * e),
-              Ops::Load(in + 12 * e), Ops::Load(in + 2 * e), Ops::Load(in + 10 * e),
-              Ops::Load(in + 6 * e),  Ops::Load(in + 14 * e)};
-    if (!kInverse) {
-      for (V& v : x) v = Ops::Mul(v, s);
+  // h = 1
+  const V a0 = Ops::Add(x[0], x[1]), a1 = Ops::Sub(x[0], x[1]);
+  const V a2 = Ops::Add(x[2], x[3]);
+  const V a3 = Ops::template Rotate<kInverse>(Ops::Sub(x[2], x[3]));
+  const V a4 = Ops::Add(x[4], x[5]), a5 = Ops::Sub(x[4], x[5]);
+  const V a6 = Ops::Add(x[6], x[7]);
+  const V a7 = Ops::template Rotate<kInverse>(Ops::Sub(x[6], x[7]));
+  // h = 2
+  const V b0 = Ops::Add(a0, a2), b2 = Ops::Sub(a0, a2);
+  const V b1 = Ops::Add(a1, a3), b3 = Ops::Sub(a1, a3);
+  const V b4 = Ops::Add(a4, a6);
+  const V b6 = Ops::template Rotate<kInverse>(Ops::Sub(a4, a6));
+  const V b5 = Ops::Add(a5, a7), b7 = Ops::Sub(a5, a7);
+  // h = 4: twiddles 1, c8 (1 + j), j, c8 (j - 1), j the direction's -i or +i
+  const V t5 = Ops::Mul(Ops::Add(b5, Ops::template Rotate<kInverse>(b5)), c8);
+  const V t7 = Ops::Mul(Ops::Sub(Ops::template Rotate<kInverse>(b7), b7), c8);
+  y[0] = Ops::Add(b0, b4);
+  y[1] = Ops::Add(b1, t5);
+  y[2] = Ops::Add(b2, b6);
+  y[3] = Ops::Add(b3, t7);
+  y[4] = Ops::Sub(b0, b4);
+  y[5] = Ops::Sub(b1, t5);
+  y[6] = Ops::Sub(b2, b6);
+  y[7] = Ops::Sub(b3, t7);
+}
+
+// The first pass, the bit-reversed gather fused with stages 1, 2 (radix 4)
+// or 1, 2, 4 (radix 8). Lane l takes the group of outputs that starts at
+// point bitReverse[r + l]; output j of it comes from point
+// r + l + rev(j) * N/R, so for each j the lanes read one aligned vector.
+template <class Ops, bool kInverse, int32_t kRadix>
+inline void FirstPass(const float* src, float* dst, int32_t n, const int32_t* bitReverse) {
+  using V = typename Ops::V;
+  constexpr int32_t kReverse8[] = {0, 4, 2, 6, 1, 5, 3, 7};  // 3-bit reversal
+  const int32_t groups = n / kRadix;
+  const V scale = Ops::Splat(1.0f / static_cast<float>(n));
+  for (int32_t r = 0; r < groups; r += Ops::kLanes) {
+    V x[kRadix], y[kRadix];
+    for (int32_t j = 0; j < kRadix; ++j) {
+      x[j] = Ops::Load(src + 2 * (r + kReverse8[j] / (8 / kRadix) * groups));
+      if (!kInverse) x[j] = Ops::Mul(x[j], scale);
     }
-    // h = 1
-    const V a0 = Ops::Add(x[0], x[1]), a1 = Ops::Sub(x[0], x[1]);
-    const V a2 = Ops::Add(x[2], x[3]);
-    const V a3 = Ops::template Rotate<kInverse>(Ops::Sub(x[2], x[3]));
-    const V a4 = Ops::Add(x[4], x[5]), a5 = Ops::Sub(x[4], x[5]);
-    const V a6 = Ops::Add(x[6], x[7]);
-    const V a7 = Ops::template Rotate<kInverse>(Ops::Sub(x[6], x[7]));
-    // h = 2
-    const V b0 = Ops::Add(a0, a2), b2 = Ops::Sub(a0, a2);
-    const V b1 = Ops::Add(a1, a3), b3 = Ops::Sub(a1, a3);
-    const V b4 = Ops::Add(a4, a6);
-    const V b6 = Ops::template Rotate<kInverse>(Ops::Sub(a4, a6));
-    const V b5 = Ops::Add(a5, a7), b7 = Ops::Sub(a5, a7);
-    // h = 4: twiddles 1, c8 (1 + j), j, c8 (j - 1), j the direction's -i or +i
-    const V t5 = Ops::Mul(Ops::Add(b5, Ops::template Rotate<kInverse>(b5)), c8);
-    const V t7 = Ops::Mul(Ops::Sub(Ops::template Rotate<kInverse>(b7), b7), c8);
-    const V y[8] = {Ops::Add(b0, b4), Ops::Add(b1, t5), Ops::Add(b2, b6), Ops::Add(b3, t7),
-                    Ops::Sub(b0, b4), Ops::Sub(b1, t5), Ops::Sub(b2, b6), Ops::Sub(b3, t7)};
-    Ops::StoreGroups(y, 8, dst, bitReverse + r);
+    FirstButterflies<Ops, kInverse>(x, y, IntConstant<kRadix>());
+    Ops::StoreGroups(y, kRadix, dst, bitReverse + r);
   }
 }
 
@@ -115,15 +121,26 @@ template <class Ops, bool kInverse>
 inline void Radix4Transform(const float* src, float* dst, int32_t points,
                             const int32_t* bitReverse, const float* twiddles) {
   const int32_t first = FirstRadix(points);
-  const float scale = 1.0f / static_cast<float>(points);
   if (first == 4) {
-    FirstPassRadix4<Ops, kInverse>(src, dst, points, bitReverse, scale);
+    FirstPass<Ops, kInverse, 4>(src, dst, points, bitReverse);
   } else {
-    FirstPassRadix8<Ops, kInverse>(src, dst, points, bitReverse, scale);
+    FirstPass<Ops, kInverse, 8>(src, dst, points, bitReverse);
   }
   for (int32_t h = first; h < points; h *= 4) {
     Radix4Pass<Ops, kInverse>(dst, points, h, twiddles);
     twiddles += 6 * h;
+  }
+}
+
+// The kernel files' entry: the direction as a template argument, so that
+// its signs are constants in the loops.
+template <class Ops>
+inline void RunTransform(const float* src, float* dst, int32_t points, const int32_t* bitReverse,
+                         const float* twiddles, bool inverse) {
+  if (inverse) {
+    Radix4Transform<Ops, true>(src, dst, points, bitReverse, twiddles);
+  } else {
+    Radix4Transform<Ops, false>(src, dst, points, bitReverse, twiddles);
   }
 }
 

@@ -62,11 +62,7 @@ __attribute__((force_align_arg_pointer)) void SseTransform(const float* src, flo
                                                            const int32_t* bitReverse,
                                                            const float* passTwiddles,
                                                            bool inverse) {
-  if (inverse) {
-    Radix4Transform<SseOps, true>(src, dst, points, bitReverse, passTwiddles);
-  } else {
-    Radix4Transform<SseOps, false>(src, dst, points, bitReverse, passTwiddles);
-  }
+  RunTransform<SseOps>(src, dst, points, bitReverse, passTwiddles, inverse);
 }
 
 }  // namespace fft_kernels
