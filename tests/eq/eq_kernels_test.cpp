@@ -1,4 +1,5 @@
-// The transform kernels (scalar, SSE, AVX2) agree: over lengths and signals,
+// The transform kernels (scalar, SSE, AVX2) are chosen only where they can
+// run, and they agree: over lengths and signals,
 // each kernel's forward and inverse transform match a double-precision
 // reference, its gains and scaling give exactly the scalar form's floats and
 // samples, and a whole block (both channels packed as left + i right) comes
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "eq/cpu_features.h"
 #include "eq/eq_block_math.h"
 #include "eq/fft.h"
 #include "tests/eq/eq_test_signals.h"
@@ -233,6 +235,53 @@ TEST(EqKernels, AgreeOverLengthsAndSignals) {
       ASSERT_EQ(scaled, scalarSamples);
     }
   }
+}
+
+// The wide kernel needs AVX, AVX2 and FMA from the processor and the 256-bit
+// register state saved by the operating system (OSXSAVE, then XCR0 bits 1
+// and 2); missing any one of them must leave it off.
+TEST(EqKernels, ChosenOnlyWhereProcessorAndSystemSupportThem) {
+  constexpr unsigned kFma = 1u << 12, kOsXsave = 1u << 27, kAvx = 1u << 28;
+  constexpr unsigned kAll = kFma | kOsXsave | kAvx;
+  constexpr unsigned kSse = 1u << 25, kAvx2 = 1u << 5;
+  struct Row {
+    const char* what;
+    CpuIdValues values;
+    bool sse, wide;
+  };
+  const Row rows[] = {
+      {"everything", {7, kAll, kSse, kAvx2, 7}, true, true},
+      {"leaf 13 and more", {13, kAll | 1u, kSse, kAvx2 | 8u, 0xe7}, true, true},
+      {"no OSXSAVE", {7, kFma | kAvx, kSse, kAvx2, 7}, true, false},
+      {"OS saves XMM only", {7, kAll, kSse, kAvx2, 3}, true, false},
+      {"OS saves YMM but not XMM", {7, kAll, kSse, kAvx2, 5}, true, false},
+      {"no FMA", {7, kOsXsave | kAvx, kSse, kAvx2, 7}, true, false},
+      {"no AVX", {7, kFma | kOsXsave, kSse, kAvx2, 7}, true, false},
+      {"no AVX2", {7, kAll, kSse, 0, 7}, true, false},
+      {"no leaf 7", {6, kAll, kSse, kAvx2, 7}, true, false},
+      {"no SSE", {1, 0, 0, 0, 0}, false, false},
+      {"no leaf 1", {0, kAll, kSse, kAvx2, 7}, false, false},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(SseFrom(row.values), row.sse) << row.what;
+    EXPECT_EQ(Avx2FmaFrom(row.values), row.wide) << row.what;
+  }
+  // With the flags down (as on a processor without them) no vector kernel
+  // can be chosen, by name or by kAuto, and the block arithmetic asked for
+  // one takes the scalar form.
+  const bool sse = cpuHasSse, wide = cpuHasAvx2Fma;
+  cpuHasSse = cpuHasAvx2Fma = false;
+  CFft fft;
+  ASSERT_TRUE(fft.Init(16, 1));
+  EXPECT_FALSE(fft.SelectKernel(CFft::Kernel::kWide));
+  EXPECT_FALSE(fft.SelectKernel(CFft::Kernel::kVector));
+  EXPECT_EQ(fft.ActiveKernel(), CFft::Kernel::kScalar);
+  std::vector<int16_t> out(16);
+  fft.timeBuffer()[3] = 2.5f;
+  eq_block_math::ScaleToSamples(fft.timeBuffer(), 16384, out.data(), 16, CFft::Kernel::kWide);
+  EXPECT_EQ(out[3], 2);
+  cpuHasSse = sse;
+  cpuHasAvx2Fma = wide;
 }
 
 }  // namespace
