@@ -197,10 +197,14 @@ bool CFft::SelectKernel(Kernel kernel) {
 }
 
 CFft::Kernel CFft::ActiveKernel() const {
-  if (channels_ != 1 || points_ == 0) return Kernel::kScalar;
-  if (kernel_ != Kernel::kAuto) return kernel_;
-  if (WideKernelAvailable()) return Kernel::kWide;
-  return VectorKernelAvailable() ? Kernel::kVector : Kernel::kScalar;
+  // A kernel runs only with its tables (built by Init when it was
+  // available) and while the processor flags still allow it.
+  const bool wide = avx2Twiddles_.size() != 0 && WideKernelAvailable();
+  const bool sse = sseTwiddles_.size() != 0 && VectorKernelAvailable();
+  if (channels_ != 1 || points_ == 0 || kernel_ == Kernel::kScalar) return Kernel::kScalar;
+  if (kernel_ == Kernel::kWide) return wide ? Kernel::kWide : Kernel::kScalar;
+  if (kernel_ == Kernel::kVector) return sse ? Kernel::kVector : Kernel::kScalar;
+  return wide ? Kernel::kWide : (sse ? Kernel::kVector : Kernel::kScalar);
 }
 
 void CFft::Transform(const float* src, float* dst, bool inverse) {
