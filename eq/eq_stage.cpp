@@ -43,8 +43,8 @@ void InterpolateBinGains(const EqualizerCurve& curve, uint32_t rate, float* gain
 }
 
 EqualizerStage::EqualizerStage() {
-  fft_.Init(kPoints, 2);
-  blockSpectrum_.Allocate(static_cast<size_t>(kPoints) * 4);
+  fft_.Init(kPoints, 1);  // left + i right: one complex transform
+  blockSpectrum_.Allocate(static_cast<size_t>(kPoints) * 2);
   for (auto& table : binGain) std::fill(table, table + kBins, 1.0f);
 }
 
@@ -158,20 +158,22 @@ uint32_t EqualizerStage::DrainPending(int16_t* dst, uint32_t samples) {
 }
 
 void EqualizerStage::ScaleBlock(const GainPlan& gains, int16_t* out) {
-  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  const CFft::Kernel kernel = fft_.ActiveKernel();
   const float* t = fft_.timeBuffer();
   gains.ForEachRun(blockStartByte_, 2 * kBlockSamples,
                    [&](uint32_t offset, uint32_t length, int32_t multiplier) {
-    // Runs start on whole frames, so the vector form's alignment holds; it
-    // takes multiples of 4 samples, the scalar form the rest.
+    // A run that starts inside a block (a file's first sample) leaves the
+    // vector forms' alignment: the scalar form takes the samples up to the
+    // next 8-sample boundary and after the last whole group of 8.
     const int32_t first = static_cast<int32_t>(offset / 2);
     const int32_t count = static_cast<int32_t>(length / 2);
-    const int32_t wide = vector ? count & ~3 : 0;
-    if (wide > 0) eq_block_math::ScaleToSamples(t + 2 * first, multiplier, out + first, wide, true);
-    if (count > wide) {
-      eq_block_math::ScaleToSamples(t + 2 * (first + wide), multiplier, out + first + wide,
-                                    count - wide, false);
-    }
+    const int32_t head = std::min(count, (8 - first % 8) % 8);
+    const int32_t wide = (count - head) & ~7;
+    const int32_t tail = first + head + wide;
+    eq_block_math::ScaleToSamples(t + first, multiplier, out + first, head, CFft::Kernel::kScalar);
+    eq_block_math::ScaleToSamples(t + first + head, multiplier, out + first + head, wide, kernel);
+    eq_block_math::ScaleToSamples(t + tail, multiplier, out + tail, first + count - tail,
+                                  CFft::Kernel::kScalar);
   });
 }
 
@@ -182,7 +184,7 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, const GainPlan& gains) 
   const uint32_t start = blockStartByte_ / 2;
   const uint32_t available = ring.AvailableBytes() / 2;
   const uint32_t count = std::min<uint32_t>(available, kBlockSamples);
-  for (uint32_t i = 0; i < count; ++i) t[2 * i] = ring.Sample(start + i);
+  for (uint32_t i = 0; i < count; ++i) t[i] = ring.Sample(start + i);
   blockStreamSamples = static_cast<int32_t>(count);
 
   if (blockStartByte_ != followOnByte_) {
@@ -199,12 +201,12 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, const GainPlan& gains) 
   }
   followOnByte_ = blockStartByte_ + kHopBytes;
 
-  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  const CFft::Kernel kernel = fft_.ActiveKernel();
   fft_.Forward();
   std::memcpy(blockSpectrum_.data(), fft_.spectrumBuffer(), blockSpectrum_.size() * sizeof(float));
   TakeNewestGains();
   AdoptScheduledGains();
-  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), binGain[readerTable_], kPoints, vector);
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), binGain[readerTable_], kPoints, kernel);
   fft_.Inverse();
   ScaleBlock(gains, outBlock);
 
@@ -224,9 +226,9 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, const GainPlan& gains) 
 }
 
 void EqualizerStage::RefilterPending(const GainPlan& gains) {
-  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  const CFft::Kernel kernel = fft_.ActiveKernel();
   std::memcpy(fft_.spectrumBuffer(), blockSpectrum_.data(), blockSpectrum_.size() * sizeof(float));
-  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, kernel);
   fft_.Inverse();
   ScaleBlock(gains, refiltered_);
   for (int32_t i = 0; i < kOverlapSamples; ++i) {

@@ -25,7 +25,7 @@ class EqualizerStage final : public EqualizerPath {
   // The rate the stored bin positions refer to (Bin = hertz * 8192 / 44100).
   static constexpr uint32_t kCurveRate = 44100;
 
-  EqualizerStage();  // transform for 8192 points, 2 channels; gains 1.0; off
+  EqualizerStage();  // transform for 8192 points (left + i right); gains 1.0; off
 
   // --- player thread (SetStreamRate also from whichever thread opens the
   // device); both serialise on writerLock_ and never block the audio thread.
@@ -111,7 +111,7 @@ class EqualizerStage final : public EqualizerPath {
   uint32_t followOnByte_ = 0;      // where the next block continues this one
   // The last block before its gains, and the tail it was cross-faded with:
   // enough to filter it again when the gains change while it is pending.
-  AlignedFloats blockSpectrum_;                  // kPoints two-channel points
+  AlignedFloats blockSpectrum_;                  // kPoints packed points
   int16_t blockFadeIn_[kOverlapSamples] = {};
   int16_t refiltered_[kBlockSamples] = {};
 
