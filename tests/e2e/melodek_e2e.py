@@ -17,9 +17,9 @@ from evidence import save_evidence
 
 BUILD = os.environ.get("MELODEK_BUILD", "")
 # Wine's debug channels in melodek.exe's log (wine.log in the test's folder):
-# errors, the libraries loaded, process starts and ends, exceptions, the DDE
-# calls of the hand-over and message boxes, each line with its process and time.
-APP_WINEDEBUG = "-all,err+all,+pid,+timestamp,+loaddll,+process,+seh,+ddeml,+msgbox"
+# errors, the libraries loaded, exceptions, the DDE calls of the hand-over
+# and message boxes, each line with its process and time.
+APP_WINEDEBUG = "-all,err+all,warn+seh,+pid,+timestamp,+loaddll,+ddeml,+msgbox"
 APP_DIR = os.path.join(BUILD, "melodek")
 TOOLS_DIR = os.path.join(BUILD, "tests", "e2e")
 
@@ -116,6 +116,13 @@ class Melodek:
         self.process = subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env,
                                         stdout=self.output, stderr=subprocess.STDOUT)
         self.wait_window(lambda: probe("main-window")[0] == 0, "melodek.exe did not bring up its main dialog")
+
+    def launch(self, *args):
+        """Starts another melodek.exe with the given arguments and returns its
+        process at once (its output goes to the same log)."""
+        with open(self.log, "ab") as out:
+            return subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env, stdout=out,
+                                    stderr=subprocess.STDOUT)
 
     def wait_window(self, predicate, what, timeout=30):
         """Polls for a window (predicate() true); when it does not come,

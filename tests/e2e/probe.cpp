@@ -13,6 +13,8 @@
 //   probe tray-window               prints the handle of the shell's notification window
 //   probe click <x> <y> [right]     clicks the mouse at a screen position
 //   probe visible <caption>         exit code 0 when melodek.exe has a visible window with that caption
+//   probe hold-name <name> <ms>     holds a mutex of that name (a running copy that does not answer),
+//                                   prints "held" and keeps it for <ms> milliseconds
 //   probe processes                 every Windows process ("pid parent threads name"), each followed by its
 //                                   top-level windows ("  hwnd class visible|hidden caption")
 // Soak test:
@@ -1171,6 +1173,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "processes") return PrintProcesses();
+  if (verb == "hold-name" && argc >= 4) {
+    UniqueHandle name(::CreateMutexA(nullptr, FALSE, argv[2]));
+    if (!name || ::GetLastError() == ERROR_ALREADY_EXISTS) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    ::Sleep(Number(argv[3]));
+    return 0;
+  }
   if (verb == "wait-exit" && argc >= 3) {
     const DWORD limit = Number(argv[2]);
     const DWORD start = ::GetTickCount();
