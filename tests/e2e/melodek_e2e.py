@@ -195,13 +195,21 @@ class MelodekTestCase(unittest.TestCase):
         # A test that failed some other way than through wait_window (an
         # assertion on a wait of its own) keeps evidence too, taken before
         # the programs are ended.
-        if not getattr(self._outcome, "success", True):
+        if self.failed_so_far():
             for app in self.apps:
                 if app.process is not None and not app.evidence:
                     print(app.save_evidence("%s failed" % self.id()))
         for app in self.apps:
             app.kill()
         os.environ["MELODEK_EXE"] = "melodek.exe"
+
+    def failed_so_far(self):
+        """True when this test (or one of its subtests) has failed."""
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        for test, _ in getattr(result, "failures", []) + getattr(result, "errors", []):
+            if test is self or getattr(test, "test_case", None) is self:
+                return True
+        return False
 
     def melodek(self, name=None, **kwargs):
         app = Melodek(name or self.id().split(".")[-1], **kwargs)

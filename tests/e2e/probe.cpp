@@ -15,6 +15,10 @@
 //   probe visible <caption>         exit code 0 when melodek.exe has a visible window with that caption
 //   probe hold-name <name> <ms>     holds a mutex of that name (a running copy that does not answer),
 //                                   prints "held" and keeps it for <ms> milliseconds
+//   probe start-each <program> <switch> <file>...
+//                                   starts "<program>" <switch> "<file>" once per file, one right after the
+//                                   other (as the shell runs a verb for each selected file), then waits for
+//                                   all; exit code 0 when every one ended with 0
 //   probe processes                 every Windows process ("pid parent threads name"), each followed by its
 //                                   top-level windows ("  hwnd class visible|hidden caption")
 // Soak test:
@@ -1173,6 +1177,30 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (verb == "processes") return PrintProcesses();
+  if (verb == "start-each" && argc >= 5) {
+    std::vector<UniqueHandle> started;
+    for (int i = 4; i < argc; ++i) {
+      std::string commandLine = std::string("\"") + argv[2] + "\" " + argv[3] + " \"" + argv[i] + "\"";
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION process{};
+      if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+        return 1;
+      }
+      ::CloseHandle(process.hThread);
+      started.emplace_back(process.hProcess);
+    }
+    int result = 0;
+    for (const UniqueHandle& process : started) {
+      DWORD code = 1;
+      if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.get(), &code) ||
+          code != 0) {
+        result = 1;
+      }
+    }
+    return result;
+  }
   if (verb == "hold-name" && argc >= 4) {
     UniqueHandle name(::CreateMutexA(nullptr, FALSE, argv[2]));
     if (!name || ::GetLastError() == ERROR_ALREADY_EXISTS) return 1;
