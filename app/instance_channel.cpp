@@ -72,6 +72,7 @@ bool CInstanceChannel::BecomeFirstInstance(const std::string& name) {
   DWORD id = 0;
   if (::DdeInitializeA(&id, &CInstanceChannel::ServerCallback, APPCLASS_STANDARD, 0) != DMLERR_NO_ERROR) {
     serving_ = nullptr;
+    handOverWindow_.reset();
     return false;  // the mutex stays held: this start behaves as a second one
   }
   instance_.reset(id);
