@@ -27,6 +27,9 @@ for run in $(seq 1 "$runs"); do
   dir="$out/run-$run"
   mkdir -p "$dir"
   rm -rf "$MELODEK_BUILD"/e2e/*/evidence-*
+  # CTest leaves the list of an earlier run's failures when every test passes.
+  failed_file="$MELODEK_BUILD/Testing/Temporary/LastTestsFailed.log"
+  rm -f "$failed_file"
   (
     # shellcheck source=wine-env.sh
     source "$root/scripts/wine-env.sh"
@@ -36,7 +39,6 @@ for run in $(seq 1 "$runs"); do
     trap melodek_wine_down EXIT
     ctest --test-dir "$MELODEK_BUILD" --output-on-failure "${selection[@]}" > "$dir/ctest.log" 2>&1
   )
-  failed_file="$MELODEK_BUILD/Testing/Temporary/LastTestsFailed.log"
   failed=()
   if [ -f "$failed_file" ] && grep -q . "$failed_file"; then
     # Lines read "<number>:<test name>".
@@ -52,7 +54,6 @@ for run in $(seq 1 "$runs"); do
   done
   summary=$(grep -E "tests passed|tests failed" "$dir/ctest.log" | tail -1)
   echo "run $run: ${summary:-no summary (see $dir/ctest.log)}${failed[*]:+; failed: ${failed[*]}}"
-  rm -f "$failed_file"
 done
 echo "== failures per test over $runs runs"
 if [ ${#failures[@]} -eq 0 ]; then
