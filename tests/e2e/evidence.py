@@ -59,7 +59,7 @@ def program_stacks(processes_text, program):
             pid = int(parts[0])
             commands = "attach 0x%x\nbt all\ndetach\nquit\n" % pid
             out.append("== winedbg, process %d\n" % pid)
-            out.append(run(["winedbg"], timeout=60, stdin=commands.encode()))
+            out.append(run(["winedbg"], timeout=30, stdin=commands.encode()))
     return "".join(out)
 
 
