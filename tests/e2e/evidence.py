@@ -59,7 +59,8 @@ def program_stacks(processes_text, program):
             pid = int(parts[0])
             commands = "attach 0x%x\nbt all\ndetach\nquit\n" % pid
             out.append("== winedbg, process %d\n" % pid)
-            out.append(run(["winedbg"], timeout=30, stdin=commands.encode()))
+            # Through the prefix's loader: a 32-bit program needs the 32-bit debugger.
+            out.append(run(["wine", "winedbg"], timeout=45, stdin=commands.encode()))
     return "".join(out)
 
 
