@@ -100,20 +100,38 @@ class HandOver(MelodekTestCase):
 
     def test_a_start_while_the_running_copy_ends_plays_its_file(self):
         app = self.melodek()
-        a, b = self.tones(app, (3000, 3100), frames=44100 * 20)
-        app.start(app.windows_path(a))
-        self.assertTrue(wait_for(lambda: 3000 in played_levels(app.captured_frames())))
-        old = app.process
-        # Exit chosen, and at once a start with another file.
-        probe("command", EXIT)
-        new = app.launch(app.windows_path(b))
-        self.assertEqual(old.wait(timeout=30), 0)
-        app.process = new
-        app.wait_window(lambda: probe("main-window")[0] == 0, "the start after Exit did not become the first copy")
-        app.wait_window(lambda: 3100 in played_levels(app.captured_frames()), "the file of the start after Exit "
-                        "did not play")
-        self.assertEqual(app.exit(), 0)
-        self.assertEqual(self.saved_paths(app)[:2], [app.windows_path(b), app.windows_path(a)])
+        (a,) = self.tones(app, (3000,), frames=44100 * 20)
+        # A start launched a little before Exit is chosen, at the same
+        # moment, and right after: its Windows process reaches the running
+        # copy while that copy runs, while it ends, or after it ended. Either
+        # the copy took the file before Exit (it is in its saved list), or
+        # the start became the next copy and plays it; never lost.
+        for i, launch_before_exit in enumerate((0.6, 0.3, 0.0, -0.1)):
+            with self.subTest(launch_before_exit=launch_before_exit):
+                (b,) = self.tones(app, (3100 + 10 * i,), frames=44100 * 20)
+                if app.process is None or app.process.poll() is not None:
+                    app.start(app.windows_path(a))
+                    self.assertTrue(wait_for(lambda: 3000 in played_levels(app.captured_frames())))
+                old = app.process
+                if launch_before_exit > 0:
+                    new = app.launch(app.windows_path(b))
+                    time.sleep(launch_before_exit)
+                    probe("command", EXIT)
+                else:
+                    probe("command", EXIT)
+                    time.sleep(-launch_before_exit)
+                    new = app.launch(app.windows_path(b))
+                self.assertEqual(old.wait(timeout=30), 0)
+                app.process = new
+                wait_for(lambda: new.poll() is not None or probe("main-window")[0] == 0, timeout=30)
+                if new.poll() is None:
+                    app.wait_window(lambda: 3100 + 10 * i in played_levels(app.captured_frames()),
+                                    "the file of a start at Exit did not play")
+                    self.assertEqual(app.exit(), 0)
+                    self.assertEqual(self.saved_paths(app)[0], app.windows_path(b))
+                else:
+                    self.assertEqual(new.returncode, 0)  # handed over before Exit
+                    self.assertIn(app.windows_path(b), self.saved_paths(app))
 
     def test_a_copy_that_does_not_answer_is_reported_with_the_files(self):
         app = self.melodek()
