@@ -148,7 +148,7 @@ def together_runs(app, count, runs):
     lost and the starts that straggled over all runs."""
     files = [tone_file(os.path.join(app.folder, "s%02d.wav" % i), 1000 + 10 * i, frames=4410) for i in range(count)]
     result_file = os.path.join(app.folder, "watch.txt")
-    seconds, lost, stragglers = [], 0, 0
+    seconds, dialog, lost, stragglers = [], [], 0, 0
     for run in range(runs):
         settings = os.path.join(app.folder, "melodek.mlcfg")
         if os.path.exists(settings):
@@ -181,6 +181,7 @@ def together_runs(app, count, runs):
             last = max([steps["window"] - launched_unix] + list(ends.values()))
             if len(running) == 1:
                 seconds.append(last)
+                dialog.append(steps["window"] - launched_unix)
         stragglers += max(0, len(running) - 1)
         probe("command", 57665)
         if first is not None:
@@ -196,7 +197,7 @@ def together_runs(app, count, runs):
         except (OSError, IndexError, KeyError):
             lost += count
         time.sleep(0.3)
-    return seconds, lost, stragglers
+    return seconds, dialog, lost, stragglers
 
 
 def row(name, seconds, reference=None):
@@ -213,14 +214,16 @@ def together(app, runs):
     print("%-34s %4s %9s %9s %9s %5s %10s" % ("together (ms from the launch)", "runs", "min", "median", "max", "lost",
                                             "stragglers"))
     for count in (6, 12):
-        seconds, lost, stragglers = together_runs(app, count, runs)
-        line = "%-34s %4d" % ("%d starts: last file in the list" % count, len(seconds))
-        if seconds:
-            line += " %9.1f %9.1f %9.1f" % (1000 * min(seconds), 1000 * statistics.median(seconds),
-                                            1000 * max(seconds))
-        else:
-            line += " %9s %9s %9s" % ("-", "-", "-")
-        print(line + " %5d %10d" % (lost, stragglers))
+        seconds, dialog, lost, stragglers = together_runs(app, count, runs)
+        for name, values, counts in (("%d starts: last file in the list" % count, seconds, True),
+                                     ("%d starts: main dialog exists" % count, dialog, False)):
+            line = "%-34s %4d" % (name, len(values))
+            if values:
+                line += " %9.1f %9.1f %9.1f" % (1000 * min(values), 1000 * statistics.median(values),
+                                                1000 * max(values))
+            else:
+                line += " %9s %9s %9s" % ("-", "-", "-")
+            print(line + (" %5d %10d" % (lost, stragglers) if counts else ""))
     print("lost: files missing from the list after Exit over all runs; stragglers: starts still running 30 s "
           "after the launch")
 
