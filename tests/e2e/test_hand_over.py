@@ -94,8 +94,13 @@ class HandOver(MelodekTestCase):
         self.assertTrue(all(p.returncode == 0 for p in starts))
         self.assertEqual(app.exit(), 0)
         self.assertEqual(sorted(self.saved_paths(app)), sorted(app.windows_path(f) for f in files))
+        # 2 s on a machine with time to spare; on a loaded one what twelve
+        # starts of a small Windows program take, scaled for melodek.exe's
+        # larger set of libraries (the hand-overs do not wait on each other:
+        # before they did, they took three to six times the yardstick).
+        bound = max(2.0, 2.5 * yardstick)
         print("twelve hand-overs: %.2f s; twelve bare starts: %.2f s" % (took, yardstick))
-        self.assertLess(took, yardstick + 2.0, "the twelve hand-overs took %.1f s, twelve bare starts %.1f s"
+        self.assertLess(took, bound, "the twelve hand-overs took %.1f s, twelve bare starts %.1f s"
                         % (took, yardstick))
 
     def test_a_start_while_the_running_copy_ends_plays_its_file(self):
