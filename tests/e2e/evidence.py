@@ -51,16 +51,27 @@ def prefix_processes():
 
 def program_stacks(processes_text, program):
     """Every thread's stack of each running copy of the program, through
-    winedbg: what the program waits for."""
+    winedbg (through the prefix's loader: a 32-bit program needs the 32-bit
+    debugger): what the program waits for."""
     out = []
     for line in processes_text.splitlines():
         parts = line.split()
-        if len(parts) >= 4 and not line.startswith(" ") and parts[3].lower() == program.lower():
-            pid = int(parts[0])
-            commands = "attach 0x%x\nbt all\ndetach\nquit\n" % pid
-            out.append("== winedbg, process %d\n" % pid)
-            # Through the prefix's loader: a 32-bit program needs the 32-bit debugger.
-            out.append(run(["wine", "winedbg"], timeout=45, stdin=commands.encode()))
+        if len(parts) < 4 or line.startswith(" ") or parts[3].lower() != program.lower():
+            continue
+        pid = int(parts[0])
+        # "info thread" lists every process's threads; "bt all" would walk
+        # them all too: the program's own threads are read off the list.
+        listing = run(["wine", "winedbg"], timeout=45, stdin=b"info thread\nquit\n")
+        threads, inside = [], False
+        for row in listing.splitlines():
+            row = row.replace("Wine-dbg>", "")
+            if row and not row[0].isspace():
+                inside = row.split()[0].lower() == "%08x" % pid
+            elif inside and row.strip():
+                threads.append(row.split()[0])
+        commands = "attach 0x%x\n%sdetach\nquit\n" % (pid, "".join("bt 0x%s\n" % t for t in threads))
+        out.append("== winedbg, process %d, threads %s\n" % (pid, " ".join(threads)))
+        out.append(run(["wine", "winedbg"], timeout=45, stdin=commands.encode()))
     return "".join(out)
 
 
