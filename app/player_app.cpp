@@ -4,7 +4,10 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "app/command_line.h"
+#include "app/hand_over.h"
 #include "app/hotkey_commands.h"
 #include "hotkey/hotkey_edit_dlg.h"
 #include "hotkey/hotkey_registration.h"
@@ -50,13 +53,21 @@ bool CPlayerApp::InitInstance() {
   uiThreadId_ = ::GetCurrentThreadId();
   // 1. Relative paths (settings, plug-in folders) resolve against the program's folder.
   ::SetCurrentDirectoryA(ModuleFolder().c_str());
-  // 2. Single instance: a later copy hands its command line to the first one and ends.
+  // 2. Single instance: a later copy hands its command line to the first one
+  // and ends (app/hand_over.h). What reaches this copy before its lists are
+  // loaded is held by the channel until the main dialog is up.
   const std::string name = ModuleBaseName();
-  if (!channel_.BecomeFirstInstance(name)) {
-    CInstanceChannel::SendCommandLine(name, OwnCommandLine());
-    return false;
+  startRequest_ = ParseStartRequest(OwnCommandLine());
+  switch (BecomeFirstOrHandOver(channel_, name, startRequest_)) {
+    case StartRole::kFirst:
+      break;
+    case StartRole::kHandedOver:
+      return false;
+    case StartRole::kNoAnswer:
+      ShowNoAnswer(startRequest_);
+      return false;
   }
-  channel_.SetReceiver([this](const std::string& text) { ReceiveCommandLine(text); });
+  channel_.SetReceiver([this](const CInstanceChannel::HandOver& handOver) { ReceiveHandOver(handOver); });
   // 3. Common controls.
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -96,6 +107,7 @@ bool CPlayerApp::InitInstance() {
     CTrayDlg tray(hotKeys_);
     tray.Run();
   }
+  channel_.StopServing();  // however the dialog ended
   // 11.
   return false;
 }
@@ -114,6 +126,9 @@ int CPlayerApp::ExitInstance() {
     playerThread_->Join();  // no time limit: the thread stops playback first
     playerThread_.reset();
   }
+  // The settings are saved and the sound has stopped: a start from now on
+  // becomes the first copy (and reads those settings).
+  channel_.ReleaseName();
   titleWnd_.reset();  // no thread shows a title any more
   return 0;
 }
@@ -235,14 +250,62 @@ void CPlayerApp::ReceiveCommandLine(const std::string& text) {
   OnPlay();
 }
 
+void CPlayerApp::ReceiveHandOver(const CInstanceChannel::HandOver& handOver) {
+  if (handOver.kind == HandOverKind::kPlay) {
+    ReceiveCommandLine(handOver.arguments);
+  } else {
+    ReceiveAdded(handOver.arguments, handOver.launched);
+  }
+}
+
+void CPlayerApp::ReceiveAdded(const std::string& arguments, uint64_t launched) {
+  std::vector<std::string> paths;
+  for (const std::string& argument : SplitCommandLine(arguments)) GatherArgument(argument, paths);
+  if (paths.empty()) return;
+  std::vector<NewSoundFile> files(paths.begin(), paths.end());
+  const uint64_t now = ::GetTickCount64();
+  if (launched == 0) {
+    // A caller that named no launch time goes after every start so far.
+    FILETIME time;
+    ::GetSystemTimeAsFileTime(&time);
+    launched = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  }
+  // The player tells what plays only once it handled the command: an add
+  // that just started playback counts as playing for a while.
+  const bool idle = (!engine_ || engine_->CurrentPath().empty()) &&
+                    (addPlayedAt_ == 0 || now - addPlayedAt_ > kAddPlayReportMs);
+  int32_t list = 0;
+  int32_t firstId = 0;
+  model_.Edit([&](PlayListModel& model) {
+    list = std::max<int32_t>(model.CurrentListIndex(), 0);
+    const PlayList* current = model.List(list);
+    if (current == nullptr) return;
+    int32_t before = static_cast<int32_t>(current->files.size());
+    for (int32_t id : addOrder_.LaterAdds(list, launched, now)) {
+      const std::optional<FilePos> at = model.FindFile(id);
+      if (at && at->list == list) {
+        before = at->file;
+        break;
+      }
+    }
+    model.InsertFiles(list, before, std::move(files));
+    if (const SoundFile* first = model.File(list, before)) firstId = first->id;
+    if (idle) model.SelectFile(list, before);
+  });
+  if (firstId != 0) addOrder_.Remember(list, launched, firstId, now);
+  if (idle && firstId != 0) {
+    addPlayedAt_ = now;
+    OnPlay();
+  }
+}
+
 void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
   if (engine_) engine_->SetMainWindow(mainWindow);
   channel_.SetMainWindow(mainWindow);
-  // This start's own files take the same road as a later start's: through
-  // the channel to the program's own service (named after the program file,
-  // so a renamed copy does not hand its files to another program).
-  const std::string commandLine = OwnCommandLine();
-  if (!commandLine.empty()) CInstanceChannel::SendCommandLine(ModuleBaseName(), commandLine);
+  // This start's own files are handled like a later start's, first; then
+  // what other starts handed over while this one was starting up.
+  if (!startRequest_.files.empty()) ReceiveHandOver({startRequest_.kind, startRequest_.files, ProcessLaunchTime()});
+  channel_.ReleaseHeld();
 }
 
 std::string CPlayerApp::OwnCommandLine() { return ArgumentsAfterProgramName(::GetCommandLineA()); }
@@ -283,6 +346,8 @@ void CPlayerApp::OnToggleController() {
 }
 
 void CPlayerApp::OnExit() {
+  // From now on a start waits for this copy to end instead of handing over.
+  channel_.StopServing();
   // Cancel the open dialogs and the Controller, then close the main dialog.
   for (HWND window : NotifiedWindows(::GetCurrentProcessId(), controllerWindow_)) {
     EndDialogWindow(window, IDCANCEL);

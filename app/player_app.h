@@ -10,6 +10,8 @@
 
 #include "engine/audio_engine.h"
 #include "engine/main_thread.h"
+#include "app/add_order.h"
+#include "app/command_line.h"
 #include "app/instance_channel.h"
 #include "engine/player_host.h"
 #include "eq/eq_presets.h"
@@ -54,6 +56,15 @@ class CPlayerApp : public CApplication,
   // The files of a start of the program: put at the head of the first list
   // and played.
   void ReceiveCommandLine(const std::string& text);
+  // A hand-over through the channel: "TEXT" as above, "ADD" below.
+  void ReceiveHandOver(const CInstanceChannel::HandOver& handOver);
+  // The files of an "/add" start launched at `launched` (system time; 0
+  // when unknown): appended to the current list (the first when none is
+  // current), before the files of close starts launched after it
+  // (AddOrder). What plays goes on; when nothing plays or is paused, the
+  // first added file plays. A first start with "/add" follows the same
+  // rule, and nothing plays at a start.
+  void ReceiveAdded(const std::string& arguments, uint64_t launched);
   int32_t NextEntryId() override { return static_cast<int32_t>(model_.NextEntryId()); }
   // The main dialog finished its set-up: plug-ins get it as their main
   // window, and this start's own command line is handled.
@@ -165,6 +176,10 @@ class CPlayerApp : public CApplication,
   SettingsExtension extension_;
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
   DWORD uiThreadId_ = 0;             // set once at start-up
+  StartRequest startRequest_;        // this start's own command line
+  AddOrder addOrder_;                // where close "/add" starts' files go
+  uint64_t addPlayedAt_ = 0;         // tick count when an add last started playback
+  static constexpr uint64_t kAddPlayReportMs = 5000;
 
   // --- shared with the player thread ---------------------------------------
   PlayListSet model_;     // locks internally

@@ -13,7 +13,13 @@ import time
 import unittest
 import wave
 
+from evidence import save_evidence
+
 BUILD = os.environ.get("MELODEK_BUILD", "")
+# Wine's debug channels in melodek.exe's log (wine.log in the test's folder):
+# errors, the libraries loaded, exceptions, the DDE calls of the hand-over
+# and message boxes, each line with its process and time.
+APP_WINEDEBUG = "-all,err+all,warn+seh,+pid,+timestamp,+loaddll,+ddeml,+msgbox"
 APP_DIR = os.path.join(BUILD, "melodek")
 TOOLS_DIR = os.path.join(BUILD, "tests", "e2e")
 
@@ -90,8 +96,12 @@ class Melodek:
             f.write('pcm.!default {\n type file\n slave.pcm { type null }\n'
                     ' file "%s"\n format "raw"\n truncate false\n}\n' % self.capture)
         self.env["ALSA_CONFIG_PATH"] = conf
+        # A few of Wine's debug channels for the program's own log: enough to
+        # tell, when a start goes wrong, what it loaded, waited for or threw.
+        self.env["WINEDEBUG"] = APP_WINEDEBUG
         self.process = None
         self.output = None
+        self.evidence = []  # folders of evidence saved for this installation
 
     def windows_path(self, path):
         return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -105,9 +115,27 @@ class Melodek:
         self.output = open(self.log, "ab")
         self.process = subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env,
                                         stdout=self.output, stderr=subprocess.STDOUT)
-        ok = wait_for(lambda: probe("main-window")[0] == 0, timeout=30)
-        if not ok:
-            raise AssertionError("melodek.exe did not bring up its main dialog")
+        self.wait_window(lambda: probe("main-window")[0] == 0, "melodek.exe did not bring up its main dialog")
+
+    def launch(self, *args):
+        """Starts another melodek.exe with the given arguments and returns its
+        process at once (its output goes to the same log)."""
+        with open(self.log, "ab") as out:
+            return subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env, stdout=out,
+                                    stderr=subprocess.STDOUT)
+
+    def wait_window(self, predicate, what, timeout=30):
+        """Polls for a window (predicate() true); when it does not come,
+        fails with `what` and the evidence saved in the test's folder."""
+        if not wait_for(predicate, timeout=timeout):
+            raise AssertionError(self.save_evidence(what))
+
+    def save_evidence(self, what):
+        """Saves what a person needs to see why a window did not come (see
+        evidence.py); returns `what` with that evidence, for a failure."""
+        text, folder = save_evidence(self.folder, what, self.process, self.log)
+        self.evidence.append(folder)
+        return text
 
     def command(self, command_id):
         return probe("command", command_id)[0] == 0
@@ -164,9 +192,24 @@ class MelodekTestCase(unittest.TestCase):
         self.apps = []
 
     def tearDown(self):
+        # A test that failed some other way than through wait_window (an
+        # assertion on a wait of its own) keeps evidence too, taken before
+        # the programs are ended.
+        if self.failed_so_far():
+            for app in self.apps:
+                if app.process is not None and not app.evidence:
+                    print(app.save_evidence("%s failed" % self.id()))
         for app in self.apps:
             app.kill()
         os.environ["MELODEK_EXE"] = "melodek.exe"
+
+    def failed_so_far(self):
+        """True when this test (or one of its subtests) has failed."""
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        for test, _ in getattr(result, "failures", []) + getattr(result, "errors", []):
+            if test is self or getattr(test, "test_case", None) is self:
+                return True
+        return False
 
     def melodek(self, name=None, **kwargs):
         app = Melodek(name or self.id().split(".")[-1], **kwargs)
