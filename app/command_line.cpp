@@ -39,3 +39,13 @@ std::string ArgumentsAfterProgramName(const std::string& commandLine) {
   while (at < end && (commandLine[at] == ' ' || commandLine[at] == '\t')) ++at;
   return commandLine.substr(at);
 }
+
+std::string ProgramOfCommandLine(const std::string& commandLine) {
+  std::string program = commandLine.substr(0, commandLine.size() - ArgumentsAfterProgramName(commandLine).size());
+  while (!program.empty() && (program.back() == ' ' || program.back() == '\t')) program.pop_back();
+  if (!program.empty() && program.front() == '"') {
+    program.erase(0, 1);
+    if (!program.empty() && program.back() == '"') program.pop_back();
+  }
+  return program;
+}

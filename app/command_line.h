@@ -12,3 +12,7 @@ std::vector<std::string> SplitCommandLine(const std::string& text);
 // What follows the program's own name (quoted or not) and the blanks after
 // it in a process's command line: the arguments the user gave.
 std::string ArgumentsAfterProgramName(const std::string& commandLine);
+
+// The program part of a command line (a Run entry, a shell verb): the text
+// ArgumentsAfterProgramName skips, without its blanks and enclosing quotes.
+std::string ProgramOfCommandLine(const std::string& commandLine);

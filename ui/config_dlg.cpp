@@ -75,6 +75,9 @@ BOOL CConfigDlg::OnInitDialog() {
   SetVolumeRange(decibels);
   ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, target_.volume());
   UpdateVolumeText();
+
+  startsWithWindows_ = target_.StartsWithWindows();
+  ::CheckDlgButton(Handle(), IDC_START_WITH_WINDOWS, startsWithWindows_ ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -89,6 +92,11 @@ void CConfigDlg::OnOK() {
   // -60, for one).
   if (volume != target_.volume() || decibels != (target_.volumeType() != 0)) {
     target_.SetVolume(volume, decibels ? 1 : 0, Handle());
+  }
+  const bool startWithWindows = ::IsDlgButtonChecked(Handle(), IDC_START_WITH_WINDOWS) == BST_CHECKED;
+  if (startWithWindows != startsWithWindows_ && !target_.SetStartWithWindows(startWithWindows)) {
+    ::MessageBoxA(Handle(), "Windows did not let Melodek change its entry among the programs that start with Windows.",
+                  "Melodek", MB_OK | MB_ICONWARNING);
   }
   EndDialog(IDOK);
 }
