@@ -110,6 +110,23 @@ def settings_lists(path):
     return [[f["path"] for f in lst["files"]] for lst in SettingsFile(read_bytes(path)).lists]
 
 
+def screenshot(title, name):
+    """With MELODEK_SCREENSHOTS set, saves the X window with that title there as <name>.png (Wine without
+    a window manager draws no frame). Waits for the window first."""
+    folder = os.environ.get("MELODEK_SCREENSHOTS")
+    if not folder:
+        return
+
+    def window():
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                              timeout=10).stdout.decode(errors="replace")
+        match = re.search(r'^\s*(0x[0-9a-f]+) "%s":' % re.escape(title), tree, re.M)
+        return match.group(1) if match else None
+    wid = wait_for(window, timeout=30)
+    time.sleep(1.0)  # drawn
+    subprocess.run(["import", "-window", wid, os.path.join(folder, name + ".png")], check=True, timeout=30)
+
+
 def set_writable(path, writable):
     """Makes a folder (not) writable for Wine, which runs as this user, root included: root ignores
     permission bits, not the immutable attribute. False when neither works here."""
@@ -202,18 +219,23 @@ class Installer(MelodekTestCase):
     def win(self, path):
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
-    def run_uninstaller(self, *options):
+    def run_uninstaller(self, *options, key=UNINSTALL_KEY, folder=None):
         """The uninstall entry's quiet command line, run as a package manager would, then waits for the
         uninstaller's copy in %TEMP% to finish."""
-        quiet = registry(UNINSTALL_KEY)[UNINSTALL_KEY.lower()]["quietuninstallstring"]
+        quiet = registry(key)[key.lower()]["quietuninstallstring"]
         launch = os.path.join(TOOLS_DIR, "launch.exe")
         self.assertEqual(quiet_run(["wine", launch, "run", " ".join((quiet,) + options)]), 0)
-        self.assertTrue(wait_for(lambda: not os.path.exists(os.path.join(self.folder, "uninstall.exe"))
-                                 and UNINSTALL_KEY.lower() not in registry(UNINSTALL_KEY), timeout=60))
+        self.assertTrue(wait_for(lambda: not os.path.exists(os.path.join(folder or self.folder, "uninstall.exe"))
+                                 and key.lower() not in registry(key), timeout=60))
 
     # --- the steps ---------------------------------------------------------------
 
     def test_1_silent_install_for_the_user_registers_without_taking_types(self):
+        if os.environ.get("MELODEK_SCREENSHOTS"):
+            shown = subprocess.Popen(["wine", self.setup], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            screenshot("Melodek Setup", "setup_options")
+            quiet_run(["wine", "taskkill", "/f", "/im", os.path.basename(self.setup)], timeout=60)
+            shown.wait(timeout=60)
         seconds = self.install()
         print("\nsetup %s: %d bytes; silent install %.1f s" % (os.path.basename(self.setup),
                                                                os.path.getsize(self.setup), seconds))
@@ -350,6 +372,8 @@ class Installer(MelodekTestCase):
         for tick, expected in ((1, '"%s"' % self.exe_win), (0, None)):
             app.command(ID_CONFIG)
             self.assertTrue(wait_for(lambda: probe("visible", "Config")[0] == 0, timeout=10))
+            if tick == 0:
+                screenshot("Config", "config")
             # The box shows the registry's state.
             self.assertEqual(probe("send-item", "Config", IDC_START_WITH_WINDOWS, BM_GETCHECK, 0, 0)[1],
                              str(1 - tick))
@@ -385,6 +409,13 @@ class Installer(MelodekTestCase):
         settings = read_bytes(beside)
         os.makedirs(self.user_settings, exist_ok=True)
         shutil.copyfile(beside, os.path.join(self.user_settings, "melodek.mlcfg"))
+        if os.environ.get("MELODEK_SCREENSHOTS"):
+            launch = os.path.join(TOOLS_DIR, "launch.exe")
+            shown = subprocess.Popen(["wine", launch, "run", '"%s\\uninstall.exe"' % self.folder_win],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            screenshot("Melodek Uninstall", "uninstall")
+            quiet_run(["wine", "taskkill", "/f", "/im", "Un_A.exe"], timeout=60)
+            shown.wait(timeout=60)
         self.run_uninstaller()
         for name in PROGRAM_FILES:
             self.assertFalse(os.path.exists(os.path.join(self.folder, name)), name)
@@ -403,6 +434,39 @@ class Installer(MelodekTestCase):
         self.run_uninstaller("/REMOVESETTINGS")
         self.assertFalse(os.path.exists(beside))
         self.assertFalse(os.path.exists(self.user_settings))
+
+    def test_7_all_users_install_keeps_settings_in_app_data_even_with_rights(self):
+        """Wine runs every program with administrator rights: /ALLUSERS installs into Program Files with
+        the keys under HKLM, and the program, able to write its folder, still keeps its settings in
+        %APPDATA%\\Melodek, where the user's other runs find them."""
+        shutil.rmtree(self.user_settings, ignore_errors=True)
+        self.install("/ALLUSERS")
+        key, entry = None, None
+        for view in ("HKEY_LOCAL_MACHINE\\Software\\", "HKEY_LOCAL_MACHINE\\Software\\Wow6432Node\\"):
+            candidate = view + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\Melodek"
+            if candidate.lower() in registry(candidate):
+                key, entry = candidate, registry(candidate)[candidate.lower()]
+        self.assertIsNotNone(entry)
+        self.assertNotIn(UNINSTALL_KEY.lower(), registry(UNINSTALL_KEY))
+        folder_win = entry["installlocation"]
+        self.assertIn("\\Program Files", folder_win)
+        folder = unix_path(folder_win)
+        link = unix_path(windows_variable("ProgramData") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Melodek.lnk")
+        self.assertEqual(link_target(link).lower(), (folder_win + "\\melodek.exe").lower())
+
+        played = self.tone("all_users.wav", 3600, 0.3)
+        app = self.melodek("installer_all_users", installed_exe=os.path.join(folder, "melodek.exe"))
+        app.start(self.win(played))
+        self.assertTrue(wait_for(lambda: 3600 in level_runs(app.captured_frames())))
+        self.assertEqual(app.exit(), 0)
+        user_file = os.path.join(self.user_settings, "melodek.mlcfg")
+        self.assertFalse(os.path.exists(os.path.join(folder, "melodek.mlcfg")))
+        self.assertEqual(settings_lists(user_file)[0][0], self.win(played))
+
+        self.run_uninstaller(key=key, folder=folder)
+        self.assertFalse(os.path.exists(os.path.join(folder, "melodek.exe")))
+        self.assertFalse(os.path.exists(link))
+        self.assertTrue(os.path.exists(user_file))
 
 
 if __name__ == "__main__":
