@@ -160,9 +160,8 @@ class Installer(MelodekTestCase):
         cls.setup = os.path.join(dist, "melodek-%s-win%s-setup.exe" % (cls.version, cls.bits))
         # A fresh prefix: nothing of an earlier install, nothing of other tests.
         cls.saved_prefix = os.environ.get("WINEPREFIX")
-        for path in (PREFIX,):
-            if os.path.isdir(path):
-                subprocess.run(["chattr", "-R", "-i", path], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if os.path.isdir(PREFIX):
+            subprocess.run(["chattr", "-R", "-i", PREFIX], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         shutil.rmtree(PREFIX, ignore_errors=True)
         os.environ["WINEPREFIX"] = PREFIX
         quiet_run(["wineboot", "-i"], timeout=300)
@@ -204,8 +203,7 @@ class Installer(MelodekTestCase):
         return time.monotonic() - started
 
     def installed(self, name):
-        app = self.melodek(name, installed_exe=os.path.join(self.folder, "melodek.exe"))
-        return app
+        return self.melodek(name, installed_exe=os.path.join(self.folder, "melodek.exe"))
 
     def verb_command(self, key, verb, path):
         """The verb's command line as the registry holds it, with the file put in for %1."""
@@ -451,7 +449,8 @@ class Installer(MelodekTestCase):
         folder_win = entry["installlocation"]
         self.assertIn("\\Program Files", folder_win)
         folder = unix_path(folder_win)
-        link = unix_path(windows_variable("ProgramData") + "\\Microsoft\\Windows\\Start Menu\\Programs\\Melodek.lnk")
+        link = unix_path(windows_variable("ProgramData") + "\\Microsoft\\Windows\\Start Menu\\Programs"
+                         "\\Melodek.lnk")
         self.assertEqual(link_target(link).lower(), (folder_win + "\\melodek.exe").lower())
 
         played = self.tone("all_users.wav", 3600, 0.3)
