@@ -59,3 +59,13 @@ StartRequest ParseStartRequest(const std::string& arguments) {
   while (at < arguments.size() && (arguments[at] == ' ' || arguments[at] == '\t')) ++at;
   return {HandOverKind::kAdd, arguments.substr(at)};
 }
+
+std::string ProgramOfCommandLine(const std::string& commandLine) {
+  std::string program = commandLine.substr(0, commandLine.size() - ArgumentsAfterProgramName(commandLine).size());
+  while (!program.empty() && (program.back() == ' ' || program.back() == '\t')) program.pop_back();
+  if (!program.empty() && program.front() == '"') {
+    program.erase(0, 1);
+    if (!program.empty() && program.back() == '"') program.pop_back();
+  }
+  return program;
+}

@@ -27,3 +27,6 @@ struct StartRequest {
 // Reads a leading "/add" switch (any case, unquoted, followed by a blank or
 // the end) off the arguments; everything else is files, left as written.
 StartRequest ParseStartRequest(const std::string& arguments);
+// The program part of a command line (a Run entry, a shell verb): the text
+// ArgumentsAfterProgramName skips, without its blanks and enclosing quotes.
+std::string ProgramOfCommandLine(const std::string& commandLine);

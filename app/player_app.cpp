@@ -113,8 +113,10 @@ bool CPlayerApp::InitInstance() {
 }
 
 int CPlayerApp::ExitInstance() {
+  SettingsSaveResult saved;
+  saved.saved = true;
   if (playerThread_) {
-    SaveSettings();
+    saved = SaveSettings();
     if (controllerWindow_ != nullptr) {
       // Minimized first when it is on screen; a hidden one has nothing to show
       // (and under Wine without a window manager the minimize waits 2 s).
@@ -130,6 +132,8 @@ int CPlayerApp::ExitInstance() {
   // becomes the first copy (and reads those settings).
   channel_.ReleaseName();
   titleWnd_.reset();  // no thread shows a title any more
+  // Told once everything has stopped: nothing plays behind the message.
+  if (!saved.saved) TellSettingsNotSaved(saved);
   return 0;
 }
 

@@ -21,6 +21,7 @@
 #include "hotkey/hotkey_target.h"
 #include "playlist/play_list_set.h"
 #include "settings/settings_data.h"
+#include "settings/settings_location.h"
 #include "ui/config_target.h"
 #include "ui/controller_target.h"
 #include "ui/play_list_edit_host.h"
@@ -69,10 +70,13 @@ class CPlayerApp : public CApplication,
   // The main dialog finished its set-up: plug-ins get it as their main
   // window, and this start's own command line is handled.
   void OnMainDialogReady(HWND mainWindow);
-  // Reads the settings file (or imports the text file) into the fields.
+  // Chooses where the settings file lives (settings_location.h) and reads
+  // it (or imports the text file) into the fields.
   void LoadSettings();
-  // Writes every setting; failures are not reported.
-  bool SaveSettings();
+  // Writes every setting, to the other place when the home place fails.
+  SettingsSaveResult SaveSettings();
+  // The message of a save that failed in both places, naming the files.
+  static void TellSettingsNotSaved(const SettingsSaveResult& result);
   // Text after the program name on this process's command line.
   static std::string OwnCommandLine();
 
@@ -109,6 +113,8 @@ class CPlayerApp : public CApplication,
   void SetPluginFolders(std::vector<std::string> folders);
   bool gapless() const override { return extension_.gapless; }
   void SetGapless(bool on) override;
+  bool StartsWithWindows() const override;
+  bool SetStartWithWindows(bool on) override;
   // --- hot keys (UI thread) ----------------------------------------------
   const HotKeyTable& hotKeys() const override { return hotKeys_; }
   HotKeyRefusals refusedHotKeys() const override { return refusedHotKeys_; }
@@ -180,6 +186,7 @@ class CPlayerApp : public CApplication,
   AddOrder addOrder_;                // where close "/add" starts' files go
   uint64_t addPlayedAt_ = 0;         // tick count when an add last started playback
   static constexpr uint64_t kAddPlayReportMs = 5000;
+  std::unique_ptr<SettingsLocation> settingsLocation_;  // chosen once, at start-up step 4
 
   // --- shared with the player thread ---------------------------------------
   PlayListSet model_;     // locks internally

@@ -15,6 +15,7 @@ const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     {WM_ACTIVATE, &CTrayDlg::OnActivate},
     {WM_ACTIVATEAPP, &CTrayDlg::OnActivate},
     {WM_QUERYENDSESSION, &CTrayDlg::OnQueryEndSession},
+    {WM_CLOSE, &CTrayDlg::OnClose},
     {UM_TRAY_NOTIFY, &CTrayDlg::OnTrayNotify},
     {UM_RELAY_BROADCAST, &CTrayDlg::OnRelayBroadcast},
     // Plug-ins send WM_USER codes to their main window (and post their end
@@ -66,6 +67,7 @@ void CTrayDlg::HideFromTaskbar() {
 LRESULT CTrayDlg::OnInitDialog(WPARAM, LPARAM, bool&) {
   CPlayerApp* app = CPlayerApp::Get();
   if (app != nullptr) app->SetMainWindow(Handle());
+  ::SetWindowTextA(Handle(), kMainWindowTitle);
   ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   HideFromTaskbar();
@@ -90,6 +92,17 @@ LRESULT CTrayDlg::OnQueryEndSession(WPARAM, LPARAM, bool& handled) {
   if (CPlayerApp* app = CPlayerApp::Get()) app->SaveSettings();
   handled = false;
   return TRUE;
+}
+
+// Another program (the setup, for one) asks the program to end: the same as
+// Exit, which also ends the open dialogs' modal loops.
+LRESULT CTrayDlg::OnClose(WPARAM, LPARAM, bool&) {
+  if (CPlayerApp* app = CPlayerApp::Get()) {
+    app->OnCommand(ID_APP_EXIT);
+  } else {
+    EndDialog(IDCANCEL);
+  }
+  return 0;
 }
 
 LRESULT CTrayDlg::OnTrayNotify(WPARAM, LPARAM lParam, bool&) {

@@ -22,6 +22,7 @@ class CTrayDlg : public CDialog {
   LRESULT OnInitDialog(WPARAM, LPARAM, bool& handled);
   LRESULT OnActivate(WPARAM, LPARAM, bool& handled);
   LRESULT OnQueryEndSession(WPARAM, LPARAM, bool& handled);
+  LRESULT OnClose(WPARAM, LPARAM, bool& handled);
   LRESULT OnTrayNotify(WPARAM, LPARAM, bool& handled);
   LRESULT OnRightButtonDown(WPARAM, LPARAM, bool& handled);
   LRESULT OnRegisteredMessage(WPARAM, LPARAM, bool& handled);

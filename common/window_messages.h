@@ -27,6 +27,11 @@ constexpr uint32_t UM_TRAY_NOTIFY = kWmUser + 100;       // lParam: mouse messag
 // WM_GETTEXT, which would wait for the user-interface thread.
 constexpr uint32_t UM_RELAY_BROADCAST = kWmUser + 101;
 
+// The hidden main dialog's window text (its class is the dialog class,
+// "#32770"). Outside programs, the setup among them, find a running copy by it
+// and ask it to exit with WM_CLOSE, which works like Exit on the menu.
+constexpr const char kMainWindowTitle[] = "Melodek";
+
 // Captions of the dialogs that receive the program's notices (substring test).
 constexpr const char kNotifiedCaptions[] = "Config;HotKeyEdit;HotKeyList;PlayListEdit;Equalizer";
 

@@ -76,6 +76,9 @@ BOOL CConfigDlg::OnInitDialog() {
   ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, target_.volume());
   UpdateVolumeText();
   ::CheckDlgButton(Handle(), IDC_GAPLESS, target_.gapless() ? BST_CHECKED : BST_UNCHECKED);
+
+  startsWithWindows_ = target_.StartsWithWindows();
+  ::CheckDlgButton(Handle(), IDC_START_WITH_WINDOWS, startsWithWindows_ ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -92,6 +95,11 @@ void CConfigDlg::OnOK() {
   // -60, for one).
   if (volume != target_.volume() || decibels != (target_.volumeType() != 0)) {
     target_.SetVolume(volume, decibels ? 1 : 0, Handle());
+  }
+  const bool startWithWindows = ::IsDlgButtonChecked(Handle(), IDC_START_WITH_WINDOWS) == BST_CHECKED;
+  if (startWithWindows != startsWithWindows_ && !target_.SetStartWithWindows(startWithWindows)) {
+    ::MessageBoxA(Handle(), "Windows did not let Melodek change its entry among the programs that start with Windows.",
+                  "Melodek", MB_OK | MB_ICONWARNING);
   }
   EndDialog(IDOK);
 }

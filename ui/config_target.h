@@ -26,6 +26,10 @@ class ConfigTarget {
   // playing without a gap. Setting it tells the player.
   virtual bool gapless() const = 0;
   virtual void SetGapless(bool on) = 0;
+  // Whether the per-user Run entry starts this program, read from the
+  // registry at each call; and writing or removing it (false: refused).
+  virtual bool StartsWithWindows() const = 0;
+  virtual bool SetStartWithWindows(bool on) = 0;
 
  protected:
   ~ConfigTarget() = default;

@@ -1,7 +1,7 @@
-// Fuzz entries of the command-line splitter and the DDE poke text. The
-// splitter's arguments are pieces of the text in order; quoting each
-// argument and splitting again gives them back; the poke text is what the
-// receiving side's buffer can hold.
+// Fuzz entries of the command-line splitter (and the program part of a Run
+// entry) and the DDE poke text. The splitter's arguments are pieces of the
+// text in order; quoting each argument and splitting again gives them back;
+// the poke text is what the receiving side's buffer can hold.
 #include "fuzz/app/fuzz_entries.h"
 
 #include <cstdlib>
@@ -64,6 +64,10 @@ std::vector<std::string> FuzzCommandLine(const uint8_t* data, size_t size) {
     const size_t blank = name.find_first_of(" \t");
     Check(blank == std::string::npos || name.find_first_not_of(" \t", blank) == std::string::npos);
   }
+  // The same text as a Run entry: the program is the name without its
+  // blanks and enclosing quotes, found in the name.
+  const std::string program = ProgramOfCommandLine(text);
+  Check(program.size() <= name.size() && name.find(program) != std::string::npos);
   CheckedSplit(rest);
   // The "/add" switch: the files are the arguments' tail, and only a
   // switch is taken off.

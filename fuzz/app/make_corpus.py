@@ -24,6 +24,8 @@ def command_lines():
     yield "unterminated_2args", 'melodek.exe a.wav "b c.wav'
     yield "quote_inside_2args", 'melodek.exe a"b c"'
     yield "empty_quoted_3args", 'melodek.exe "" x ""'
+    # A shell verb's command line as the setup registers it, %1 put in.
+    yield "shell_verb_2args", '"C:\\Users\\me\\AppData\\Local\\Programs\\Melodek\\melodek.exe" /add ' + SPACED
     yield "folders_3args", 'melodek.exe "C:\\Music\\" D:\\Sounds "\\\\server\\share\\list.m3u"'
     # The "/add" switch counts as an argument of the split; ParseStartRequest takes it off.
     yield "add_switch_3args", '"C:\\Melodek\\melodek.exe" /add ' + SPACED + " D:\\c.flac"

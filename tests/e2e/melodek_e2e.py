@@ -77,15 +77,21 @@ def write_wav(path, frames, rate=44100, channels=2, sample_width=2):
 
 
 class Melodek:
-    """One installation of Melodek in a folder of its own, started under Wine."""
+    """One installation of Melodek in a folder of its own, started under Wine.
+    With installed_exe the program is one a setup installed: the folder then
+    only holds the capture and the log."""
 
-    def __init__(self, name, exe_name="melodek.exe", app_dir=APP_DIR):
+    def __init__(self, name, exe_name="melodek.exe", app_dir=APP_DIR, installed_exe=None):
         self.folder = os.path.join(BUILD, "e2e", name)
         shutil.rmtree(self.folder, ignore_errors=True)
-        shutil.copytree(app_dir, self.folder, ignore=shutil.ignore_patterns("*.raw", "*.mlcfg", "*.cfg"))
-        if exe_name != "melodek.exe":
-            os.rename(os.path.join(self.folder, "melodek.exe"), os.path.join(self.folder, exe_name))
-        self.exe = os.path.join(self.folder, exe_name)
+        if installed_exe:
+            os.makedirs(self.folder)
+            self.exe = installed_exe
+        else:
+            shutil.copytree(app_dir, self.folder, ignore=shutil.ignore_patterns("*.raw", "*.mlcfg", "*.cfg"))
+            if exe_name != "melodek.exe":
+                os.rename(os.path.join(self.folder, "melodek.exe"), os.path.join(self.folder, exe_name))
+            self.exe = os.path.join(self.folder, exe_name)
         # The probe looks for the program by its file name.
         os.environ["MELODEK_EXE"] = exe_name
         self.capture = os.path.join(self.folder, "capture.raw")
@@ -108,12 +114,20 @@ class Melodek:
 
     def start(self, *args):
         """Starts melodek.exe with the given arguments and waits for its main dialog."""
+        self.start_process(["wine", self.exe, *args])
+
+    def start_command_lines(self, *command_lines):
+        """Starts the program through command lines given whole, as the shell
+        runs a verb (the launch tool; it ends when they have)."""
+        self.start_process(["wine", os.path.join(TOOLS_DIR, "launch.exe"), "run", *command_lines])
+
+    def start_process(self, command):
         for name in os.listdir(self.folder):
             if name.startswith("capture.raw"):
                 os.remove(os.path.join(self.folder, name))
         self.close_output()
         self.output = open(self.log, "ab")
-        self.process = subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env,
+        self.process = subprocess.Popen(command, cwd=self.folder, env=self.env,
                                         stdout=self.output, stderr=subprocess.STDOUT)
         self.wait_window(lambda: probe("main-window")[0] == 0, "melodek.exe did not bring up its main dialog")
 

@@ -102,6 +102,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/window_messages.h"
 #include "framework/unique_handle.h"
 #include "tests/support/process_counts.h"
 
@@ -147,14 +148,18 @@ std::vector<HWND> MelodekWindows() {
   return search.windows;
 }
 
-// The main dialog: a dialog-class window without caption that holds an OK button.
+// The main dialog: a hidden dialog-class window with the program's main window
+// text (none before it sets it) that holds an OK button; message boxes of the
+// program share the text, but are shown.
 HWND MainWindow() {
   for (HWND window : MelodekWindows()) {
     char className[64] = {};
     char caption[64] = {};
     ::GetClassNameA(window, className, sizeof className);
     ::GetWindowTextA(window, caption, sizeof caption);
-    if (std::strcmp(className, "#32770") == 0 && caption[0] == '\0' && ::GetDlgItem(window, IDOK) != nullptr) {
+    const bool mainTitle = caption[0] == '\0' || std::strcmp(caption, kMainWindowTitle) == 0;
+    if (std::strcmp(className, "#32770") == 0 && mainTitle && !::IsWindowVisible(window) &&
+        ::GetDlgItem(window, IDOK) != nullptr) {
       return window;
     }
   }
