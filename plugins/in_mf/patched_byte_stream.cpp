@@ -1,0 +1,165 @@
+// IMFByteStream over WinFileSource. The media source calls it from its own
+// threads (Read, or BeginRead/EndRead on a work queue) while the decoding
+// thread may seek: the position and the file reads share one lock.
+// Asynchronous reads are done at once and their callback invoked through
+// Media Foundation's work queue (MFInvokeCallback), as MSDN allows.
+#include "plugins/in_mf/patched_byte_stream.h"
+
+#include <mfapi.h>
+#include <mferror.h>
+
+#include <atomic>
+#include <mutex>
+#include <new>
+
+#include "plugins/common/win_file_source.h"
+
+namespace {
+
+// {5A6C7D3E-2B14-4F0A-9C1D-8E7F6A5B4C3D}: the object an asynchronous read's
+// result carries, with the count of bytes read.
+const IID kReadCountIid = {0x5a6c7d3e, 0x2b14, 0x4f0a, {0x9c, 0x1d, 0x8e, 0x7f, 0x6a, 0x5b, 0x4c, 0x3d}};
+
+class ReadCount final : public IUnknown {
+ public:
+  explicit ReadCount(ULONG bytes) : bytes_(bytes) {}
+  ULONG bytes() const { return bytes_; }
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == kReadCountIid) {
+      *out = static_cast<IUnknown*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ private:
+  std::atomic<ULONG> refs_{1};
+  const ULONG bytes_;
+};
+
+class PatchedByteStream final : public IMFByteStream {
+ public:
+  explicit PatchedByteStream(std::vector<BytePatch> patches) : patches_(std::move(patches)) {}
+  bool Open(const std::wstring& path) { return file_.Open(path); }
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (!out) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IMFByteStream) {
+      *out = static_cast<IMFByteStream*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  STDMETHODIMP GetCapabilities(DWORD* capabilities) override {
+    if (!capabilities) return E_POINTER;
+    *capabilities = MFBYTESTREAM_IS_READABLE | MFBYTESTREAM_IS_SEEKABLE;
+    return S_OK;
+  }
+  STDMETHODIMP GetLength(QWORD* length) override {
+    if (!length) return E_POINTER;
+    *length = file_.Size();
+    return S_OK;
+  }
+  STDMETHODIMP SetLength(QWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetCurrentPosition(QWORD* position) override {
+    if (!position) return E_POINTER;
+    std::lock_guard<std::mutex> lock(mutex_);
+    *position = position_;
+    return S_OK;
+  }
+  STDMETHODIMP SetCurrentPosition(QWORD position) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    position_ = position;
+    return S_OK;
+  }
+  STDMETHODIMP IsEndOfStream(BOOL* end) override {
+    if (!end) return E_POINTER;
+    std::lock_guard<std::mutex> lock(mutex_);
+    *end = position_ >= file_.Size();
+    return S_OK;
+  }
+  STDMETHODIMP Read(BYTE* buffer, ULONG size, ULONG* read) override {
+    if (!buffer || !read) return E_POINTER;
+    std::lock_guard<std::mutex> lock(mutex_);
+    *read = static_cast<ULONG>(file_.ReadAt(position_, buffer, size));
+    ApplyBytePatches(patches_, position_, buffer, *read);
+    position_ += *read;
+    return S_OK;
+  }
+  STDMETHODIMP BeginRead(BYTE* buffer, ULONG size, IMFAsyncCallback* callback, IUnknown* state) override {
+    if (!callback) return E_POINTER;
+    ULONG read = 0;
+    const HRESULT status = Read(buffer, size, &read);
+    auto* count = new (std::nothrow) ReadCount(read);
+    if (!count) return E_OUTOFMEMORY;
+    ComPtr<IMFAsyncResult> result;
+    HRESULT hr = MFCreateAsyncResult(count, callback, state, result.put());
+    count->Release();
+    if (FAILED(hr)) return hr;
+    result->SetStatus(status);
+    return MFInvokeCallback(result.get());
+  }
+  STDMETHODIMP EndRead(IMFAsyncResult* result, ULONG* read) override {
+    if (!result || !read) return E_POINTER;
+    *read = 0;
+    ComPtr<IUnknown> object;
+    if (FAILED(result->GetObject(object.put()))) return E_INVALIDARG;
+    ComPtr<IUnknown> count;
+    if (FAILED(object->QueryInterface(kReadCountIid, reinterpret_cast<void**>(count.put())))) return E_INVALIDARG;
+    *read = static_cast<ReadCount*>(count.get())->bytes();
+    return result->GetStatus();
+  }
+  STDMETHODIMP Write(const BYTE*, ULONG, ULONG*) override { return E_ACCESSDENIED; }
+  STDMETHODIMP BeginWrite(const BYTE*, ULONG, IMFAsyncCallback*, IUnknown*) override { return E_ACCESSDENIED; }
+  STDMETHODIMP EndWrite(IMFAsyncResult*, ULONG*) override { return E_ACCESSDENIED; }
+  STDMETHODIMP Seek(MFBYTESTREAM_SEEK_ORIGIN origin, LONGLONG offset, DWORD, QWORD* position) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const LONGLONG base = origin == msoCurrent ? static_cast<LONGLONG>(position_) : 0;
+    if (origin != msoBegin && origin != msoCurrent) return E_INVALIDARG;
+    if (base + offset < 0) return E_INVALIDARG;
+    position_ = static_cast<QWORD>(base + offset);
+    if (position) *position = position_;
+    return S_OK;
+  }
+  STDMETHODIMP Flush() override { return S_OK; }
+  STDMETHODIMP Close() override { return S_OK; }
+
+ private:
+  ~PatchedByteStream() = default;
+
+  std::atomic<ULONG> refs_{1};
+  const std::vector<BytePatch> patches_;
+  std::mutex mutex_;
+  WinFileSource file_;  // reads under mutex_
+  QWORD position_ = 0;  // under mutex_
+};
+
+}  // namespace
+
+ComPtr<IMFByteStream> OpenPatchedByteStream(const std::wstring& path, std::vector<BytePatch> patches) {
+  ComPtr<IMFByteStream> stream;
+  auto* created = new (std::nothrow) PatchedByteStream(std::move(patches));
+  if (!created) return stream;
+  *stream.put() = created;
+  if (!created->Open(path)) stream.reset();
+  return stream;
+}
