@@ -127,7 +127,7 @@ void ReadEditList(Mp4BoxReader& reader, const Mp4Box& trak, Mp4GaplessInfo& info
   const uint64_t start = static_cast<uint64_t>(media_time);
   uint64_t length = 0;
   if (!Scale(duration, info.timescale, info.movie_timescale, length)) return;
-  if (start >= info.media_length) return;
+  if (start >= info.media_length || (duration != 0 && length == 0)) return;  // nothing of the media plays
   const uint64_t available = info.media_length - start;
   info.edit_start = start;
   info.edit_length = duration == 0 || length > available ? available : length;
