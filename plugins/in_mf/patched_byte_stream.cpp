@@ -16,36 +16,9 @@
 
 namespace {
 
-// {5A6C7D3E-2B14-4F0A-9C1D-8E7F6A5B4C3D}: the object an asynchronous read's
-// result carries, with the count of bytes read.
-const IID kReadCountIid = {0x5a6c7d3e, 0x2b14, 0x4f0a, {0x9c, 0x1d, 0x8e, 0x7f, 0x6a, 0x5b, 0x4c, 0x3d}};
-
-class ReadCount final : public IUnknown {
- public:
-  explicit ReadCount(ULONG bytes) : bytes_(bytes) {}
-  ULONG bytes() const { return bytes_; }
-
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == kReadCountIid) {
-      *out = static_cast<IUnknown*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- private:
-  std::atomic<ULONG> refs_{1};
-  const ULONG bytes_;
-};
+// {5A6C7D3E-2B14-4F0A-9C1D-8E7F6A5B4C3D}: the byte count of an asynchronous
+// read, kept in an attribute store that the read's result carries.
+const GUID kBytesReadKey = {0x5a6c7d3e, 0x2b14, 0x4f0a, {0x9c, 0x1d, 0x8e, 0x7f, 0x6a, 0x5b, 0x4c, 0x3d}};
 
 class PatchedByteStream final : public IMFByteStream {
  public:
@@ -109,11 +82,11 @@ class PatchedByteStream final : public IMFByteStream {
     if (!callback) return E_POINTER;
     ULONG read = 0;
     const HRESULT status = Read(buffer, size, &read);
-    auto* count = new (std::nothrow) ReadCount(read);
-    if (!count) return E_OUTOFMEMORY;
+    ComPtr<IMFAttributes> count;
     ComPtr<IMFAsyncResult> result;
-    HRESULT hr = MFCreateAsyncResult(count, callback, state, result.put());
-    count->Release();
+    HRESULT hr = MFCreateAttributes(count.put(), 1);
+    if (SUCCEEDED(hr)) hr = count->SetUINT32(kBytesReadKey, read);
+    if (SUCCEEDED(hr)) hr = MFCreateAsyncResult(count.get(), callback, state, result.put());
     if (FAILED(hr)) return hr;
     result->SetStatus(status);
     return MFInvokeCallback(result.get());
@@ -122,10 +95,14 @@ class PatchedByteStream final : public IMFByteStream {
     if (!result || !read) return E_POINTER;
     *read = 0;
     ComPtr<IUnknown> object;
-    if (FAILED(result->GetObject(object.put()))) return E_INVALIDARG;
-    ComPtr<IUnknown> count;
-    if (FAILED(object->QueryInterface(kReadCountIid, reinterpret_cast<void**>(count.put())))) return E_INVALIDARG;
-    *read = static_cast<ReadCount*>(count.get())->bytes();
+    ComPtr<IMFAttributes> count;
+    UINT32 bytes = 0;
+    if (FAILED(result->GetObject(object.put())) ||
+        FAILED(object->QueryInterface(IID_IMFAttributes, reinterpret_cast<void**>(count.put()))) ||
+        FAILED(count->GetUINT32(kBytesReadKey, &bytes))) {
+      return E_INVALIDARG;
+    }
+    *read = bytes;
     return result->GetStatus();
   }
   STDMETHODIMP Write(const BYTE*, ULONG, ULONG*) override { return E_ACCESSDENIED; }

@@ -35,18 +35,25 @@ const ExactCase kExactCases[] = {
     {"gapless.mp3", "gapless.wav", "gapless_mp3_ffmpeg.wav", 0, 2},
 };
 
-class ExactTest : public testing::TestWithParam<ExactCase> {};
+class ExactTest : public testing::TestWithParam<ExactCase> {
+ protected:
+  void SetUp() override {
+    const ExactCase& c = GetParam();
+    REQUIRE_MEDIA(c.file);
+    REQUIRE_MEDIA(c.reference);
+    ASSERT_TRUE(ReadWav(fake_host::MediaPath(c.source), source_));
+    ASSERT_TRUE(ReadWav(fake_host::MediaPath(c.reference), reference_));
+    ASSERT_GE(reference_.frames(), c.reference_skip + source_.frames());
+    ASSERT_NE(Plugin(), nullptr);
+  }
+  WavData source_, reference_;
+};
 
 TEST_P(ExactTest, DeliversExactlyTheRealSamples) {
   const ExactCase& c = GetParam();
-  REQUIRE_MEDIA(c.file);
-  REQUIRE_MEDIA(c.reference);
-  WavData source, reference;
-  ASSERT_TRUE(ReadWav(fake_host::MediaPath(c.source), source));
-  ASSERT_TRUE(ReadWav(fake_host::MediaPath(c.reference), reference));
-  ASSERT_GE(reference.frames(), c.reference_skip + source.frames());
+  const WavData& source = source_;
+  const WavData& reference = reference_;
   In_Module* m = Plugin();
-  ASSERT_NE(m, nullptr);
   int length_ms = 0;
   ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, c.file, &length_ms));
   const OutputRecord out = fake_host::Output();
@@ -70,13 +77,9 @@ TEST_P(ExactTest, DeliversExactlyTheRealSamples) {
 // last real sample.
 TEST_P(ExactTest, SeeksCountFromTheFirstRealSample) {
   const ExactCase& c = GetParam();
-  REQUIRE_MEDIA(c.file);
-  REQUIRE_MEDIA(c.reference);
-  WavData source, reference;
-  ASSERT_TRUE(ReadWav(fake_host::MediaPath(c.source), source));
-  ASSERT_TRUE(ReadWav(fake_host::MediaPath(c.reference), reference));
+  const WavData& source = source_;
+  const WavData& reference = reference_;
   In_Module* m = Plugin();
-  ASSERT_NE(m, nullptr);
   const int rate = source.sample_rate, channels = source.channels;
   fake_host::ResetOutput(0);
   fake_host::DrainMessages();
