@@ -93,8 +93,21 @@ bool MfAudioReader::Open(const std::wstring& path, const std::vector<BytePatch>&
   return true;
 }
 
+// 16-bit PCM where the decoder gives it (FLAC, WAV-like sources: no
+// conversion at all), float where the decoder's own output is float (AAC,
+// MP3, WMA under Wine: rounded here, as ffmpeg rounds, instead of the
+// system's dithering conversion), 16-bit PCM as the last resort.
 bool MfAudioReader::ChooseOutputType() {
-  if (!RequestType(reader_.get(), MFAudioFormat_Float, 32) && !RequestType(reader_.get(), MFAudioFormat_PCM, 16)) {
+  ComPtr<IMFMediaType> native;
+  GUID native_subtype{};
+  UINT32 native_bits = 0;
+  if (SUCCEEDED(reader_->GetNativeMediaType(kAudio, 0, native.put()))) {
+    native->GetGUID(MF_MT_SUBTYPE, &native_subtype);
+    native->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &native_bits);
+  }
+  const bool native_pcm16 = native_subtype == MFAudioFormat_PCM && native_bits == 16;
+  if (!(native_pcm16 && RequestType(reader_.get(), MFAudioFormat_PCM, 16)) &&
+      !RequestType(reader_.get(), MFAudioFormat_Float, 32) && !RequestType(reader_.get(), MFAudioFormat_PCM, 16)) {
     return false;
   }
   ComPtr<IMFMediaType> current;

@@ -1,9 +1,9 @@
 // The first audio stream of a file, decoded by Media Foundation's source
 // reader into 16-bit interleaved PCM. Used by one thread at a time, which
 // must have COM initialised and Media Foundation started (StartMediaFoundation).
-// The decoder is asked for float samples, which the reader rounds to 16 bits
-// itself (to nearest, ties to even: what ffmpeg does); the system's own
-// conversion dithers.
+// A decoder whose output is float is asked for float, which the reader
+// rounds to 16 bits itself (to nearest, ties to even: what ffmpeg does); the
+// system's own conversion dithers.
 #pragma once
 #include <windows.h>
 #include <mfidl.h>
@@ -29,8 +29,8 @@ class MfAudioReader {
   MfAudioReader(const MfAudioReader&) = delete;
   MfAudioReader& operator=(const MfAudioReader&) = delete;
 
-  // Opens the file and asks for 32-bit float, or 16-bit PCM when the decoder
-  // offers nothing else. With patches, the media source reads the file with
+  // Opens the file and asks for 16-bit PCM when that is what the decoder
+  // gives, else 32-bit float, else 16-bit PCM. With patches, the media source reads the file with
   // those bytes replaced, or, when it cannot be made to, the file as it is
   // (patched() tells which). false: not openable, no audio stream, or no
   // format the plug-in can use.

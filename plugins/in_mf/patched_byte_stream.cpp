@@ -8,7 +8,9 @@
 #include <mfapi.h>
 #include <mferror.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <mutex>
 #include <new>
 
@@ -73,8 +75,7 @@ class PatchedByteStream final : public IMFByteStream {
   STDMETHODIMP Read(BYTE* buffer, ULONG size, ULONG* read) override {
     if (!buffer || !read) return E_POINTER;
     std::lock_guard<std::mutex> lock(mutex_);
-    *read = static_cast<ULONG>(file_.ReadAt(position_, buffer, size));
-    ApplyBytePatches(patches_, position_, buffer, *read);
+    *read = static_cast<ULONG>(ReadLocked(position_, buffer, size));
     position_ += *read;
     return S_OK;
   }
@@ -123,11 +124,41 @@ class PatchedByteStream final : public IMFByteStream {
  private:
   ~PatchedByteStream() = default;
 
+  // The media source reads one compressed packet at a time (some hundred
+  // bytes): whole blocks come from the file, patched, and are served from
+  // memory. Larger reads go to the file directly.
+  size_t ReadLocked(uint64_t offset, BYTE* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+      const uint64_t at = offset + done;
+      if (at < block_offset_ || at - block_offset_ >= block_.size()) {
+        if (size - done >= kBlockBytes) {
+          const size_t n = file_.ReadAt(at, buffer + done, size - done);
+          ApplyBytePatches(patches_, at, buffer + done, n);
+          return done + n;
+        }
+        block_.resize(kBlockBytes);
+        block_.resize(file_.ReadAt(at, block_.data(), kBlockBytes));
+        block_offset_ = at;
+        ApplyBytePatches(patches_, at, block_.data(), block_.size());
+        if (block_.empty()) break;
+      }
+      const size_t from = static_cast<size_t>(at - block_offset_);
+      const size_t n = std::min(size - done, block_.size() - from);
+      std::memcpy(buffer + done, block_.data() + from, n);
+      done += n;
+    }
+    return done;
+  }
+
+  static constexpr size_t kBlockBytes = 64 * 1024;
   std::atomic<ULONG> refs_{1};
   const std::vector<BytePatch> patches_;
   std::mutex mutex_;
-  WinFileSource file_;  // reads under mutex_
-  QWORD position_ = 0;  // under mutex_
+  WinFileSource file_;           // reads under mutex_
+  QWORD position_ = 0;           // under mutex_
+  std::vector<uint8_t> block_;   // under mutex_: patched bytes of the file from block_offset_
+  uint64_t block_offset_ = 0;    // under mutex_
 };
 
 }  // namespace
