@@ -50,7 +50,6 @@ MfAudioReader::~MfAudioReader() {
 // A patched file goes through a byte stream of the plug-in's; the source
 // resolver still gets the path, to pick the media source by its extension.
 bool MfAudioReader::CreateReader(const std::wstring& path, const std::vector<BytePatch>& patches) {
-  patched_ = false;
   if (!patches.empty()) {
     ComPtr<IMFByteStream> stream = OpenPatchedByteStream(path, patches);
     ComPtr<IMFSourceResolver> resolver;
@@ -63,7 +62,6 @@ bool MfAudioReader::CreateReader(const std::wstring& path, const std::vector<Byt
                                                        &type, object.put())) &&
         SUCCEEDED(object->QueryInterface(IID_IMFMediaSource, reinterpret_cast<void**>(source.put()))) &&
         SUCCEEDED(MFCreateSourceReaderFromMediaSource(source.get(), nullptr, reader_.put()))) {
-      patched_ = true;
       return true;
     }
     // The reader did not take the source: it is not shut down with a reader.

@@ -30,12 +30,12 @@ class MfAudioReader {
   MfAudioReader& operator=(const MfAudioReader&) = delete;
 
   // Opens the file and asks for 16-bit PCM when that is what the decoder
-  // gives, else 32-bit float, else 16-bit PCM. With patches, the media source reads the file with
-  // those bytes replaced, or, when it cannot be made to, the file as it is
-  // (patched() tells which). false: not openable, no audio stream, or no
+  // gives, else 32-bit float, else 16-bit PCM. With patches, the media
+  // source reads the file with those bytes replaced, or, when it cannot be
+  // made to, the file as it is (the caller's trim then decides from the
+  // length the source reports). false: not openable, no audio stream, or no
   // format the plug-in can use.
   bool Open(const std::wstring& path, const std::vector<BytePatch>& patches = {});
-  bool patched() const { return patched_; }
 
   const PcmFormat& format() const { return format_; }
   int64_t duration_hns() const { return duration_hns_; }  // 0: unknown
@@ -56,7 +56,6 @@ class MfAudioReader {
 
   ComPtr<IMFSourceReader> reader_;
   bool seek_unread_ = false;  // a seek no Read has waited for yet
-  bool patched_ = false;
   PcmFormat format_;
   int64_t duration_hns_ = 0;
   int bitrate_ = 0;

@@ -20,7 +20,7 @@ struct Mp4Edit {
   uint32_t rate = 0x00010000;
 };
 
-struct Mp4Spec {
+struct Mp4Layout {
   uint32_t movie_timescale = 1000;
   uint64_t movie_duration = 0;
   int header_version = 0;  // of mvhd and mdhd
@@ -58,7 +58,7 @@ inline Bytes Mp4Handler(const std::string& kind) {
   return Mp4FullBox("hdlr", 0, b);
 }
 
-inline Bytes Mp4Track(const Mp4Spec& s, const std::string& kind) {
+inline Bytes Mp4Track(const Mp4Layout& s, const std::string& kind) {
   Bytes stts;
   AppendBE32(stts, uint32_t(s.stts.size()));
   uint64_t media = 0;
@@ -96,12 +96,12 @@ inline Bytes Mp4FreeformText(const std::string& mean, const std::string& name, c
   return Mp4Atom("----", item);
 }
 
-inline Bytes Mp4TimedFile(const Mp4Spec& s) {
+inline Bytes Mp4TimedFile(const Mp4Layout& s) {
   Bytes out = Mp4Atom("ftyp", Bytes{'M', '4', 'A', ' ', 0, 0, 0, 0, 'i', 's', 'o', 'm'});
   Append(out, Mp4Atom("mdat", Bytes(64, 0x11)));
   Bytes moov = Mp4TimeHeader("mvhd", s.header_version, s.movie_timescale, s.movie_duration);
   if (s.video_first) {
-    Mp4Spec video = s;
+    Mp4Layout video = s;
     video.media_timescale = 90000;
     video.stts = {{10, 3000}};
     video.edits = {{4000, 0}};
@@ -120,17 +120,4 @@ inline Bytes Mp4TimedFile(const Mp4Spec& s) {
   }
   Append(out, Mp4Atom("moov", moov));
   return out;
-}
-
-// What ffmpeg writes for `seconds` of 44100 Hz AAC: 1024 samples of priming
-// in the edit list, the last packet's duration cut to the real end.
-inline Mp4Spec FfmpegAacSpec(uint64_t frames) {
-  Mp4Spec s;
-  const uint64_t media = frames + 1024;
-  s.stts = {{uint32_t(media / 1024), 1024}};
-  if (media % 1024) s.stts.push_back({1, uint32_t(media % 1024)});
-  s.movie_duration = (frames * 1000 + 22050) / 44100;
-  s.with_edts = true;
-  s.edits = {{s.movie_duration, 1024}};
-  return s;
 }

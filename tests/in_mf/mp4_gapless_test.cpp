@@ -18,28 +18,28 @@ Mp4GaplessInfo ReadInfo(const Bytes& file) {
   return ReadMp4GaplessInfo(source);
 }
 
-Mp4Spec WithEdits(Mp4Spec s, std::vector<Mp4Edit> edits, int version = 0) {
+Mp4Layout WithEdits(Mp4Layout s, std::vector<Mp4Edit> edits, int version = 0) {
   s.with_edts = true;
   s.edits = std::move(edits);
   s.elst_version = version;
   return s;
 }
 
-Mp4Spec Stts(std::vector<std::pair<uint32_t, uint32_t>> stts, uint32_t timescale = 44100,
+Mp4Layout Stts(std::vector<std::pair<uint32_t, uint32_t>> stts, uint32_t timescale = 44100,
              uint32_t movie_timescale = 1000) {
-  Mp4Spec s;
+  Mp4Layout s;
   s.stts = std::move(stts);
   s.media_timescale = timescale;
   s.movie_timescale = movie_timescale;
   return s;
 }
 
-Mp4Spec WithSmpb(Mp4Spec s, std::string smpb) {
+Mp4Layout WithSmpb(Mp4Layout s, std::string smpb) {
   s.smpb = std::move(smpb);
   return s;
 }
 
-Mp4Spec Video(Mp4Spec s) {
+Mp4Layout Video(Mp4Layout s) {
   s.video_first = true;
   s.header_version = 1;
   return s;
@@ -47,7 +47,7 @@ Mp4Spec Video(Mp4Spec s) {
 
 struct TimingCase {
   const char* what;
-  Mp4Spec spec;
+  Mp4Layout layout;
   uint64_t media_length;
   From from;
   uint64_t start, length;  // media units
@@ -87,9 +87,9 @@ const TimingCase kTimingCases[] = {
 TEST(Mp4GaplessTest, ReadsEditListsAndMediaLength) {
   for (const TimingCase& c : kTimingCases) {
     SCOPED_TRACE(c.what);
-    const Mp4GaplessInfo info = ReadInfo(Mp4TimedFile(c.spec));
+    const Mp4GaplessInfo info = ReadInfo(Mp4TimedFile(c.layout));
     ASSERT_TRUE(info.valid());
-    EXPECT_EQ(info.timescale, c.spec.media_timescale);
+    EXPECT_EQ(info.timescale, c.layout.media_timescale);
     EXPECT_EQ(info.media_length, c.media_length);
     const Mp4Content content = Mp4RealSamples(info);
     EXPECT_EQ(content.from, c.from);
@@ -148,7 +148,7 @@ TEST(Mp4GaplessTest, ParsesItunSmpb) {
 TEST(Mp4GaplessTest, EditListAndItunSmpbTogether) {
   const struct {
     const char* what;
-    Mp4Spec spec;
+    Mp4Layout layout;
     From from;
     uint64_t start, length;
   } cases[] = {
@@ -173,7 +173,7 @@ TEST(Mp4GaplessTest, EditListAndItunSmpbTogether) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Mp4Content content = Mp4RealSamples(ReadInfo(Mp4TimedFile(c.spec)));
+    const Mp4Content content = Mp4RealSamples(ReadInfo(Mp4TimedFile(c.layout)));
     EXPECT_EQ(content.from, c.from);
     if (c.from != From::kNone) {
       EXPECT_EQ(content.start, c.start);
@@ -211,10 +211,10 @@ TEST(Mp4GaplessTest, TrimsOnlyWhenTheDecoderDoesNot) {
 TEST(Mp4GaplessTest, PatchesHideTheEditListAndLengthenTheMovie) {
   for (int version : {0, 1}) {
     SCOPED_TRACE(version);
-    Mp4Spec spec = WithEdits(kFfmpeg4s, {{4000, 1024}});
-    spec.header_version = version;
-    spec.movie_duration = 4000;
-    Bytes file = Mp4TimedFile(spec);
+    Mp4Layout layout = WithEdits(kFfmpeg4s, {{4000, 1024}});
+    layout.header_version = version;
+    layout.movie_duration = 4000;
+    Bytes file = Mp4TimedFile(layout);
     const Mp4GaplessInfo info = ReadInfo(file);
     EXPECT_EQ(info.movie_duration, 4000u);
     const std::vector<BytePatch> patches = Mp4SourcePatches(info);
@@ -227,7 +227,7 @@ TEST(Mp4GaplessTest, PatchesHideTheEditListAndLengthenTheMovie) {
     EXPECT_LE(patched.movie_duration, 4025u);
   }
   // iTunSMPB alone with a movie as long as the media: nothing to correct.
-  Mp4Spec smpb = WithSmpb(kFfmpeg4s, "0 400 0 2B110");
+  Mp4Layout smpb = WithSmpb(kFfmpeg4s, "0 400 0 2B110");
   smpb.movie_duration = 4024;
   EXPECT_TRUE(Mp4SourcePatches(ReadInfo(Mp4TimedFile(smpb))).empty());
   // Nothing to trim: the source reads the file as it is.
