@@ -82,6 +82,7 @@
 //                                   shows at (hx, hy) after the last step, before the button goes up
 //   probe press <x> <y> [right]     moves the mouse there, then clicks (left or right)
 //   probe black-rows <x> <y0> <y1>  prints the screen rows y0..y1 whose pixel at x is black
+// Tool tips, accessible names, the keyboard's focus and high contrast: see probe_access.cpp.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -95,6 +96,7 @@
 #include <vector>
 
 #include "framework/unique_handle.h"
+#include "tests/e2e/probe_access.h"
 #include "tests/support/process_counts.h"
 
 namespace {
@@ -964,6 +966,7 @@ int RunScalingVerb(const std::string& verb, int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string verb = argv[1];
+  if (const int code = RunAccessVerb(verb, argc, argv); code >= 0) return code;
   if (verb == "main-window") {
     std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(MainWindow())));
     return MainWindow() != nullptr ? 0 : 1;
