@@ -23,7 +23,6 @@ POINT CursorPosition() {
   ::GetCursorPos(&cursor);
   return cursor;
 }
-
 }  // namespace
 
 const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
