@@ -375,14 +375,30 @@ void CGraphCtrl::DrawLabels(HDC dc, const RECT& client) {
   ::SetTextColor(dc, colours.label);
   ::SetBkColor(dc, colours.background);  // the context's default background
 
+  // The y labels beside their lines. The row of x labels at the top starts
+  // inside the clipped edge, and right of a y label that reaches up into it.
+  struct Placed {
+    const GraphLabel* label;
+    POINT at;
+  };
+  std::vector<Placed> yTexts;
+  const int gap = Scaled(kLabelGap);
+  SIZE digit{};
+  ::GetTextExtentPoint32A(dc, "0", 1, &digit);
+  int rowLeft = client.left + Scaled(kClipInset);
   for (const GraphLabel& label : model_.YLabels()) {
     const int row = model_.PointYToPixel(plot_, label.value);
     ::MoveToEx(dc, client.left, row, nullptr);
     ::LineTo(dc, client.right, row);
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, label.text.c_str(), static_cast<int>(label.text.size()), &size);
+    const POINT at{client.left + Scaled(kYLabelIndent), row - size.cy / 2};
+    yTexts.push_back({&label, at});
+    if (at.y < client.top + digit.cy) rowLeft = std::max(rowLeft, static_cast<int>(at.x + size.cx) + gap);
   }
 
   // Vertical lines at every x label; their texts at the top, thinned where
-  // they would overlap.
+  // they would touch each other or stick out of the row.
   const auto& xLabels = model_.XLabels();
   std::vector<int> centres, widths;
   for (const GraphLabel& label : xLabels) {
@@ -394,17 +410,13 @@ void CGraphCtrl::DrawLabels(HDC dc, const RECT& client) {
     centres.push_back(column);
     widths.push_back(size.cx);
   }
-  for (size_t i : ThinLabels(centres, widths, Scaled(kLabelGap))) {
+  const int rowRight = client.right - Scaled(kClipInset);
+  for (size_t i : ThinLabels(centres, widths, gap, rowLeft, rowRight)) {
     const GraphLabel& label = xLabels[i];
     ::TextOutA(dc, centres[i] - widths[i] / 2, client.top, label.text.c_str(), static_cast<int>(label.text.size()));
   }
-
-  for (const GraphLabel& label : model_.YLabels()) {
-    const int row = model_.PointYToPixel(plot_, label.value);
-    SIZE size{};
-    ::GetTextExtentPoint32A(dc, label.text.c_str(), static_cast<int>(label.text.size()), &size);
-    ::TextOutA(dc, client.left + Scaled(kYLabelIndent), row - size.cy / 2, label.text.c_str(),
-               static_cast<int>(label.text.size()));
+  for (const Placed& text : yTexts) {
+    ::TextOutA(dc, text.at.x, text.at.y, text.label->text.c_str(), static_cast<int>(text.label->text.size()));
   }
 }
 

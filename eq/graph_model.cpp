@@ -275,11 +275,13 @@ int32_t GraphModel::RightClick(const PlotGeometry& plot, int32_t hot, int px, in
   return static_cast<int32_t>(insertAt);
 }
 
-std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap) {
+std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap,
+                               int areaLeft, int areaRight) {
   std::vector<size_t> kept;
   int lastRight = INT_MIN;
   for (size_t i = 0; i < centres.size() && i < widths.size(); ++i) {
     const int left = centres[i] - widths[i] / 2;
+    if (left < areaLeft || left + widths[i] > areaRight) continue;
     if (!kept.empty() && left - lastRight < gap) continue;
     kept.push_back(i);
     lastRight = left + widths[i];

@@ -3,6 +3,7 @@
 // and what a drag step or a right click does to the points. CGraphCtrl
 // (graph_ctrl.h) draws it and feeds it the mouse.
 #pragma once
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -142,7 +143,9 @@ class GraphModel {
 };
 
 // Which labels of a row fit: each label is centred at `centres[i]` and is
-// `widths[i]` wide; one is skipped when its left edge would come closer
-// than `gap` pixels to the right edge of the last one kept (the first label
-// is always kept). Returns the kept indices in order.
-std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap = 0);
+// `widths[i]` wide. One is left out when it would stick out of the area
+// areaLeft..areaRight, or when its left edge would come closer than `gap`
+// pixels to the right edge of the last one kept. Returns the kept indices
+// in order.
+std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap = 0,
+                               int areaLeft = INT_MIN, int areaRight = INT_MAX);

@@ -230,6 +230,26 @@ TEST(ThinLabels, KeepsAGapBetweenNeighbours) {
   for (const Case& c : cases) EXPECT_EQ(ThinLabels(c.centres, c.widths, c.gap), c.kept) << c.gap;
 }
 
+TEST(ThinLabels, LeavesOutWhatSticksOutOfTheArea) {
+  struct Case {
+    int areaLeft, areaRight;
+    std::vector<size_t> kept;
+  } cases[] = {
+      // Labels 16 wide centred at 10, 30, 50, 70 (edges 2..18, 22..38, 42..58, 62..78).
+      {0, 100, {0, 1, 2, 3}},
+      {2, 78, {0, 1, 2, 3}},   // exactly inside
+      {3, 77, {1, 2}},         // a pixel short at either end
+      // A label of the other axis at the top left (up to 40, with the gap):
+      // the row starts after it, its neighbour keeps its place.
+      {44, 100, {3}},
+      {42, 100, {2, 3}},
+      {100, 0, {}},            // no room at all
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ThinLabels({10, 30, 50, 70}, {16, 16, 16, 16}, 4, c.areaLeft, c.areaRight), c.kept) << c.areaLeft;
+  }
+}
+
 TEST(GraphModel, KeyboardNudgeStaysInTheRange) {
   GraphModel model;  // range 0..100, points at the middle height 50
   model.NudgePoint(1, 10);
