@@ -58,31 +58,6 @@ TEST(TrayTipText, LongTitlesAreCutToTheRecord) {
   }
 }
 
-TEST(TrayTipText, NeverLongerThanTheRecordNorEndingInHalfACharacter) {
-  // Titles of astral characters at every length and offset: whatever is cut,
-  // the tip fits and holds no lone surrogate.
-  for (size_t lead = 0; lead < 2; ++lead) {
-    for (size_t pairs = 50; pairs < 80; ++pairs) {
-      std::u16string title = Repeat(u'x', lead);
-      for (size_t i = 0; i < pairs; ++i) title += u"\U0001D11E";
-      for (PlayState state : {PlayState::kPlaying, PlayState::kPaused}) {
-        const std::u16string tip = TrayTipText(title, state);
-        ASSERT_LE(tip.size(), kTrayTipUnits);
-        for (size_t i = 0; i < tip.size(); ++i) {
-          const bool high = tip[i] >= 0xD800 && tip[i] <= 0xDBFF;
-          const bool low = tip[i] >= 0xDC00 && tip[i] <= 0xDFFF;
-          if (high) {
-            ASSERT_TRUE(i + 1 < tip.size() && tip[i + 1] >= 0xDC00 && tip[i + 1] <= 0xDFFF);
-          }
-          if (low) {
-            ASSERT_TRUE(i > 0 && tip[i - 1] >= 0xD800 && tip[i - 1] <= 0xDBFF);
-          }
-        }
-      }
-    }
-  }
-}
-
 TEST(WholeCharacterPrefix, CutsOnlyBetweenCharacters) {
   struct Case {
     std::u16string text;
