@@ -127,7 +127,8 @@ int PrintAccessibleNames(HWND window) {
   for (HWND child = ::GetWindow(window, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
     IAccessible* object = nullptr;
     std::wstring name;
-    if (SUCCEEDED(::AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+    // __uuidof: the x86-64 import library's IID_IAccessible symbol is not the GUID.
+    if (SUCCEEDED(::AccessibleObjectFromWindow(child, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
                                                reinterpret_cast<void**>(&object))) &&
         object != nullptr) {
       VARIANT self;

@@ -272,8 +272,11 @@ class HighContrast(MelodekTestCase):
     def title_display(self):
         """The title display, showing the volume the volume key just set."""
         window = probe("title-window")[1]
-        probe("send-keys", CTRL_WIN, VK_PERIOD)
-        self.assertTrue(wait_for(lambda: probe("window-info", window)[1].startswith("1"), timeout=10))
+        for _ in range(2):  # again when a busy machine dropped the key
+            probe("send-keys", CTRL_WIN, VK_PERIOD)
+            if wait_for(lambda: probe("window-info", window)[1].startswith("1"), timeout=8):
+                break
+        self.assertTrue(probe("window-info", window)[1].startswith("1"))
         time.sleep(0.3)
         return pixels_in(numbers(probe("window-info", window)[1].splitlines()[0])[1:5])
 
