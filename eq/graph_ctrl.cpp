@@ -35,6 +35,7 @@ constexpr int kHotRingSize = 9;
 constexpr int kYLabelIndent = 20;
 constexpr int kLabelGap = 4;    // least room between two frequency labels
 constexpr int kTipOffset = 12;  // the tip's corner from the dragged point
+constexpr UINT kUpdateTip = WM_APP + 0x10;  // posted to itself during a drag
 
 // The keyboard's steps, in hundredths of the value range.
 constexpr int kLineStep = 1;
@@ -116,17 +117,26 @@ void CGraphCtrl::ShowPointTip(bool show) {
   const auto& points = model_.Points();
   const bool known = hotPoint_ >= 0 && static_cast<size_t>(hotPoint_) < points.size();
   if (!show || !known || !describer_) {
-    ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&info));
+    if (tipShown_) ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&info));
+    tipShown_ = false;
     return;
   }
   const GraphPoint& point = points[static_cast<size_t>(hotPoint_)];
-  const std::wstring text = describer_(point.x, point.y);
-  info.lpszText = const_cast<wchar_t*>(text.c_str());
-  ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  std::wstring text = describer_(point.x, point.y);
   POINT at{model_.XToPixel(plot_, point.x) + Scaled(kTipOffset), model_.PointYToPixel(plot_, point.y) + Scaled(kTipOffset)};
   ::ClientToScreen(window_.get(), &at);
-  ::SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
-  ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+  // Each of these messages moves and redraws the tip window: only what changed is sent.
+  if (!tipShown_ || text != tipText_) {
+    tipText_ = std::move(text);
+    info.lpszText = const_cast<wchar_t*>(tipText_.c_str());
+    ::SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+  }
+  if (!tipShown_ || at.x != tipAt_.x || at.y != tipAt_.y) {
+    tipAt_ = at;
+    ::SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+  }
+  if (!tipShown_) ::SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&info));
+  tipShown_ = true;
 }
 
 void CGraphCtrl::SetCurveMode(int32_t mode) {
@@ -219,6 +229,10 @@ LRESULT CGraphCtrl::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
       return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS;
+    case kUpdateTip:
+      tipUpdatePosted_ = false;
+      if (dragging_) ShowPointTip(true);
+      return 0;
     case WM_KEYDOWN:
       if (OnKey(wParam)) return 0;
       break;
@@ -261,7 +275,9 @@ void CGraphCtrl::OnMouseMove(int x, int y) {
     model_.DragPointTo(plot_, hotPoint_, x, y);
     Notify(kGraphChanged);
     RepaintNow();
-    ShowPointTip(true);
+    // The tip follows once the moves queued behind this one are done: one
+    // update for a burst of them, after the curve.
+    if (!tipUpdatePosted_) tipUpdatePosted_ = ::PostMessageW(window_.get(), kUpdateTip, 0, 0) != FALSE;
     return;
   }
   const int32_t hot = model_.HitTest(plot_, x, y, Scaled(kHandleSize));

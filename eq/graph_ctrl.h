@@ -98,6 +98,10 @@ class CGraphCtrl {
   UniqueWindow window_;
   UniqueWindow tip_;  // tracking tooltip, owned by the dialog
   PointDescriber describer_;
+  bool tipShown_ = false;
+  bool tipUpdatePosted_ = false;
+  std::wstring tipText_;  // what the tip shows, where
+  POINT tipAt_{0, 0};
   HFONT font_ = nullptr;  // the parent's (or WM_SETFONT's) font; not owned
   int32_t hotPoint_ = -1;
   bool dragging_ = false;

@@ -12,6 +12,7 @@ import time
 
 from melodek_e2e import (MelodekTestCase, probe, settings_bytes, tone_file, tray_icon_centre, tray_icon_shown,
                          wait_for, write_bytes)
+from test_equalizer_dialog import ID_GRAPH, Plot, rect_of
 from test_high_dpi import screen_pixels
 
 CONTROLLER, CONFIG, EQUALIZER, PAUSE, STOP = 32781, 32782, 32785, 32774, 32775
@@ -235,6 +236,19 @@ class DialogTabOrder(MelodekTestCase):
         self.assertTrue(wait_for(lambda: "31.5 Hz: 102% (+0.2 dB)" in tips(), timeout=10), tips())
         probe("send-keys", 0, 0x27)  # Right: the next point
         self.assertTrue(wait_for(lambda: "63 Hz: 100% (+0.0 dB)" in tips(), timeout=10), tips())
+        # A point dragged with the real mouse: the tip follows it, and goes with the button.
+        plot = Plot(rect_of(ID_GRAPH))
+        x, y = plot.x(126), plot.y(1.0)
+        probe("mouse", "move", x, y)
+        probe("mouse", "down", x, y)
+        for step in range(1, 5):
+            probe("mouse", "move", x, y - 10 * step)
+        raised = wait_for(lambda: [t for t in tips() if t.startswith("126 Hz: ") and t != "126 Hz: 100% (+0.0 dB)"],
+                          timeout=10)
+        probe("mouse", "up", x, y - 40)
+        self.assertTrue(raised, tips())
+        self.assertGreater(int(raised[0].split(": ")[1].split("%")[0]), 110)
+        self.assertTrue(wait_for(lambda: not [t for t in tips() if "Hz: " in t], timeout=10), tips())
         probe("send-keys", 0, VK_ESCAPE)
         self.assertTrue(wait_for(lambda: probe("find", "Equalizer")[0] != 0, timeout=10))
         self.assertEqual(app.exit(), 0)
