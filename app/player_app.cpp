@@ -236,6 +236,8 @@ void CPlayerApp::BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) 
   for (HWND window : NotifiedWindows(::GetCurrentProcessId(), controllerWindow_)) {
     ::PostMessageA(window, message, wParam, lParam);
   }
+  // The main dialog too: its tray tip follows what plays.
+  ::PostMessageA(MainWindow(), message, wParam, lParam);
 }
 
 void CPlayerApp::ReceiveCommandLine(const std::string& text) {
@@ -346,7 +348,15 @@ void CPlayerApp::OnListNext() {
 
 void CPlayerApp::OnToggleController() {
   if (controllerWindow_ == nullptr) return;
-  ::ShowWindow(controllerWindow_, ::IsWindowVisible(controllerWindow_) ? SW_HIDE : SW_SHOW);
+  if (::IsWindowVisible(controllerWindow_)) {
+    ::ShowWindow(controllerWindow_, SW_HIDE);
+  } else {
+    ShowController();
+  }
+}
+
+void CPlayerApp::ShowController() {
+  if (controller_ && controllerWindow_ != nullptr) controller_->ShowWithFocusOnPlay();
 }
 
 void CPlayerApp::OnExit() {
@@ -421,6 +431,15 @@ void CPlayerApp::SetGapless(bool on) {
 
 void CPlayerApp::BroadcastPlayStarted() {
   BroadcastToWindows(UM_PLAY_STARTED, static_cast<WPARAM>(model_.SelFileId()), 0);
+}
+
+void CPlayerApp::BroadcastPlayState() { BroadcastToWindows(UM_PLAY_STATE_CHANGED, 0, 0); }
+
+PlayState CPlayerApp::CurrentPlayState() const {
+  // The output is active from a file's first buffer until its last one
+  // drained or it was stopped; paused it stays active, playing silence.
+  if (!engine_ || !engine_->output().IsActive()) return PlayState::kStopped;
+  return engine_->output().Stage().Paused() ? PlayState::kPaused : PlayState::kPlaying;
 }
 
 // --- the play list editor ------------------------------------------------------

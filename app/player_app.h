@@ -13,6 +13,7 @@
 #include "app/add_order.h"
 #include "app/command_line.h"
 #include "app/instance_channel.h"
+#include "app/tray_tip.h"
 #include "engine/player_host.h"
 #include "eq/eq_presets.h"
 #include "eq/equalizer_target.h"
@@ -93,6 +94,7 @@ class CPlayerApp : public CApplication,
   std::vector<std::string> PluginFolders() override;
   void ShowTitleText(const std::string& text) override;
   void BroadcastPlayStarted() override;
+  void BroadcastPlayState() override;
 
   // --- ControllerTarget (UI thread) ----------------------------------------
   void RunCommand(UINT id) override { OnCommand(id); }
@@ -102,6 +104,10 @@ class CPlayerApp : public CApplication,
   int32_t PlaybackLengthMs() const override;
   std::string PlaybackTitle() const override;
   bool SeekPlayback(int32_t ms) override;
+  // Stopped (the output is idle), paused or playing, as the output is now.
+  PlayState CurrentPlayState() const;
+  // Shows the Controller, active, with the keyboard focus on Play.
+  void ShowController();
 
   // --- settings the dialogs edit (UI thread) ----------------------------
   int32_t volume() const override { return volume_; }

@@ -19,6 +19,7 @@ constexpr uint32_t UM_PLAYER_QUIT = kWmUser + 83;     // stop and end the thread
 constexpr uint32_t UM_SELECTION_CHANGED = kWmUser + 91;  // wParam: SelFileID
 constexpr uint32_t UM_PLAY_STARTED = kWmUser + 92;       // wParam: SelFileID
 constexpr uint32_t UM_VOLUME_CHANGED = kWmUser + 93;     // lParam: window that changed it, or 0
+constexpr uint32_t UM_PLAY_STATE_CHANGED = kWmUser + 94; // paused, resumed or stopped
 constexpr uint32_t UM_TRAY_NOTIFY = kWmUser + 100;       // lParam: mouse message
 
 // Posted to the main dialog by other threads: broadcast `wParam` (a notice

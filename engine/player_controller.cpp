@@ -18,6 +18,7 @@ bool PlayerController::HandleMessage(uint32_t message, uintptr_t wParam, intptr_
         StopPlayback();
         host_.NextFile(true);
         PlayCurrent();
+        if (!playing_) host_.BroadcastPlayState();  // nothing more to play
       }
       return true;
     case UM_DECODER_DONE:
@@ -45,9 +46,11 @@ void PlayerController::RunCommand(uint32_t code, int32_t argument) {
       break;
     case PC_PAUSE:
       engine_.TogglePause();
+      host_.BroadcastPlayState();
       break;
     case PC_STOP:
       StopPlayback();
+      host_.BroadcastPlayState();
       break;
     case PC_PREV:
       host_.PrevFile();

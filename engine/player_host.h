@@ -30,4 +30,6 @@ class PlayerHost {
   virtual void ShowTitleText(const std::string& text) = 0;
   // Tells the program's windows a play attempt was made (UM_PLAY_STARTED).
   virtual void BroadcastPlayStarted() = 0;
+  // Tells them playback paused, resumed or stopped (UM_PLAY_STATE_CHANGED).
+  virtual void BroadcastPlayState() = 0;
 };

@@ -41,6 +41,16 @@ def probe(*args, timeout=30):
     return result.returncode, result.stdout.decode(errors="replace").strip()
 
 
+def neutral_folder(name="Music"):
+    """A folder on the prefix's drive C: for the files of the README's
+    pictures, whose paths show in them (a tool tip, a caption): (its Unix
+    path, its Windows path "C:\\Music")."""
+    folder = os.path.join(os.environ["WINEPREFIX"], "drive_c", name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    return folder, "C:\\" + name
+
+
 def read_bytes(path):
     with open(path, "rb") as f:
         return f.read()

@@ -90,6 +90,7 @@
 //                                   shows at (hx, hy) after the last step, before the button goes up
 //   probe press <x> <y> [right]     moves the mouse there, then clicks (left or right)
 //   probe black-rows <x> <y0> <y1>  prints the screen rows y0..y1 whose pixel at x is black
+// Tool tips, accessible names, the keyboard's focus and high contrast: see probe_access.cpp.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -104,6 +105,7 @@
 
 #include "common/window_messages.h"
 #include "framework/unique_handle.h"
+#include "tests/e2e/probe_access.h"
 #include "tests/support/process_counts.h"
 
 namespace {
@@ -1019,6 +1021,7 @@ int RunScalingVerb(const std::string& verb, int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string verb = argv[1];
+  if (const int code = RunAccessVerb(verb, argc, argv); code >= 0) return code;
   if (verb == "main-window") {
     std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(MainWindow())));
     return MainWindow() != nullptr ? 0 : 1;

@@ -66,6 +66,23 @@ TEST_F(PlayerControllerTest, TrackEndAdvancesOnlyWhilePlaying) {
   EXPECT_TRUE(log.Events().empty());
 }
 
+TEST_F(PlayerControllerTest, PauseStopAndAnEndWithNothingPlayableTellTheWindows) {
+  Command(PC_PLAY);
+  log.Clear();
+  Command(PC_PAUSE);
+  Command(PC_STOP);
+  EXPECT_EQ(log.Events(), (Events{"pause", "play-state", "stop", "close", "play-state"}));
+
+  // The last playable file ends and the next one fails: the windows hear of
+  // the attempt and of the stop.
+  host.current = 1;
+  Command(PC_PLAY);
+  log.Clear();
+  Send(UM_TRACK_END);
+  EXPECT_EQ(log.Events(), (Events{"stop", "close", "next-file end", "gain -8192", "eq 0", "play missing.wav",
+                                  "play-started", "play-state"}));
+}
+
 TEST_F(PlayerControllerTest, HeldEqualizerIsLeftAlone) {
   Command(PC_HOLD_EQUALIZER, 0x101);  // only the low byte counts
   EXPECT_TRUE(controller.eqHeld());
@@ -84,7 +101,7 @@ TEST_F(PlayerControllerTest, SettingsCommandsReachTheEngine) {
   Command(PC_PAUSE);
   Command(PC_SET_EQUALIZER, 5);
   Command(PC_SET_EQUALIZER, 77);
-  EXPECT_EQ(log.Events(), (Events{"volume 8192", "gain -20000", "pause", "eq 2", "eq 0"}));
+  EXPECT_EQ(log.Events(), (Events{"volume 8192", "gain -20000", "pause", "play-state", "eq 2", "eq 0"}));
 }
 
 TEST_F(PlayerControllerTest, UnknownAndUnusedCodesAreIgnored) {

@@ -140,6 +140,7 @@ class ScriptedHost : public PlayerHost {
   std::vector<std::string> PluginFolders() override { return {".", "Plugins"}; }
   void ShowTitleText(const std::string& text) override { log_.Add("show " + text); }
   void BroadcastPlayStarted() override { log_.Add("play-started"); }
+  void BroadcastPlayState() override { log_.Add("play-state"); }
 
   std::vector<SoundFile> files;
   int current = 0;
