@@ -32,6 +32,8 @@
 #define IDC_DB_VOLUME 1016       // "dB Volume" check box
 #define IDC_VOLUME 1017          // volume slider
 #define IDC_VOLUME_TEXT 1018     // volume as text, read-only
+#define IDC_GAPLESS 1030         // "Gapless playback" check box
+#define IDC_START_WITH_WINDOWS 1029  // "Start Melodek when Windows starts" (the Run entry)
 #define IDC_RG_MODE 1040         // ReplayGain: Off, Track, Album, By play order
 #define IDC_RG_PREAMP 1041       // pre-amplification of files with values, dB
 #define IDC_RG_UNTAGGED 1042     // gain of files without values, dB

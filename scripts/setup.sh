@@ -11,6 +11,8 @@ packages=(
   sox alsa-utils lame flac ffmpeg
   # Test-only: the reference loudness meter and a tag tool that writes ID3v2 TXXX frames.
   libebur128-dev python3-mutagen
+  # The Windows setups are built with NSIS (its package carries the 32-bit and 64-bit stubs).
+  nsis
   # Media Foundation decodes through GStreamer: each Wine flavour needs its own architecture's plug-ins.
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
   gstreamer1.0-plugins-base:amd64 gstreamer1.0-plugins-good:amd64 gstreamer1.0-plugins-ugly:amd64 gstreamer1.0-libav:amd64

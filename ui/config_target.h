@@ -27,6 +27,14 @@ class ConfigTarget {
   virtual ReplayGainSettings replayGain() const = 0;
   // Stores the settings; the playing file takes its new gain at once.
   virtual void SetReplayGain(const ReplayGainSettings& settings) = 0;
+  // Gapless playback: the next file follows the last sample of the one
+  // playing without a gap. Setting it tells the player.
+  virtual bool gapless() const = 0;
+  virtual void SetGapless(bool on) = 0;
+  // Whether the per-user Run entry starts this program, read from the
+  // registry at each call; and writing or removing it (false: refused).
+  virtual bool StartsWithWindows() const = 0;
+  virtual bool SetStartWithWindows(bool on) = 0;
 
  protected:
   ~ConfigTarget() = default;

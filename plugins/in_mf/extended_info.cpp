@@ -34,7 +34,7 @@ bool LookUp(const std::wstring& path, const std::string& name, std::string& valu
     if (!StartMediaFoundation()) return false;
     const int64_t duration = ProbeDurationHns(path);
     if (duration <= 0) return false;
-    value = std::to_string(LengthForFile(path, duration).length_ms);
+    value = std::to_string(PlanPlayLength(ReadGaplessRecord(path), duration, 0).length_ms);
     return true;
   }
   WinFileSource file;

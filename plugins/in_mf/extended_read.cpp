@@ -24,12 +24,13 @@ namespace {
 class ExtendedReader {
  public:
   bool Open(const std::wstring& path) {
-    if (!StartMediaFoundation() || !reader_.Open(path)) return false;
+    const GaplessRecord gapless = ReadGaplessRecord(path);
+    if (!StartMediaFoundation() || !reader_.Open(path, gapless.mp4_source_patches)) return false;
     std::vector<int16_t> block;
     int64_t stamp = 0;
     // The first block gives the time stamp the content starts at (as in playback).
     if (reader_.Read(block, stamp) != MfAudioReader::Result::kData) return false;
-    const PlayLength length = LengthForFile(path, reader_.duration_hns());
+    const PlayLength length = PlanPlayLength(gapless, reader_.duration_hns(), reader_.format().sample_rate);
     const int64_t origin = HnsToFrames(stamp, reader_.format().sample_rate);
     keepFrom_ = origin + length.trim.lead_frames;
     keepUntil_ = length.trim.content_frames >= 0 ? keepFrom_ + length.trim.content_frames : -1;

@@ -84,6 +84,8 @@ bool ParseScript(const std::string& text, Script* script) {
       script->neverOpen = true;
     } else if (key == "overwrite") {
       script->overwrite = true;
+    } else if (key == "no_isplaying") {
+      script->noIsPlaying = true;
     } else if (key == "info_unterminated") {
       script->infoUnterminated = true;
     } else if (key.compare(0, 5, "info_") == 0 && key.size() > 5) {

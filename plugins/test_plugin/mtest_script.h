@@ -20,6 +20,8 @@
 //                   (info_replaygain_track_gain=-6.5 dB, any case of NAME)
 //   info_unterminated  extended file info fills the host's whole buffer
 //                   with its value repeated and no terminator
+//   no_isplaying    at the end, post the end-of-file message without ever
+//                   asking the output's IsPlaying
 #pragma once
 #include <cstdint>
 #include <map>
@@ -49,6 +51,7 @@ struct Script {
   bool overwrite = false;
   std::map<std::string, std::string> info;  // names lower case
   bool infoUnterminated = false;
+  bool noIsPlaying = false;
 
   int FrameBytes() const { return channels * (bits / 8); }
 };

@@ -69,6 +69,14 @@ class FakeTarget : public ConfigTarget {
     gain = value;
     ++gainStores;
   }
+  bool gapless() const override { return gaplessOn; }
+  void SetGapless(bool on) override { gaplessOn = on; }
+  bool StartsWithWindows() const override { return runEntry; }
+  bool SetStartWithWindows(bool on) override {
+    runEntryWrites.push_back(on);
+    runEntry = on;
+    return true;
+  }
 
   ReplayGainSettings gain;
   int gainStores = 0;
@@ -76,9 +84,12 @@ class FakeTarget : public ConfigTarget {
   int32_t volumeTypeValue = 0;
   int32_t step = 1;
   int32_t alpha = 255;
+  bool gaplessOn = true;
   std::vector<std::string> folders{"."};
   std::vector<VolumeCall> volumeCalls;
   int stepStores = 0, alphaStores = 0, folderStores = 0;
+  bool runEntry = false;
+  std::vector<bool> runEntryWrites;
   HWND controller = nullptr;
 };
 
@@ -418,6 +429,35 @@ TEST(ConfigDlg, ReplayGainShownAndStoredOnOk) {
   RunDialog(cancelled, IDCANCEL, [](HWND window) { ::SetDlgItemTextA(window, IDC_RG_PREAMP, "-9"); });
   EXPECT_EQ(target.gainStores, 1);
   EXPECT_EQ(target.gain.preampCentiDb, 1500);
+}
+
+TEST(ConfigDlg, StartWithWindowsShowsTheRunEntryAndOkChangesItOnlyWhenTicked) {
+  struct Case {
+    bool entry;          // the Run entry when the dialog opens
+    bool click;          // the user clicks the box
+    UINT end;            // IDOK or IDCANCEL
+    std::vector<bool> writes;
+  };
+  const Case cases[] = {
+      {false, true, IDOK, {true}},
+      {true, true, IDOK, {false}},
+      {true, false, IDOK, {}},      // unchanged: an entry is not written again
+      {false, false, IDOK, {}},
+      {false, true, IDCANCEL, {}},  // Cancel changes nothing
+  };
+  for (const Case& c : cases) {
+    FakeTarget target;
+    target.runEntry = c.entry;
+    CConfigDlg dialog(target);
+    RunDialog(dialog, c.end, [&](HWND window) {
+      EXPECT_EQ(::IsDlgButtonChecked(window, IDC_START_WITH_WINDOWS), c.entry ? BST_CHECKED : BST_UNCHECKED);
+      char text[64] = {};
+      ::GetDlgItemTextA(window, IDC_START_WITH_WINDOWS, text, sizeof text);
+      EXPECT_STREQ(text, "Start Melodek when Windows starts");
+      if (c.click) ::SendDlgItemMessageA(window, IDC_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(target.runEntryWrites, c.writes) << c.entry << c.click << c.end;
+  }
 }
 
 TEST(ConfigDlg, TransparencyIsLiveAndCancelRestoresOnlyIt) {

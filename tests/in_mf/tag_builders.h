@@ -163,7 +163,7 @@ inline Bytes AsfFile(const std::u16string& title, const std::u16string& author) 
 }
 
 // An MP4 freeform item "----" with its mean, name and UTF-8 data.
-inline Bytes Mp4FreeformItem(const std::string& mean, const std::string& name, const std::string& utf8) {
+inline Bytes Mp4FreeformText(const std::string& mean, const std::string& name, const std::string& utf8) {
   Bytes meanBody(4, 0), nameBody(4, 0), data;
   AppendText(meanBody, mean);
   AppendText(nameBody, name);

@@ -84,9 +84,9 @@ TEST(ReplayGainTags, VorbisCommentsWithR128Fallback) {
 
 TEST(ReplayGainTags, Mp4FreeformItemsAndAlbum) {
   Bytes items = Mp4TextItem("\xA9" "alb", "M4A Album");
-  Append(items, Mp4FreeformItem("com.apple.iTunes", "replaygain_track_gain", "-1.23 dB"));
-  Append(items, Mp4FreeformItem("com.apple.iTunes", "REPLAYGAIN_TRACK_PEAK", "0.700000"));
-  Append(items, Mp4FreeformItem("org.example", "replaygain_album_gain", "+5 dB"));  // another vendor's
+  Append(items, Mp4FreeformText("com.apple.iTunes", "replaygain_track_gain", "-1.23 dB"));
+  Append(items, Mp4FreeformText("com.apple.iTunes", "REPLAYGAIN_TRACK_PEAK", "0.700000"));
+  Append(items, Mp4FreeformText("org.example", "replaygain_album_gain", "+5 dB"));  // another vendor's
   const TagFields f = Read(Mp4File(items));
   EXPECT_EQ(Answer(f, "album"), "M4A Album");
   EXPECT_EQ(Answer(f, "replaygain_track_gain"), "-1.23 dB");
