@@ -17,6 +17,7 @@
 #include "app/volume.h"
 #include "common/window_messages.h"
 #include "app/window_utils.h"
+#include "engine/plugin_info.h"
 #include "framework/dialog.h"
 #include "framework/module_path.h"
 #include "playlist/gather.h"
@@ -465,7 +466,20 @@ void CPlayerApp::SetPlayingFileVolume(int32_t volume) {
 
 // --- ReplayGain and loudness ------------------------------------------------------
 
-void CPlayerApp::SetReplayGain(const ReplayGainSettings& settings) { loudness_.SetSettings(settings); }
+void CPlayerApp::SetReplayGain(const ReplayGainSettings& settings) {
+  loudness_.SetSettings(settings);
+  PostPlayerCommand(PC_LOUDNESS_CHANGED, 0);
+}
+
+int32_t CPlayerApp::LoudnessOf(const SoundFile& file) {
+  const int32_t mode = model_.PlayMode();
+  const GainPolicy policy = loudness_.Policy(mode == kPlayModeRandomAll || mode == kPlayModeRandomList);
+  if (!policy.enabled) return kLoudnessUnity;
+  // The file's own tags first; a measurement stands in for files without.
+  FileGainValues values = engine_ ? ReplayGainTagsOf(engine_->plugins(), file.path) : FileGainValues();
+  if (!values.HasGain()) values = loudness_.Measured(file.id);
+  return LoudnessFixedPoint(FileGainFactor(values, policy));
+}
 
 std::unique_ptr<LoudnessAnalysis> CPlayerApp::NewLoudnessAnalysis() {
   if (!engine_) return nullptr;
@@ -481,4 +495,5 @@ void CPlayerApp::StoreLoudness(const LoudnessProgress& results) {
   for (const LoudnessAlbumResult& album : results.albums) {
     loudness_.PutAlbum(album.entryIds, static_cast<float>(album.lufs), static_cast<float>(album.peak));
   }
+  PostPlayerCommand(PC_LOUDNESS_CHANGED, 0);
 }

@@ -91,6 +91,7 @@ class CPlayerApp : public CApplication,
     return model_.PeekNextFile(queuedIds);
   }
   void AdvanceToQueued(int32_t fileId) override { model_.AdvanceToQueued(fileId); }
+  int32_t LoudnessOf(const SoundFile& file) override;
   bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) override;
   std::vector<std::string> PluginFolders() override;
   void ShowTitleText(const std::string& text) override;

@@ -2,6 +2,7 @@
 #include "engine/plugin_info.h"
 
 #include "common/plugin_api.h"
+#include "engine/plugin_library.h"
 #include "framework/system_text_codec.h"
 
 namespace {
@@ -39,4 +40,10 @@ FileGainValues ReplayGainTags(HMODULE plugin, const std::string& path) {
   if (auto text = ask("replaygain_track_peak")) values.trackPeak = ParsePeak(*text);
   if (auto text = ask("replaygain_album_peak")) values.albumPeak = ParsePeak(*text);
   return values;
+}
+
+FileGainValues ReplayGainTagsOf(const PluginLibrary& plugins, const std::string& path) {
+  std::lock_guard<std::mutex> guard(plugins.lock());
+  const InputPluginRecord* record = plugins.FindPluginLocked(path);
+  return record != nullptr ? ReplayGainTags(record->module.get(), path) : FileGainValues();
 }

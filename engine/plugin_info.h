@@ -23,3 +23,8 @@ std::optional<std::string> ExtendedFileInfo(HMODULE plugin, const std::string& p
 // The four ReplayGain values the plug-in reports for the file; a value that
 // does not parse is left out (ParseGainDb, ParsePeak).
 FileGainValues ReplayGainTags(HMODULE plugin, const std::string& path);
+
+// The same, asked of the plug-in the library plays the file with (none
+// when no plug-in takes it).
+class PluginLibrary;
+FileGainValues ReplayGainTagsOf(const PluginLibrary& plugins, const std::string& path);

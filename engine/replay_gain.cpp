@@ -86,3 +86,10 @@ double FileGainFactor(const FileGainValues& values, const GainPolicy& policy) {
   if (policy.preventClipping && peak && *peak * factor > 1.0) factor = 1.0 / *peak;
   return factor;
 }
+
+int32_t LoudnessFixedPoint(double factor) {
+  if (std::isnan(factor)) return kLoudnessUnity;
+  const double scaled = std::round(factor * kLoudnessUnity);
+  if (scaled <= 0) return 0;
+  return scaled >= kMaxLoudness ? kMaxLoudness : static_cast<int32_t>(scaled);
+}

@@ -1,6 +1,7 @@
 // ReplayGain values as input plug-ins report them ("-7.25 dB", "0.988525"),
 // and the factor a file plays at under the chosen mode. Portable.
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -52,3 +53,9 @@ double FileGainFactor(const FileGainValues& values, const GainPolicy& policy);
 
 // 10^(dB / 20).
 double DecibelsToFactor(double decibels);
+
+// The factor as the output stage applies it: fixed point, 1 << 24 = 1.0,
+// rounded, at most 64 (+36 dB); 1.0 for a factor that is not a number.
+inline constexpr int32_t kLoudnessUnity = 1 << 24;
+inline constexpr int32_t kMaxLoudness = kLoudnessUnity * 64 - 1;
+int32_t LoudnessFixedPoint(double factor);

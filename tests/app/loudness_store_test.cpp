@@ -69,7 +69,9 @@ TEST(LoudnessStore, ThePlayerReadsWhileTheUserInterfaceWrites) {
   });
   for (int i = 0; i < 2000; ++i) {
     const FileGainValues v = store.Measured(i % 50);
-    if (v.trackGainDb) EXPECT_NEAR(*v.trackGainDb, 2.0, 1e-6);
+    if (v.trackGainDb) {
+      EXPECT_NEAR(*v.trackGainDb, 2.0, 1e-6);
+    }
     EXPECT_LT(store.Policy(false).preampDb, 15.0);
   }
   writer.join();

@@ -23,7 +23,9 @@ TEST(ParseGainDb, LenientSpellingsAndRefusals) {
   for (const Case& c : cases) {
     const std::optional<double> v = ParseGainDb(c.text);
     ASSERT_EQ(v.has_value(), c.ok) << c.text;
-    if (c.ok) EXPECT_NEAR(*v, c.value, 1e-12) << c.text;
+    if (c.ok) {
+      EXPECT_NEAR(*v, c.value, 1e-12) << c.text;
+    }
   }
   // Hundreds of digits overflow to infinity: refused, not a crash.
   EXPECT_FALSE(ParseGainDb(std::string(400, '9')));
@@ -42,7 +44,9 @@ TEST(ParsePeak, PositiveFiniteAndBounded) {
   for (const Case& c : cases) {
     const std::optional<double> v = ParsePeak(c.text);
     ASSERT_EQ(v.has_value(), c.ok) << c.text;
-    if (c.ok) EXPECT_NEAR(*v, c.value, 1e-12) << c.text;
+    if (c.ok) {
+      EXPECT_NEAR(*v, c.value, 1e-12) << c.text;
+    }
   }
 }
 
@@ -102,4 +106,20 @@ TEST(MeasuredGainValues, ToTheReferenceAndBounded) {
   EXPECT_FALSE(bad.HasGain());
   EXPECT_FALSE(bad.trackPeak);
   EXPECT_FALSE(bad.albumPeak);
+}
+
+TEST(LoudnessFixedPoint, FineStepsRoundedAndBounded) {
+  struct Case {
+    double factor;
+    int32_t fixed;
+  };
+  const Case cases[] = {
+      {1.0, 1 << 24}, {0.5, 1 << 23}, {0.0, 0}, {-2.0, 0}, {63.9, 1072064102},
+      {64.0, kMaxLoudness}, {1e30, kMaxLoudness}, {std::nan(""), kLoudnessUnity},
+  };
+  for (const Case& c : cases) EXPECT_EQ(LoudnessFixedPoint(c.factor), c.fixed) << c.factor;
+  // A 0.01 dB step changes the factor at the quietest and the loudest gains.
+  for (double db : {-51.0, -20.0, 0.0, 35.9}) {
+    EXPECT_LT(LoudnessFixedPoint(DecibelsToFactor(db)), LoudnessFixedPoint(DecibelsToFactor(db + 0.01))) << db;
+  }
 }
