@@ -83,7 +83,9 @@ void DecodeSession::Run() {
   ComApartment com;
   MfAudioReader reader;
   const GaplessRecord gapless = ReadGaplessRecord(path_);
-  bool ok = StartMediaFoundation() && !stop_ && reader.Open(path_, gapless.mp4_source_patches);
+  SourceView view;
+  view.patches = gapless.mp4_source_patches;
+  bool ok = StartMediaFoundation() && !stop_ && reader.Open(path_, view);
   // The first block proves there is sound to play and gives the time stamp
   // the content starts at.
   std::vector<int16_t> first_block;

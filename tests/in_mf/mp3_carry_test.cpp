@@ -1,9 +1,10 @@
-// The MP3 frame walking.
+// The MP3 frame walking, and the view of a file the media source reads.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "plugins/in_mf/mp3_frames.h"
+#include "plugins/in_mf/source_view.h"
 #include "tests/in_mf/tag_builders.h"
 
 namespace {
@@ -88,6 +89,35 @@ TEST(Mp3FramesTest, ReadsTheReservoirPointer) {
       EXPECT_EQ(Mp3MainDataBegin(parsed, f.data()), size_t(begin)) << version;
     }
   }
+}
+
+TEST(SourceViewTest, ReadsTheHeadThenTheFileFromItsOffsetPatched) {
+  const std::string file_text = "0123456789";
+  const Bytes file(file_text.begin(), file_text.end());
+  MemoryByteSource file_source(file);
+  SourceView view;
+  view.head = {'a', 'b', 'c'};
+  view.file_from = 4;
+  view.patches.push_back({5, {'X'}});
+  view.patches.push_back({1, {'Y'}});  // before file_from: never shown
+  const std::string whole = "abc4X6789";
+  EXPECT_EQ(view.Size(file.size()), whole.size());
+  for (uint64_t offset = 0; offset <= whole.size() + 2; ++offset) {
+    for (size_t n = 0; n <= whole.size() + 2; ++n) {
+      uint8_t out[16] = {};
+      const size_t got = view.Read(file_source, offset, out, n);
+      const std::string expected = offset < whole.size() ? whole.substr(offset, n) : std::string();
+      EXPECT_EQ(std::string(out, out + got), expected) << offset << " " << n;
+    }
+  }
+  uint8_t out[4];
+  EXPECT_EQ(view.Read(file_source, UINT64_MAX - 1, out, 4), 0u);
+  EXPECT_FALSE(view.plain());
+  EXPECT_TRUE(SourceView().plain());
+  EXPECT_EQ(SourceView().Size(10), 10u);
+  SourceView past;
+  past.file_from = 20;
+  EXPECT_EQ(past.Size(10), 0u);
 }
 
 }  // namespace
