@@ -163,6 +163,7 @@ class Gapless(MelodekTestCase):
                 abs(a[0] - b[0]) for a, b in zip(sounding[k:k + 2000:7], frames[:2000:7])))
         start = signal_start(0)
         played = sounding[start:start + len(frames)]
+        print("the whole set: %.1f dB (uncut encode %.1f dB)" % (snr_db(frames, played), snr_db(frames, uncut)))
         self.assertGreater(snr_db(frames, played), 20)
         # The first frame of each file too, where a decoder that starts on
         # the file alone is a few dB off the signal. lame moves a cut's last
@@ -175,6 +176,7 @@ class Gapless(MelodekTestCase):
         windows = [slice(point - 4096, point + 4096) for point in points] + [slice(j, j + 1152) for j in joins]
         for window in windows:
             ours, codec = snr_db(frames[window], played[window]), snr_db(frames[window], uncut[window])
+            print("frames %d to %d: %.1f dB (uncut encode %.1f dB)" % (window.start, window.stop, ours, codec))
             self.assertGreater(ours, codec - 3, "frames %d to %d: %.1f dB against the uncut encode's %.1f dB" % (
                 window.start, window.stop, ours, codec))
         # The list plays round again. No header says what to trim, so the
