@@ -6,7 +6,8 @@ ffmpeg (M4A, WMA, ID3v2 written by another tool), cut to the fuzzers' 8 KiB
 input limit where they are longer. A few hand-made layouts no tool writes
 (ID3v2.2, tag-wide unsynchronisation, an ID3v2 tag before FLAC) follow,
 then M4A files with an edit list, iTunSMPB (written by
-tests/in_mf/add_itunsmpb.py), both, and both disagreeing.
+tests/in_mf/add_itunsmpb.py), both, and both disagreeing, and pairs of MP3
+files from gapless sets (lame --nogap) and pairs that are none.
 
 File names say what the replay test expects of a seed:
   tagged_*   title "Seed Title", artist "Seed Artist"
@@ -15,6 +16,8 @@ File names say what the replay test expects of a seed:
   r128_*     an R128_TRACK_GAIN of -2304 (read as "-4.00 dB")
   real_<start>_<length>_*  (mp4_gapless) the real samples lie there
   plain_*    no tags (tag readers), nothing to trim (mp4_gapless)
+  carry_<n>_*  (mp3_carry) the previous file's last n frames are carried
+  none_*     (mp3_carry) nothing is carried
   (others)   only what the fuzz entries check for any input; crash inputs
              the fuzzers found are kept as found_* beside the seeds (this
              script leaves them alone).
@@ -209,6 +212,41 @@ def make(tmp):
                 seeds["mp4_gapless/real_1024_%d_%s_%d.bin" % (frames, name, reported)] = head(
                     struct.pack("<q", reported) + read(out("%s%d.m4a" % (kind, frames))))
         seeds["mp4_gapless/plain_no_edit_%d.bin" % frames] = head(struct.pack("<q", media) + read(out("n%d.m4a" % frames)))
+
+    # Pairs of MP3 files; the first 2 bytes are the previous file's length.
+    # Sets cut at no frame boundary: MPEG-2 (lame resamples 32 kbit/s to
+    # 16 kHz; 123 bytes of main data a frame: 3 for the reservoir, the last,
+    # one more), MPEG-1 (173 bytes: 3 + 2) with and without tags, MPEG-2.5
+    # (8 kHz, 59 bytes: the previous file's 2 frames are all of it).
+    def pair(previous, next_file):
+        return head(struct.pack("<H", len(previous)) + previous + next_file)
+
+    def nogap(stem, source, cuts, *opts):
+        bounds = [0, *cuts, None]
+        names = []
+        for n in range(len(bounds) - 1):
+            part = out("%s%d.wav" % (stem, n))
+            length = [] if bounds[n + 1] is None else ["%ds" % (bounds[n + 1] - bounds[n])]
+            run("sox", "-R", source, part, "trim", "%ds" % bounds[n], *length)
+            names.append(part)
+        run("lame", "--quiet", "--nogap", *opts, *names)
+        return [read(name[:-4] + ".mp3") for name in names]
+
+    wav1s = out("s1.wav")
+    run("sox", "-R", "-n", "-r", "44100", "-b", "16", "-c", "2", wav1s, "synth", "1", "sine", "300-3000", "sine",
+        "2000-500", "gain", "-6")
+    a, b, c = nogap("m2_", wav1s, [17000, 32001], "-b", "32")
+    seeds["mp3_carry/carry_5_mpeg2_first.bin"] = pair(a, b)
+    seeds["mp3_carry/carry_5_mpeg2_second.bin"] = pair(b, c)
+    a1, b1 = nogap("m1_", wav1s, [13000], "-b", "64", "--resample", "44.1")
+    seeds["mp3_carry/carry_5_mpeg1.bin"] = pair(a1, b1)
+    a1t, b1t = nogap("m1t_", wav1s, [13000], "-b", "64", "--resample", "44.1", "--add-id3v2", "--tt", TITLE)
+    seeds["mp3_carry/carry_5_mpeg1_tagged.bin"] = pair(a1t, b1t)
+    a25, b25 = nogap("m25_", wav, [1801], "-b", "8")
+    seeds["mp3_carry/carry_2_mpeg25_short.bin"] = pair(a25, b25)
+    seeds["mp3_carry/none_info_frame_next.bin"] = pair(a1, lame("plain44.mp3", "-b", "64", source=wav44))
+    seeds["mp3_carry/none_other_rate.bin"] = pair(a, b1)
+    seeds["mp3_carry/none_not_mp3.bin"] = pair(a1, b"this is not a sound file\n" * 40)
     return seeds
 
 

@@ -93,6 +93,26 @@ TEST(InMfCorpus, GaplessSeedsKeepTheInvariants) {
   }
 }
 
+// Seeds named carry_<frames>_*.bin: pairs of files of a gapless set, the
+// previous file's last frames carried; none_*: pairs that are no set.
+TEST(InMfCorpus, Mp3CarrySeedsCarryTheirFrames) {
+  const std::vector<Seed> seeds = CorpusFiles("mp3_carry");
+  EXPECT_GE(seeds.size(), 8u) << "run fuzz/in_mf/make_corpus.py";
+  int carried = 0;
+  for (const Seed& seed : seeds) {
+    SCOPED_TRACE(seed.name);
+    const Mp3Carry carry = FuzzMp3Carry(seed.bytes.data(), seed.bytes.size());
+    int frames = 0;
+    if (std::sscanf(seed.name.c_str(), "carry_%d_", &frames) == 1) {
+      EXPECT_EQ(carry.tail_frames, frames);
+      ++carried;
+    } else if (StartsWith(seed.name, "none_")) {
+      EXPECT_FALSE(carry.valid());
+    }
+  }
+  EXPECT_GE(carried, 4);
+}
+
 // Seeds named real_<start>_<length>_<kind>_<reported>.bin: the real samples
 // lie at start for length (media units), found from the edit list, iTunSMPB
 // or both as kind says; plain_* seeds have nothing to trim.
