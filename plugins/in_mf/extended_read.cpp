@@ -25,7 +25,9 @@ class ExtendedReader {
  public:
   bool Open(const std::wstring& path) {
     const GaplessRecord gapless = ReadGaplessRecord(path);
-    if (!StartMediaFoundation() || !reader_.Open(path, gapless.mp4_source_patches)) return false;
+    SourceView view;
+    view.patches = gapless.mp4_source_patches;
+    if (!StartMediaFoundation() || !reader_.Open(path, view)) return false;
     std::vector<int16_t> block;
     int64_t stamp = 0;
     // The first block gives the time stamp the content starts at (as in playback).
