@@ -258,7 +258,9 @@ class Gapless(MelodekTestCase):
         tail = sweep(30000, seed=5)
         write_bytes(c, wav_bytes(tail))
         app.start(*map(app.windows_path, (a, b, c)))
-        self.assertTrue(wait_for(lambda: len(app.captured_frames()) > points[0] - 3 * RATE, timeout=60))
+        # Under load the key can take seconds to act: sent with 4.5 s of the
+        # first file left (the second is queued from 5 s on).
+        self.assertTrue(wait_for(lambda: len(app.captured_frames()) > points[0] - 4.5 * RATE, timeout=60))
         probe("send-keys", CTRL_WIN, VK_B)  # the Next hot key
         self.assertTrue(wait_for(lambda: len(app.captured_frames()) > points[0] + 200000, timeout=60))
         self.assertEqual(app.exit(), 0)
@@ -389,13 +391,15 @@ class Gapless(MelodekTestCase):
         # While the first file plays on, its caption stays, though the second
         # is queued behind it for seconds.
         played = lambda: sum(os.path.getsize(p) for p in app.capture_paths()) // 4
+        # Each look at the caption takes a while under load: up to two
+        # seconds' slack after the switch.
         while caption() != "second":
-            self.assertLess(played(), len(long_first) + RATE, "the caption never switched")
+            self.assertLess(played(), len(long_first) + 2 * RATE, "the caption never switched")
         switched = played()
         # It switched when the second file's first sample reached the device:
         # not before the buffer holding it, and not long after (polling).
         self.assertGreater(switched, len(long_first) - 2 * BUFFER_FRAMES)
-        self.assertLess(switched, len(long_first) + RATE)
+        self.assertLess(switched, len(long_first) + 2 * RATE)
         self.assertEqual(app.exit(), 0)
 
 
