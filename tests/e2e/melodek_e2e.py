@@ -484,15 +484,18 @@ def tone_level(samples, frequency, rate):
     return 2 * math.sqrt(max(power, 0.0)) / len(samples)
 
 
-def level_runs(frames):
+def level_runs(frames, shortest=64):
     """The left-channel levels in the order they were played, one entry per
-    run of equal frames, silence left out."""
+    run of at least `shortest` equal frames (a cut file fades out through
+    short ones), silence left out."""
     runs = []
+    value, length = None, 0
     for left, right in frames:
         if (left, right) == (0, 0):
             continue
-        if not runs or runs[-1] != left:
-            runs.append(left)
+        value, length = (value, length + 1) if left == value else (left, 1)
+        if length == shortest and (not runs or runs[-1] != value):
+            runs.append(value)
     return runs
 
 
