@@ -188,12 +188,21 @@ TEST(LookAhead, PeekedFilesAreTheOnesTheWalkPlays) {
       peeking.ReplaceAll(MakeState(kSpread, 5, mode));
       walking.ReplaceAll(MakeState(kSpread, 5, mode));
       for (int step = 0; step < 12; ++step) {
+        // The play queue is part of the walk: its head is what comes next,
+        // and a look ahead leaves it queued.
+        if (step == 4 || step == 6) {
+          peeking.Enqueue({7, 3});
+          walking.Enqueue({7, 3});
+        }
+        const std::vector<int32_t> queueBefore = peeking.QueueIds();
         std::vector<int32_t> queued;
         for (int ahead = 0; ahead < 3; ++ahead) {
           const std::optional<SoundFile> next = peeking.PeekNextFile(queued);
           ASSERT_TRUE(next.has_value());
           queued.push_back(next->id);
         }
+        EXPECT_EQ(peeking.QueueIds(), queueBefore);
+        if (step == 4) EXPECT_EQ(std::vector<int32_t>(queued.begin(), queued.begin() + 2), (std::vector<int32_t>{7, 3}));
         ASSERT_TRUE(walking.NextFile(true));
         EXPECT_EQ(walking.SelFileId(), queued[0]) << "step " << step;
         ASSERT_TRUE(peeking.AdvanceToQueued(queued[0]));
