@@ -20,6 +20,12 @@ bool Fold(DWORD flags, wchar_t* text, int& length) {
 }  // namespace
 
 void SystemCharFolder::AppendFolded(char32_t code, std::string& out) const {
+  // Hangul syllables stay whole, as the built-in table keeps them (Wine's
+  // FoldString takes them apart into their letters, Windows' does not).
+  if (code >= 0xAC00 && code <= 0xD7A3) {
+    portable_.AppendFolded(code, out);
+    return;
+  }
   wchar_t text[kMaxForm];
   int length = 0;
   if (code >= 0x10000) {
