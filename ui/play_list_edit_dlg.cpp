@@ -181,7 +181,9 @@ LRESULT CPlayListEditDlg::OnListKeyDown(WPARAM, LPARAM lParam, bool&) {
   // F2 renames, as everywhere in the system.
   const auto* key = reinterpret_cast<const NMLVKEYDOWN*>(lParam);
   if (key->wVKey == VK_F2 && SelectedList() != -1) {
-    ::SendMessageA(lists_.Handle(), LVM_EDITLABELA, static_cast<WPARAM>(SelectedList()), 0);
+    // The W form: the list view then edits in a Unicode box, which keeps a
+    // name typed in any script (framework/application.h).
+    ::SendMessageW(lists_.Handle(), LVM_EDITLABELW, static_cast<WPARAM>(SelectedList()), 0);
   }
   return 0;
 }

@@ -87,7 +87,7 @@ bool CVolumeDlg::PreTranslateMessage(MSG& message) {
   // mouse message, so it runs first and the position is read after.
   HWND slider = Item(IDC_VOLUME_ADJUST);
   if (message.message == WM_MOUSEMOVE && message.hwnd == slider && ::GetCapture() == slider) {
-    ::DispatchMessageA(&message);
+    ::DispatchMessageW(&message);  // taken in its Unicode form (framework/application.h)
     volumeAdjust = SliderPosition();
     ShowAdjust(volumeAdjust);
     return true;
