@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include "app/command_line.h"
 #include "app/hotkey_commands.h"
 #include "hotkey/hotkey_edit_dlg.h"
@@ -17,7 +19,9 @@
 #include "framework/dialog.h"
 #include "framework/module_path.h"
 #include "playlist/gather.h"
+#include "framework/system_char_folder.h"
 #include "ui/controller_dlg.h"
+#include "ui/jump_dlg.h"
 #include "ui/layered_window.h"
 #include "ui/title_wnd.h"
 
@@ -30,6 +34,8 @@ const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
     {ID_LIST_PREV, &CPlayerApp::OnListPrev},
     {ID_LIST_NEXT, &CPlayerApp::OnListNext},
     {ID_CONTROLLER, &CPlayerApp::OnToggleController},
+    {ID_JUMP_TO_FILE, &CPlayerApp::OnJumpToFile},
+    {ID_CLEAR_QUEUE, &CPlayerApp::OnClearQueue},
     {ID_APP_EXIT, &CPlayerApp::OnExit},
     {ID_VOLUME_DOWN, &CPlayerApp::OnVolumeDown},
     {ID_VOLUME_UP, &CPlayerApp::OnVolumeUp},
@@ -106,6 +112,7 @@ int CPlayerApp::ExitInstance() {
       controllerWindow_ = nullptr;
     }
     controller_.reset();
+    jump_.reset();
     playerThread_->Post(UM_PLAYER_QUIT, 0, 0);
     playerThread_->Join();  // no time limit: the thread stops playback first
     playerThread_.reset();
@@ -274,6 +281,41 @@ void CPlayerApp::OnListNext() {
 void CPlayerApp::OnToggleController() {
   if (controllerWindow_ == nullptr) return;
   ::ShowWindow(controllerWindow_, ::IsWindowVisible(controllerWindow_) ? SW_HIDE : SW_SHOW);
+}
+
+void CPlayerApp::OnJumpToFile() {
+  if (!jump_) jump_ = std::make_unique<CJumpDlg>(*this);
+  jump_->Open();
+}
+
+void CPlayerApp::OnClearQueue() {
+  model_.ClearQueue();
+  QueueChanged();
+}
+
+void CPlayerApp::QueueFiles(const std::vector<int32_t>& ids) {
+  if (model_.Enqueue(ids) > 0) QueueChanged();
+}
+
+void CPlayerApp::QueueChanged() {
+  BroadcastToWindows(UM_QUEUE_CHANGED, 0, 0);
+  // The file after the current one may be another now.
+  PostPlayerCommand(PC_PLAYLIST_EDITED, 0);
+}
+
+const CharFolder& CPlayerApp::SearchFolder() {
+  if (!searchFolder_) searchFolder_ = MakeProgramCharFolder();
+  return *searchFolder_;
+}
+
+void CPlayerApp::JumpWindowSize(int32_t& width, int32_t& height) const {
+  width = extension_.jumpWindowWidth;
+  height = extension_.jumpWindowHeight;
+}
+
+void CPlayerApp::SetJumpWindowSize(int32_t width, int32_t height) {
+  extension_.jumpWindowWidth = std::max(width, 0);
+  extension_.jumpWindowHeight = std::max(height, 0);
 }
 
 void CPlayerApp::OnExit() {

@@ -176,6 +176,9 @@ void CTrayDlg::ShowPopupMenu() {
     HWND controller = app->controllerWindow();
     const bool visible = controller != nullptr && ::IsWindowVisible(controller);
     ::CheckMenuItem(popup, ID_CONTROLLER, MF_BYCOMMAND | (visible ? MF_CHECKED : MF_UNCHECKED));
+    if (app->model().QueueIds().empty()) ::DeleteMenu(popup, ID_CLEAR_QUEUE, MF_BYCOMMAND);
+  } else {
+    ::DeleteMenu(popup, ID_CLEAR_QUEUE, MF_BYCOMMAND);
   }
   ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
 }

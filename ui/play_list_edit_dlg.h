@@ -8,7 +8,9 @@
 // The file pane is a virtual list over a copy of the shown list's entries in
 // row order (shown_): a list of any length shows at once, and its texts come
 // from that copy when the pane draws a row, so a title is asked of the
-// plug-ins only for rows that are seen.
+// plug-ins only for rows that are seen. A queued file's title shows its
+// place in the play queue ("[2] Title"); "Q" on the volume popup or the Q
+// key queues the selected files.
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
@@ -57,6 +59,7 @@ class CPlayListEditDlg : public CDialog {
   LRESULT OnSetCursor(WPARAM, LPARAM, bool& handled);
   LRESULT OnCaptureChanged(WPARAM, LPARAM, bool& handled);
   LRESULT OnSelectionChanged(WPARAM, LPARAM, bool& handled);
+  LRESULT OnQueueChanged(WPARAM, LPARAM, bool& handled);
 
   // --- the list pane ---
   void InsertListRow(int row, const std::string& name);
@@ -69,6 +72,9 @@ class CPlayListEditDlg : public CDialog {
   void FillFiles();
   void InsertFileRows();
   void DeleteSelectedFiles();
+  void QueueSelectedFiles();
+  // The queue's ids again, and the rows that show them drawn again.
+  void ReadQueue();
   void MarkCurrent(int32_t selFileId);
   SoundFile* ShownFile(int row);
   const std::string& DisplayTitle(SoundFile& file);
@@ -105,4 +111,5 @@ class CPlayListEditDlg : public CDialog {
   // The file pane's rows: the entries of list shownList_, in row order.
   int shownList_ = -1;
   std::vector<SoundFile> shown_;
+  std::vector<int32_t> queue_;  // the play queue's ids, head first, as last read
 };

@@ -1,0 +1,86 @@
+// The Jump to File window: a search box over every file of every play list.
+// Each keystroke filters (playlist/jump_index.h); an empty box lists the
+// current list, its current file selected. Up, Down, Page Up/Down, Home and
+// End move through the matches while the focus stays in the box; Enter
+// plays the chosen file, Ctrl+Enter queues it, Escape closes.
+//
+// A modeless dialog, made once and hidden when closed, in front of every
+// window; it opens centred on the monitor with the mouse at the size it was
+// left. Its windows are Unicode ones, so that text typed in any script
+// reaches the search intact; program text is converted at its edge. The
+// index is built when the window opens (after its first paint when the box
+// is empty) and again when the lists changed; closing lets it go.
+// UI thread only.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/dialog.h"
+#include "playlist/jump_index.h"
+#include "ui/dialog_layout.h"
+#include "ui/jump_host.h"
+
+class CJumpDlg : public CDialog {
+ public:
+  explicit CJumpDlg(JumpHost& host);
+  ~CJumpDlg() override;
+
+  // Shows the window, made the first time, in front with the search text
+  // selected, and paints it before anything slower runs.
+  void Open();
+  bool IsShown() const { return Handle() != nullptr && ::IsWindowVisible(Handle()); }
+
+ protected:
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  BOOL OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+  void OnDpiChanged(int dpi) override;
+
+ private:
+  LRESULT OnSearchChanged(WPARAM, LPARAM, bool& handled);
+  LRESULT OnRowText(WPARAM, LPARAM, bool& handled);
+  LRESULT OnRowDoubleClick(WPARAM, LPARAM, bool& handled);
+  LRESULT OnSize(WPARAM, LPARAM, bool& handled);
+  LRESULT OnMinMaxInfo(WPARAM, LPARAM, bool& handled);
+  LRESULT OnBuildIndex(WPARAM, LPARAM, bool& handled);
+  LRESULT OnSelectionChanged(WPARAM, LPARAM, bool& handled);
+  // Ended from outside (Exit): closed as Escape closes it.
+  LRESULT OnEnd(WPARAM, LPARAM, bool& handled);
+  // The search box's keys: the list's navigation keys move the selection.
+  static LRESULT CALLBACK SearchBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                        DWORD_PTR data);
+
+  HWND Results() const;
+  std::string SearchText() const;
+  // The rows for the box's text: the matches, or the current list.
+  void ShowRows();
+  void ShowCurrentList();
+  bool IndexIsCurrent() const;
+  void BuildIndex();
+  int RowCount() const;
+  // Where row `row` was when the rows were made (its id tells it apart
+  // from whatever is there now).
+  JumpEntry RowEntry(int row) const;
+  int SelectedRow() const;
+  void SelectRow(int row);
+  void SizeColumns();
+  void PlaceOnMouseMonitor();
+  void Close();
+
+  static const MessageMapEntry<CJumpDlg> kMessageMap[];
+
+  JumpHost& host_;
+  JumpIndex index_;
+  bool indexReady_ = false;
+  uint64_t indexGeneration_ = 0;
+  // The rows: the current list's files for an empty box, else the matches
+  // (indexes into index_, which keeps them).
+  bool searching_ = false;
+  std::vector<JumpEntry> currentList_;
+  const std::vector<uint32_t>* matches_ = nullptr;
+  CDialogLayout layout_;
+};
