@@ -202,7 +202,9 @@ TEST(LookAhead, PeekedFilesAreTheOnesTheWalkPlays) {
           queued.push_back(next->id);
         }
         EXPECT_EQ(peeking.QueueIds(), queueBefore);
-        if (step == 4) EXPECT_EQ(std::vector<int32_t>(queued.begin(), queued.begin() + 2), (std::vector<int32_t>{7, 3}));
+        if (step == 4) {
+          EXPECT_EQ(std::vector<int32_t>(queued.begin(), queued.begin() + 2), (std::vector<int32_t>{7, 3}));
+        }
         ASSERT_TRUE(walking.NextFile(true));
         EXPECT_EQ(walking.SelFileId(), queued[0]) << "step " << step;
         ASSERT_TRUE(peeking.AdvanceToQueued(queued[0]));
