@@ -223,6 +223,20 @@ class SettingsFile:
         self.hot_keys = [(self.int(), self.int(), self.int()) for _ in range(13)]
         self.rects = [[self.int() for _ in range(4)] for _ in range(6)]
         self.trailing = len(data) - self.at
+        # The block after the classic fields: named records.
+        self.extension = {}
+        if data[self.at:self.at + 8] == b"MLDK.EXT":
+            self.at += 8
+            while self.at < len(data):
+                name = self.string()
+                length = struct.unpack_from("<I", data, self.at)[0]
+                self.extension[name] = data[self.at + 4:self.at + 4 + length]
+                self.at += 4 + length
+
+    def extension_ints(self, name):
+        """A record of the block as its 32-bit values (the queue: count, ids)."""
+        value = self.extension.get(name, b"")
+        return list(struct.unpack("<%di" % (len(value) // 4), value))
 
     def int(self):
         value = struct.unpack_from("<i", self.data, self.at)[0]
