@@ -10,6 +10,9 @@ namespace {
 // Ends each folded text in the index: folded text holds no control
 // characters, so no word and no match runs across it.
 constexpr char kEnd = '\n';
+// Recent searches are kept while their matches together stay below this
+// many (1 MB of ids).
+constexpr size_t kRecentMatches = 262144;
 
 bool HasSeparator(const std::string& word) { return word.find_first_of("\\/") != std::string::npos; }
 
@@ -34,7 +37,7 @@ void JumpIndex::Clear() {
   folderIds_ = {};
   lastFolder_ = {};
   lastFolderIndex_ = 0;
-  std::vector<std::string>().swap(lastWords_);
+  std::vector<Search>().swap(recent_);
   std::vector<uint32_t>().swap(results_);
   allResults_ = false;
 }
@@ -74,14 +77,16 @@ void JumpIndex::Finish() {
   lastFolder_ = {};
   byteCounts_.fill(0);
   for (char c : text_) ++byteCounts_[static_cast<unsigned char>(c)];
-  lastWords_.clear();
+  recent_.clear();
   results_.clear();
   allResults_ = false;
 }
 
 size_t JumpIndex::MemoryBytes() const {
+  size_t recent = 0;
+  for (const Search& search : recent_) recent += sizeof search + search.results.capacity() * sizeof(uint32_t);
   return sizeof *this + entries_.capacity() * sizeof(Entry) + text_.capacity() + folders_.capacity() +
-         folderStarts_.capacity() * sizeof(uint32_t) + results_.capacity() * sizeof(uint32_t) +
+         folderStarts_.capacity() * sizeof(uint32_t) + results_.capacity() * sizeof(uint32_t) + recent +
          folderIds_.size() * (sizeof(std::string) + sizeof(uint32_t) + 2 * sizeof(void*));
 }
 
@@ -179,16 +184,42 @@ void JumpIndex::ScanAll(const std::string& word, std::vector<uint8_t>& mark) con
   }
 }
 
+const JumpIndex::Search* JumpIndex::NarrowedSearch(const std::vector<std::string>& words) const {
+  const Search* best = nullptr;
+  for (const Search& search : recent_) {
+    if ((best == nullptr || search.results.size() < best->results.size()) && Narrows(words, search.words)) {
+      best = &search;
+    }
+  }
+  return best;
+}
+
+void JumpIndex::Remember(const std::vector<std::string>& words) {
+  recent_.erase(std::remove_if(recent_.begin(), recent_.end(), [&](const Search& s) { return s.words == words; }),
+                recent_.end());
+  size_t total = results_.size();
+  if (total > kRecentMatches) return;
+  for (const Search& search : recent_) total += search.results.size();
+  while (total > kRecentMatches) {
+    total -= recent_.front().results.size();
+    recent_.erase(recent_.begin());
+  }
+  recent_.push_back(Search{words, results_});
+}
+
 const std::vector<uint32_t>& JumpIndex::Filter(std::string_view query) {
-  std::vector<std::string> words = Words(query);
-  const bool narrows = !lastWords_.empty() && !words.empty() && Narrows(words, lastWords_);
-  if (!narrows) {
+  const std::vector<std::string> words = Words(query);
+  const Search* base = words.empty() ? nullptr : NarrowedSearch(words);
+  if (base != nullptr) {
+    results_ = base->results;
+    allResults_ = false;
+  } else {
     results_.resize(entries_.size());
     for (size_t i = 0; i < entries_.size(); ++i) results_[i] = static_cast<uint32_t>(i);
     allResults_ = true;
   }
   for (const std::string& word : words) {
-    if (narrows && std::find(lastWords_.begin(), lastWords_.end(), word) != lastWords_.end()) continue;
+    if (base != nullptr && std::find(base->words.begin(), base->words.end(), word) != base->words.end()) continue;
     // Few files left: look at each; many: one pass over all the text.
     if (!allResults_ && results_.size() < entries_.size() / 8) {
       const std::vector<uint8_t> folderHits = FolderHits(word);
@@ -203,6 +234,6 @@ const std::vector<uint32_t>& JumpIndex::Filter(std::string_view query) {
     }
     allResults_ = false;
   }
-  lastWords_ = std::move(words);
+  if (!words.empty()) Remember(words);
   return results_;
 }

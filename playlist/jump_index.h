@@ -5,8 +5,9 @@
 // The index holds each file's folded title and file name, and each folder's
 // folded path once (the files of a folder share it). It is built from the
 // lists once (when the window opens or the lists changed), in parts, and
-// then filters at every keystroke: a typed query that narrows the last one
-// only looks at the last one's matches.
+// then filters at every keystroke: a query that narrows a recent one (each
+// of that one's words is part of one of its words) only looks at that
+// one's matches, so typing on, and typing back with Backspace, look at few.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -82,8 +83,16 @@ class JumpIndex {
   std::string lastFolder_;  // the last file's folder, unfolded
   uint32_t lastFolderIndex_ = 0;
   std::unordered_map<std::string, uint32_t> folderIds_;
-  // --- the last search ---
-  std::vector<std::string> lastWords_;
+  // --- recent searches ---
+  struct Search {
+    std::vector<std::string> words;
+    std::vector<uint32_t> results;
+  };
+  // The recent search with the fewest matches that `words` narrows, or null.
+  const Search* NarrowedSearch(const std::vector<std::string>& words) const;
+  void Remember(const std::vector<std::string>& words);
+
+  std::vector<Search> recent_;  // oldest first; their matches together at most kRecentMatches
   std::vector<uint32_t> results_;
   bool allResults_ = false;  // results_ is every entry
 };

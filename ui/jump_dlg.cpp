@@ -25,6 +25,8 @@ constexpr size_t kFilesPerPart = 4096;
 // Parts read while the lists kept changing: after that many fresh starts the
 // index is taken as it is (rows find their files by id anyway).
 constexpr int kMaxRestarts = 3;
+// A search shows this many matches at most, in list order.
+constexpr size_t kMaxMatchRows = 1000;
 // Shares of the list's width: title, play list, path.
 constexpr int kTitleShare = 45;
 constexpr int kListShare = 20;
@@ -68,6 +70,7 @@ const MessageMapEntry<CJumpDlg> CJumpDlg::kMessageMap[] = {
                               &CJumpDlg::OnSearchChanged),
     OnNotify<CJumpDlg>(LVN_GETDISPINFOW, IDC_JUMP_RESULTS, &CJumpDlg::OnRowText),
     OnNotify<CJumpDlg>(NM_DBLCLK, IDC_JUMP_RESULTS, &CJumpDlg::OnRowDoubleClick),
+    OnNotify<CJumpDlg>(LVN_ITEMCHANGED, IDC_JUMP_RESULTS, &CJumpDlg::OnRowChanged),
     {WM_SIZE, &CJumpDlg::OnSize},
     {WM_GETMINMAXINFO, &CJumpDlg::OnMinMaxInfo},
     {kMsgBuildIndex, &CJumpDlg::OnBuildIndex},
@@ -111,7 +114,12 @@ void CJumpDlg::Open() {
   if (Handle() == nullptr && !Create(nullptr)) return;
   if (!IsShown()) {
     PlaceOnMouseMonitor();
-    ShowRows();
+    // The last search's rows at once; the search runs again once the index is built.
+    if (searching_ && !index_.Words(SearchText()).empty()) {
+      SetRows(rows_.empty() ? -1 : 0);
+    } else {
+      ShowCurrentList();
+    }
   }
   ::ShowWindow(Handle(), SW_SHOW);
   ::SetForegroundWindow(Handle());
@@ -130,12 +138,13 @@ void CJumpDlg::Close() {
     host_.SetJumpWindowSize(::MulDiv(rect.right - rect.left, 96, dpi), ::MulDiv(rect.bottom - rect.top, 96, dpi));
   }
   ::ShowWindow(Handle(), SW_HIDE);
-  // The index goes with the window; the box keeps its text for next time.
-  matches_ = nullptr;
-  searching_ = false;
+  // The index goes with the window; the box keeps its text and a search
+  // its rows for next time.
   index_.Clear();
   indexReady_ = false;
-  std::vector<JumpEntry>().swap(currentList_);
+  if (!searching_) std::vector<JumpEntry>().swap(rows_);
+  SelectRow(-1);
+  listedRows_ = 0;
   ::SendMessageW(Results(), LVM_SETITEMCOUNT, 0, 0);
 }
 
@@ -143,8 +152,8 @@ void CJumpDlg::OnCancel() { Close(); }
 
 void CJumpDlg::OnOK() {
   const int row = SelectedRow();
-  if (row < 0) return;
   const int32_t id = RowEntry(row).id;
+  if (id == 0) return;  // none, or the row that counts the rest
   if (::GetKeyState(VK_CONTROL) < 0) {
     // Queued, and the window stays for the next one.
     host_.QueueFiles({id});
@@ -212,7 +221,16 @@ void CJumpDlg::BuildIndex() {
 }
 
 LRESULT CJumpDlg::OnBuildIndex(WPARAM, LPARAM, bool&) {
-  if (IsShown() && !IndexIsCurrent()) BuildIndex();
+  if (!IsShown() || IndexIsCurrent()) return 0;
+  BuildIndex();
+  if (!searching_) return 0;
+  // The rows shown since the opening were the last search's: the search
+  // again, the chosen file kept chosen.
+  const int32_t chosen = RowEntry(SelectedRow()).id;
+  ShowRows();
+  for (size_t row = 0; row < rows_.size(); ++row) {
+    if (chosen != 0 && rows_[row].id == chosen) SelectRow(static_cast<int>(row));
+  }
   return 0;
 }
 
@@ -224,30 +242,43 @@ void CJumpDlg::ShowRows() {
   }
   if (!IndexIsCurrent()) BuildIndex();
   searching_ = true;
-  matches_ = &index_.Filter(text);
-  ::SendMessageW(Results(), LVM_SETITEMCOUNT, static_cast<WPARAM>(matches_->size()), LVSICF_NOSCROLL);
-  SelectRow(matches_->empty() ? -1 : 0);
+  const std::vector<uint32_t>& found = index_.Filter(text);
+  const size_t shown = std::min(found.size(), kMaxMatchRows);
+  rows_.resize(shown);
+  for (size_t i = 0; i < shown; ++i) rows_[i] = index_.EntryAt(found[i]);
+  moreMatches_ = found.size() - shown;
+  SetRows(shown > 0 ? 0 : -1);
+}
+
+void CJumpDlg::SetRows(int select) {
+  // A new count only when it is one: under Wine each costs the list
+  // control more than the search itself.
+  if (RowCount() != listedRows_) {
+    SelectRow(-1);  // first: a row past the new count is no row
+    listedRows_ = RowCount();
+    ::SendMessageW(Results(), LVM_SETITEMCOUNT, static_cast<WPARAM>(listedRows_), LVSICF_NOSCROLL);
+  }
+  SelectRow(select);
   ::InvalidateRect(Results(), nullptr, FALSE);
 }
 
 void CJumpDlg::ShowCurrentList() {
   searching_ = false;
-  matches_ = nullptr;
+  moreMatches_ = 0;
   int current = -1;
   host_.PlayLists().Read([&](const PlayListModel& model) {
-    currentList_.clear();
+    rows_.clear();
     int32_t list = model.CurrentListIndex();
     if (list < 0) list = 0;
     const PlayList* shown = model.List(list);
     if (shown == nullptr) return;
-    currentList_.reserve(shown->files.size());
+    rows_.reserve(shown->files.size());
     for (size_t i = 0; i < shown->files.size(); ++i) {
-      currentList_.push_back(JumpEntry{list, static_cast<int32_t>(i), shown->files[i].id});
+      rows_.push_back(JumpEntry{list, static_cast<int32_t>(i), shown->files[i].id});
       if (shown->files[i].id == model.SelFileId()) current = static_cast<int>(i);
     }
   });
-  ::SendMessageW(Results(), LVM_SETITEMCOUNT, static_cast<WPARAM>(currentList_.size()), LVSICF_NOSCROLL);
-  SelectRow(current >= 0 ? current : (currentList_.empty() ? -1 : 0));
+  SetRows(current >= 0 ? current : (rows_.empty() ? -1 : 0));
   // From the current file on: it stands at the top.
   if (current > 0) {
     const int top = static_cast<int>(::SendMessageW(Results(), LVM_GETTOPINDEX, 0, 0));
@@ -260,24 +291,26 @@ void CJumpDlg::ShowCurrentList() {
   ::InvalidateRect(Results(), nullptr, FALSE);
 }
 
-int CJumpDlg::RowCount() const {
-  return static_cast<int>(searching_ ? (matches_ != nullptr ? matches_->size() : 0) : currentList_.size());
-}
+int CJumpDlg::RowCount() const { return static_cast<int>(rows_.size() + (moreMatches_ > 0 ? 1 : 0)); }
 
 JumpEntry CJumpDlg::RowEntry(int row) const {
-  if (row < 0 || row >= RowCount()) return JumpEntry{-1, -1, 0};
-  return searching_ ? index_.EntryAt((*matches_)[static_cast<size_t>(row)]) : currentList_[static_cast<size_t>(row)];
-}
-
-int CJumpDlg::SelectedRow() const {
-  return static_cast<int>(
-      ::SendMessageW(Results(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+  if (row < 0 || static_cast<size_t>(row) >= rows_.size()) return JumpEntry{-1, -1, 0};
+  return rows_[static_cast<size_t>(row)];
 }
 
 void CJumpDlg::SelectRow(int row) {
-  LVITEMW none{};
-  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  ::SendMessageW(Results(), LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+  // One row at a time: clearing every row's state (index -1) visits each
+  // row of a long list.
+  if (row == selected_) {
+    if (row >= 0) ::SendMessageW(Results(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    return;
+  }
+  if (selected_ >= 0) {
+    LVITEMW off{};
+    off.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(Results(), LVM_SETITEMSTATE, static_cast<WPARAM>(selected_), reinterpret_cast<LPARAM>(&off));
+  }
+  selected_ = row;
   if (row < 0) return;
   LVITEMW on{};
   on.state = on.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -285,11 +318,21 @@ void CJumpDlg::SelectRow(int row) {
   ::SendMessageW(Results(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
-LRESULT CJumpDlg::OnRowText(WPARAM, LPARAM lParam, bool&) {
-  auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-  if (!(info->item.mask & LVIF_TEXT) || info->item.pszText == nullptr || info->item.cchTextMax <= 0) return 0;
-  info->item.pszText[0] = L'\0';
-  const JumpEntry entry = RowEntry(info->item.iItem);
+LRESULT CJumpDlg::OnRowChanged(WPARAM, LPARAM lParam, bool&) {
+  // A row the user clicked.
+  const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+  if (change->iItem >= 0 && (change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_SELECTED) != 0) {
+    selected_ = change->iItem;
+  }
+  return 0;
+}
+
+std::string CJumpDlg::RowText(int row, int column) const {
+  const JumpEntry entry = RowEntry(row);
+  if (entry.id == 0) {
+    if (column != 0 || moreMatches_ == 0) return std::string();
+    return "... " + std::to_string(moreMatches_) + " more: type more of the name";
+  }
   std::string text;
   host_.PlayLists().Read([&](const PlayListModel& model) {
     int32_t list = entry.list;
@@ -301,13 +344,19 @@ LRESULT CJumpDlg::OnRowText(WPARAM, LPARAM lParam, bool&) {
       list = at->list;
       file = model.File(at->list, at->file);
     }
-    switch (info->item.iSubItem) {
+    switch (column) {
       case 0: text = ShownTitle(*file); break;
       case 1: text = model.List(list)->name; break;
       default: text = file->path; break;
     }
   });
-  const std::wstring wide = Wide(text);
+  return text;
+}
+
+LRESULT CJumpDlg::OnRowText(WPARAM, LPARAM lParam, bool&) {
+  auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+  if (!(info->item.mask & LVIF_TEXT) || info->item.pszText == nullptr || info->item.cchTextMax <= 0) return 0;
+  const std::wstring wide = Wide(RowText(info->item.iItem, info->item.iSubItem));
   const size_t length = std::min(wide.size(), static_cast<size_t>(info->item.cchTextMax - 1));
   std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(length), info->item.pszText);
   info->item.pszText[length] = L'\0';

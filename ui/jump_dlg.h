@@ -8,8 +8,11 @@
 // window; it opens centred on the monitor with the mouse at the size it was
 // left. Its windows are Unicode ones, so that text typed in any script
 // reaches the search intact; program text is converted at its edge. The
-// index is built when the window opens (after its first paint when the box
-// is empty) and again when the lists changed; closing lets it go.
+// index is built after the window's first paint (which shows the rows of
+// the last search, or the current list) and again when the lists changed;
+// closing lets it go. A search shows its first kMaxMatchRows matches and a
+// last row saying how many more there are: the list control's work grows
+// with its row count (under Wine by far the largest part of a keystroke).
 // UI thread only.
 #pragma once
 #include <windows.h>
@@ -44,6 +47,7 @@ class CJumpDlg : public CDialog {
   LRESULT OnSearchChanged(WPARAM, LPARAM, bool& handled);
   LRESULT OnRowText(WPARAM, LPARAM, bool& handled);
   LRESULT OnRowDoubleClick(WPARAM, LPARAM, bool& handled);
+  LRESULT OnRowChanged(WPARAM, LPARAM, bool& handled);
   LRESULT OnSize(WPARAM, LPARAM, bool& handled);
   LRESULT OnMinMaxInfo(WPARAM, LPARAM, bool& handled);
   LRESULT OnBuildIndex(WPARAM, LPARAM, bool& handled);
@@ -59,13 +63,16 @@ class CJumpDlg : public CDialog {
   // The rows for the box's text: the matches, or the current list.
   void ShowRows();
   void ShowCurrentList();
+  // rows_ into the list control, `select` selected.
+  void SetRows(int select);
   bool IndexIsCurrent() const;
   void BuildIndex();
   int RowCount() const;
   // Where row `row` was when the rows were made (its id tells it apart
-  // from whatever is there now).
+  // from whatever is there now); id 0 for the row that counts the rest.
   JumpEntry RowEntry(int row) const;
-  int SelectedRow() const;
+  std::string RowText(int row, int column) const;
+  int SelectedRow() const { return selected_; }
   void SelectRow(int row);
   void SizeColumns();
   void PlaceOnMouseMonitor();
@@ -77,10 +84,12 @@ class CJumpDlg : public CDialog {
   JumpIndex index_;
   bool indexReady_ = false;
   uint64_t indexGeneration_ = 0;
-  // The rows: the current list's files for an empty box, else the matches
-  // (indexes into index_, which keeps them).
+  // The rows: the current list's files for an empty box, else the first
+  // matches; a search's rows stay for the next opening.
+  std::vector<JumpEntry> rows_;
+  size_t moreMatches_ = 0;  // matches after the rows
   bool searching_ = false;
-  std::vector<JumpEntry> currentList_;
-  const std::vector<uint32_t>* matches_ = nullptr;
+  int selected_ = -1;    // kept here: asking a long list for it takes long under Wine
+  int listedRows_ = 0;   // the list control's row count
   CDialogLayout layout_;
 };
