@@ -74,6 +74,16 @@ class JumpToFileTest(FramedMelodekTestCase):
             encoding="utf-16"))
         return files
 
+    def start_with_one_file(self, app):
+        self.write_lists(app, [("A", [("a1.wav", 2100)])], sel_file_id=1, play_mode=1)
+        app.start()
+
+    def open_editor(self):
+        key(VK_F1, CTRL_WIN)
+        self.assertTrue(wait_for(lambda: visible(EDITOR), timeout=15))
+        time.sleep(0.3)
+        return Editor()
+
     def open_jump(self):
         """The hot key; returns the milliseconds until the window showed."""
         code, text = probe("open-time", CTRL_WIN, VK_J, JUMP)
@@ -172,9 +182,7 @@ class JumpToFileTest(FramedMelodekTestCase):
 
         # The editor marks the queued files with their places; its "Q"
         # queues too, and "Clear queue" empties the queue.
-        key(VK_F1, CTRL_WIN)
-        self.assertTrue(wait_for(lambda: visible(EDITOR), timeout=15))
-        ed = Editor()
+        ed = self.open_editor()
         self.assertEqual(ed.texts(FILES), ["a1", "a2", "a3", "[2] a4"])
         ed.click_row(LISTS, 1)
         self.assertEqual(ed.texts(FILES), ["[3] b1", "[1] b2", "b3"])
@@ -192,8 +200,7 @@ class JumpToFileTest(FramedMelodekTestCase):
         key(86, CTRL_WIN)  # Stop
 
         # "Q" on the editor's right-click popup queues the selected files.
-        key(VK_F1, CTRL_WIN)
-        self.assertTrue(wait_for(lambda: visible(EDITOR), timeout=15))
+        ed = self.open_editor()
         ed.click_row(LISTS, 1)
         ed.click_row(FILES, 2)
         ed.click(*ed.row_point(FILES, 2), right=True)
@@ -208,12 +215,9 @@ class JumpToFileTest(FramedMelodekTestCase):
 
     def test_names_typed_in_any_script_are_kept(self):
         app = self.melodek()
-        self.write_lists(app, [("A", [("a1.wav", 2100)])], sel_file_id=1, play_mode=1)
-        app.start()
+        self.start_with_one_file(app)
         # A list renamed in the editor, the name typed as Unicode key events.
-        key(VK_F1, CTRL_WIN)
-        self.assertTrue(wait_for(lambda: visible(EDITOR), timeout=15))
-        ed = Editor()
+        ed = self.open_editor()
         ed.click_row(LISTS, 0)
         ed.key(VK_F2)
         probe("type", "日本のリスト")
@@ -242,8 +246,7 @@ class JumpToFileTest(FramedMelodekTestCase):
 
     def test_the_fourteenth_hot_key_is_edited_like_the_others(self):
         app = self.melodek()
-        self.write_lists(app, [("A", [("a1.wav", 2100)])], sel_file_id=1, play_mode=1)
-        app.start()
+        self.start_with_one_file(app)
         key(VK_F2, CTRL_WIN)
         self.assertTrue(wait_for(lambda: visible(LIST), timeout=10))
         self.assertEqual(hot_key_rows()[JUMP_COMMAND], (1, "Jump to File", "Ctrl + Win + J"))

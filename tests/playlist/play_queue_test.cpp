@@ -14,17 +14,6 @@ namespace {
 const Layout kLists = {{1, 2, 3, 4}, {5, 6}, {7, 8, 9}};
 const uint64_t kSeeds[] = {1, 7, 42, 31337};
 
-// The current file, then `count` steps (ends of files and Next commands
-// alternating).
-std::vector<int32_t> Walk(PlayListSet& set, int count) {
-  std::vector<int32_t> played = {set.SelFileId()};
-  for (int i = 0; i < count; ++i) {
-    EXPECT_TRUE(set.NextFile(i % 2 == 0));
-    played.push_back(set.SelFileId());
-  }
-  return played;
-}
-
 TEST(PlayQueue, QueuedFilesComeFirstAndThePlayOrderGoesOnWhereItWas) {
   // Queued files removed from a walk leave exactly the walk without a
   // queue: the play order did not move while they played, in every mode.

@@ -20,17 +20,6 @@ std::vector<int32_t> Sorted(std::vector<int32_t> ids) {
   return ids;
 }
 
-// The current file followed by `count` further files of the walk; the end
-// of a file and the Next command alternate, both follow the shuffle.
-std::vector<int32_t> Walk(PlayListSet& set, int count) {
-  std::vector<int32_t> played = {set.SelFileId()};
-  for (int i = 0; i < count; ++i) {
-    EXPECT_TRUE(set.NextFile(i % 2 == 0));
-    played.push_back(set.SelFileId());
-  }
-  return played;
-}
-
 void ExpectCycles(const std::vector<int32_t>& played, const std::vector<int32_t>& range) {
   for (size_t at = 0; at + range.size() <= played.size(); at += range.size()) {
     std::vector<int32_t> cycle(played.begin() + at, played.begin() + at + range.size());
