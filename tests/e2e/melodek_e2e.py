@@ -221,17 +221,20 @@ class SettingsFile:
             self.at += 12 * points
             self.presets.append({"id": preset_id, "name": name, "type": kind, "points": pts})
         self.hot_keys = [(self.int(), self.int(), self.int()) for _ in range(13)]
+        self.rects_at = self.at  # where the editor layout is in the file
         self.rects = [[self.int() for _ in range(4)] for _ in range(6)]
-        self.trailing = len(data) - self.at
         # The block after the classic fields: named records.
         self.extension = {}
         if data[self.at:self.at + 8] == b"MLDK.EXT":
             self.at += 8
-            while self.at < len(data):
+            while self.at + 4 < len(data):
                 name = self.string()
                 length = struct.unpack_from("<I", data, self.at)[0]
+                if self.at + 4 + length > len(data):
+                    break
                 self.extension[name] = data[self.at + 4:self.at + 4 + length]
                 self.at += 4 + length
+        self.trailing = len(data) - self.at  # bytes no reader takes
 
     def extension_ints(self, name):
         """A record of the block as its 32-bit values (the queue: count, ids)."""

@@ -77,7 +77,7 @@ class MediaKeys(MelodekTestCase):
         self.assertEqual(free_keys((0, PLAY_PAUSE), (0, PREV), (0, STOP)), [False] * 3)
         probe("send-keys", CTRL_WIN, 113)  # Ctrl+Win+F2: the hot key list
         self.assertTrue(wait_for(lambda: visible("HotKeyList"), timeout=10))
-        self.assertEqual(rows()[13:], [(1, "Play / Pause", "Media Play/Pause"), (0, "Next", "Media Next (in use)"),
+        self.assertEqual(rows()[14:], [(1, "Play / Pause", "Media Play/Pause"), (0, "Next", "Media Next (in use)"),
                                        (1, "Prev", "Media Previous"), (1, "Stop", "Media Stop")])
         probe("send-keys", 0, 27)  # Escape closes the list
         self.press(PLAY_PAUSE)

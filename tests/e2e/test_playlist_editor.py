@@ -260,7 +260,7 @@ class PlayListEditorTest(FramedMelodekTestCase):
         # Saved off the desktop, the editor is pulled back onto it.
         data = bytearray(read_bytes(os.path.join(folder, "melodek.mlcfg")))
         width, height = rects[0][2] - rects[0][0], rects[0][3] - rects[0][1]
-        struct.pack_into("<4i", data, len(data) - 96, 1280 - width + 50, 100, 1280 + 50, 100 + height)
+        struct.pack_into("<4i", data, saved.rects_at, 1280 - width + 50, 100, 1280 + 50, 100 + height)
         write_bytes(os.path.join(folder, "melodek.mlcfg"), bytes(data))
         app.start()
         ed = self.open_editor()
