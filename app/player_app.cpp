@@ -35,6 +35,7 @@ const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
     {ID_LIST_NEXT, &CPlayerApp::OnListNext},
     {ID_CONTROLLER, &CPlayerApp::OnToggleController},
     {ID_JUMP_TO_FILE, &CPlayerApp::OnJumpToFile},
+    {ID_JUMP_PREPARE, &CPlayerApp::OnPrepareJump},
     {ID_CLEAR_QUEUE, &CPlayerApp::OnClearQueue},
     {ID_APP_EXIT, &CPlayerApp::OnExit},
     {ID_VOLUME_DOWN, &CPlayerApp::OnVolumeDown},
@@ -244,6 +245,8 @@ void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
   // so a renamed copy does not hand its files to another program).
   const std::string commandLine = OwnCommandLine();
   if (!commandLine.empty()) CInstanceChannel::SendCommandLine(ModuleBaseName(), commandLine);
+  // Made when the start-up is done, so that its hot key only has to show it.
+  ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_JUMP_PREPARE, 0), 0);
 }
 
 std::string CPlayerApp::OwnCommandLine() { return ArgumentsAfterProgramName(::GetCommandLineA()); }
@@ -284,8 +287,13 @@ void CPlayerApp::OnToggleController() {
 }
 
 void CPlayerApp::OnJumpToFile() {
-  if (!jump_) jump_ = std::make_unique<CJumpDlg>(*this);
+  OnPrepareJump();
   jump_->Open();
+}
+
+void CPlayerApp::OnPrepareJump() {
+  if (!jump_) jump_ = std::make_unique<CJumpDlg>(*this);
+  jump_->Prepare();
 }
 
 void CPlayerApp::OnClearQueue() {

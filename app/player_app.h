@@ -141,6 +141,7 @@ class CPlayerApp : public CApplication,
   void OnListNext();
   void OnToggleController();
   void OnJumpToFile();
+  void OnPrepareJump();
   void OnClearQueue();
   // The queue changed: the windows show it, the player looks ahead again.
   void QueueChanged();

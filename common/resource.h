@@ -21,6 +21,7 @@
 #define ID_EQUALIZER 32785
 #define ID_JUMP_TO_FILE 32786
 #define ID_CLEAR_QUEUE 32787  // on the menu only while files are queued
+#define ID_JUMP_PREPARE 32788  // posted once started: the Jump window is made, hidden
 #define ID_APP_EXIT 57665
 // Not on the menu: reached through the hot keys only.
 #define ID_VOLUME_DOWN 32790

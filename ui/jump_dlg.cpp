@@ -110,8 +110,13 @@ BOOL CJumpDlg::OnInitDialog() {
   return TRUE;
 }
 
+void CJumpDlg::Prepare() {
+  if (Handle() == nullptr) Create(nullptr);
+}
+
 void CJumpDlg::Open() {
-  if (Handle() == nullptr && !Create(nullptr)) return;
+  Prepare();
+  if (Handle() == nullptr) return;
   if (!IsShown()) {
     PlaceOnMouseMonitor();
     // The last search's rows at once; the search runs again once the index is built.

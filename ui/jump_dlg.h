@@ -31,7 +31,9 @@ class CJumpDlg : public CDialog {
   explicit CJumpDlg(JumpHost& host);
   ~CJumpDlg() override;
 
-  // Shows the window, made the first time, in front with the search text
+  // Makes the window, hidden, unless it is made already.
+  void Prepare();
+  // Shows the window (made first if need be) in front with the search text
   // selected, and paints it before anything slower runs.
   void Open();
   bool IsShown() const { return Handle() != nullptr && ::IsWindowVisible(Handle()); }

@@ -76,6 +76,8 @@
 // The Jump to File window:
 //   probe open-time <mods> <vk> <caption>  presses a hot key and prints the milliseconds until a
 //                                   window of melodek.exe with that caption is visible
+//   probe window-made <caption>     exit code 0 when melodek.exe has a window with that caption,
+//                                   shown or not
 // Dialog controls, by the caption of their dialog and their id (0: the dialog):
 //   probe rect <caption> <id>       prints the control's screen rectangle "left top right bottom"
 //   probe text <caption> <id>       prints the control's text
@@ -92,6 +94,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -884,14 +887,26 @@ int FreeKeys(int argc, char** argv) {
 }
 
 int OpenTime(unsigned modifiers, unsigned key, const char* caption) {
+  const std::vector<DWORD> processes = MelodekProcesses();
+  // One look-up by caption per poll: enumerating every window each time
+  // would itself take longer than the window takes to show.
+  auto shownNow = [&] {
+    HWND window = ::FindWindowA(nullptr, caption);
+    DWORD process = 0;
+    if (window == nullptr || !::IsWindowVisible(window)) return false;
+    ::GetWindowThreadProcessId(window, &process);
+    return std::find(processes.begin(), processes.end(), process) != processes.end();
+  };
   LARGE_INTEGER frequency, start, now;
   ::QueryPerformanceFrequency(&frequency);
   ::QueryPerformanceCounter(&start);
   PressKeys(modifiers, key);
   for (;;) {
+    const bool shown = shownNow();
+    // Read after the search, which may take a while: the window showed by then.
     ::QueryPerformanceCounter(&now);
     const double ms = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-    if (FindVisible(caption) != nullptr) {
+    if (shown) {
       std::printf("%.1f\n", ms);
       return 0;
     }
@@ -960,6 +975,14 @@ int RunDialogVerb(const std::string& verb, int argc, char** argv) {
   }
   if (verb == "hold-keys" && argc >= 5) return HoldKeys(argc, argv);
   if (verb == "open-time" && argc >= 5) return OpenTime(Number(argv[2]), Number(argv[3]), argv[4]);
+  if (verb == "window-made" && argc >= 3) {
+    for (HWND window : MelodekWindows()) {
+      char text[256] = {};
+      ::GetWindowTextA(window, text, sizeof text);
+      if (std::strcmp(text, argv[2]) == 0) return 0;
+    }
+    return 1;
+  }
   if (verb == "free-keys" && argc >= 4) return FreeKeys(argc, argv);
   return -1;
 }

