@@ -11,8 +11,8 @@ namespace {
 // characters, so no word and no match runs across it.
 constexpr char kEnd = '\n';
 // Recent searches are kept while their matches together stay below this
-// many (1 MB of ids).
-constexpr size_t kRecentMatches = 262144;
+// many (4 MB of ids: about ten searches that match most of 100,000 files).
+constexpr size_t kRecentMatches = 1048576;
 
 bool HasSeparator(const std::string& word) { return word.find_first_of("\\/") != std::string::npos; }
 
@@ -125,7 +125,12 @@ size_t JumpIndex::Find(std::string_view text, const std::string& word) const {
     const void* hit = std::memchr(text.data() + from, word[rare], text.size() - from);
     if (hit == nullptr) break;
     const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - text.data()) - rare;
-    if (at + word.size() <= text.size() && std::memcmp(text.data() + at, word.data(), word.size()) == 0) return at;
+    if (at + word.size() <= text.size()) {
+      // Compared inline: most candidates differ at once, and words are short.
+      size_t k = 0;
+      while (k < word.size() && text[at + k] == word[k]) ++k;
+      if (k == word.size()) return at;
+    }
     from = at + rare + 1;
   }
   return std::string_view::npos;
@@ -171,7 +176,17 @@ void JumpIndex::ScanAll(const std::string& word, std::vector<uint8_t>& mark) con
   for (;;) {
     const size_t at = Find(text.substr(from), word);
     if (at == std::string_view::npos) break;
-    while (entry + 1 < entries_.size() && entries_[entry + 1].text <= from + at) ++entry;
+    // The entry holding the match: the next one, or found by halves past
+    // a stretch of entries without one.
+    const uint32_t position = static_cast<uint32_t>(from + at);
+    if (entry + 1 < entries_.size() && entries_[entry + 1].text <= position) {
+      ++entry;
+      if (entry + 1 < entries_.size() && entries_[entry + 1].text <= position) {
+        entry = static_cast<size_t>(std::upper_bound(entries_.begin() + static_cast<std::ptrdiff_t>(entry), entries_.end(),
+                                                     position, [](uint32_t p, const Entry& e) { return p < e.text; }) -
+                                    entries_.begin()) - 1;
+      }
+    }
     mark[entry] = 1;
     from = TextEnd(entry);  // one match is enough: on to the next entry
   }

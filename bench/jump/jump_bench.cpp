@@ -1,6 +1,5 @@
-// Jump to File with 100,000 files over 20 lists (long paths, titles and
-// names in Latin with accents, Cyrillic, Greek, Japanese, Chinese, Korean
-// and Arabic), under Wine:
+// Jump to File with 100,000 files over 20 lists (bench_library.h), under
+// Wine:
 //   - the window's open until its first paint: the first opening, a later
 //     one with an empty box, and one whose box keeps a search (the rows of
 //     the last search show; the index is built after the paint);
@@ -17,10 +16,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/jump/bench_library.h"
 #include "common/resource.h"
 #include "common/text_encoding.h"
 #include "framework/system_char_folder.h"
@@ -29,49 +28,14 @@
 #include "ui/jump_dlg.h"
 
 namespace {
-constexpr int kLists = 20;
-constexpr int kFilesPerList = 5000;
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
-const char* const kWords[] = {
-    "Love",    "Song",   "Night",  "Café",  "Été",    "Straße", "Noël",   "Coração", "Mañana", "Dancing",
-    "Blue",    "Moon",   "Rain",   "Fire",  "Heart",  "Summer", "Road",   "Golden",  "River",  "Światło",
-    "Москва",  "Ночь",   "Любовь", "Звезда", "Ωμέγα", "Θάλασσα", "Αγάπη", "日本語の歌", "さくら", "東京",
-    "夜明け", "月亮",   "爱情",   "北京",  "사랑",   "서울",   "바다",   "حب",      "قمر",    "Øresund"};
-
-std::string Pick(std::mt19937& random) { return kWords[random() % (sizeof kWords / sizeof kWords[0])]; }
-
-std::string Phrase(std::mt19937& random, int words) {
-  std::string text = Pick(random);
-  for (int i = 1; i < words; ++i) text += " " + Pick(random);
-  return text;
-}
-
 class BenchHost : public JumpHost {
  public:
   BenchHost() : folder_(MakeProgramCharFolder()) {
-    std::mt19937 random(2024);
-    for (int l = 0; l < kLists; ++l) {
-      const int list = model_.AppendList("List " + std::to_string(l + 1) + " " + Pick(random));
-      std::vector<NewSoundFile> entries;
-      entries.reserve(kFilesPerList);
-      std::string artist, album;
-      for (int i = 0; i < kFilesPerList; ++i) {
-        if (i % 12 == 0) {
-          artist = Phrase(random, 2);
-          album = std::to_string(1960 + random() % 60) + " - " + Phrase(random, 3);
-        }
-        const std::string title = Phrase(random, 1 + static_cast<int>(random() % 4));
-        const std::string path = "C:\\Users\\Listener\\Music\\Library\\" + artist + "\\" + album + "\\Disc " +
-                                 std::to_string(1 + i % 2) + "\\" + std::to_string(10 + i % 12) + " - " + title +
-                                 ".flac";
-        entries.emplace_back(path, i % 2 == 0 ? title : std::string(), 0, 0);
-      }
-      model_.InsertFiles(list, 0, std::move(entries));
-    }
-    model_.SelectFile(3, 1200);
+    model_.Edit([](PlayListModel& model) { jumpbench::FillLibrary(model); });
   }
   PlayListSet& PlayLists() override { return model_; }
   const CharFolder& SearchFolder() override { return *folder_; }
@@ -116,20 +80,6 @@ void Close(CJumpDlg& window) {
   Pump(3000);  // past Wine's pause after a captioned window is hidden
 }
 
-// The typed searches: each keystroke adds a character, then the query is
-// taken back character by character.
-std::vector<std::u16string> Keystrokes() {
-  const char* const queries[] = {"love song", "moon rain 1999", "cafe", "straße", "москва ночь", "日本",
-                                 "さくら 東京", "사랑", "disc 2 flac", "zzz", "e", "golden river", "ωμεγα"};
-  std::vector<std::u16string> steps;
-  for (const char* query : queries) {
-    const std::u16string text = Utf8ToUtf16(query);
-    for (size_t n = 1; n <= text.size(); ++n) steps.push_back(text.substr(0, n));
-    for (size_t n = text.size() - 1; n > 0; --n) steps.push_back(text.substr(0, n));
-  }
-  return steps;
-}
-
 struct Spread {
   double median, p99, worst;
 };
@@ -162,7 +112,7 @@ int main() {
   // Keystrokes into the real box: text change to rows painted.
   const HWND box = ::GetDlgItem(window.Handle(), IDC_JUMP_SEARCH);
   const HWND results = ::GetDlgItem(window.Handle(), IDC_JUMP_RESULTS);
-  const std::vector<std::u16string> steps = Keystrokes();
+  const std::vector<std::u16string> steps = jumpbench::Keystrokes();
   std::vector<double> keystrokes;
   std::vector<double> painted;
   for (const std::u16string& text : steps) {
