@@ -2,6 +2,8 @@
 // finding the arguments in a process's own command line.
 #include "app/command_line.h"
 
+#include <cctype>
+
 std::vector<std::string> SplitCommandLine(const std::string& text) {
   std::vector<std::string> arguments;
   size_t at = 0;
@@ -38,4 +40,32 @@ std::string ArgumentsAfterProgramName(const std::string& commandLine) {
   }
   while (at < end && (commandLine[at] == ' ' || commandLine[at] == '\t')) ++at;
   return commandLine.substr(at);
+}
+
+StartRequest ParseStartRequest(const std::string& arguments) {
+  static const char kAdd[] = "/add";
+  constexpr size_t kLength = sizeof kAdd - 1;
+  size_t at = 0;
+  while (at < arguments.size() && (arguments[at] == ' ' || arguments[at] == '\t')) ++at;
+  bool add = arguments.size() - at >= kLength;
+  for (size_t i = 0; add && i < kLength; ++i) {
+    add = std::tolower(static_cast<unsigned char>(arguments[at + i])) == kAdd[i];
+  }
+  const size_t end = at + kLength;
+  if (!add || (end < arguments.size() && arguments[end] != ' ' && arguments[end] != '\t')) {
+    return {HandOverKind::kPlay, arguments};
+  }
+  at = end;
+  while (at < arguments.size() && (arguments[at] == ' ' || arguments[at] == '\t')) ++at;
+  return {HandOverKind::kAdd, arguments.substr(at)};
+}
+
+std::string ProgramOfCommandLine(const std::string& commandLine) {
+  std::string program = commandLine.substr(0, commandLine.size() - ArgumentsAfterProgramName(commandLine).size());
+  while (!program.empty() && (program.back() == ' ' || program.back() == '\t')) program.pop_back();
+  if (!program.empty() && program.front() == '"') {
+    program.erase(0, 1);
+    if (!program.empty() && program.back() == '"') program.pop_back();
+  }
+  return program;
 }

@@ -9,8 +9,6 @@
 CInstanceChannel* CInstanceChannel::serving_ = nullptr;
 
 namespace {
-constexpr DWORD kPokeTimeoutMs = 10000;
-
 // DDE names are atoms, which compare without regard to case; the text read
 // back from a handle keeps the spelling of whoever made the atom first.
 bool SameName(const std::string& a, const char* b) { return ::lstrcmpiA(a.c_str(), b) == 0; }
@@ -24,11 +22,28 @@ CInstanceChannel::~CInstanceChannel() {
   // The mutex was created unowned, so there is nothing to release: closing the
   // last handle is what frees the name for the next start.
   mutex_.reset();
+  StopServing();
+}
+
+void CInstanceChannel::StopServing() {
+  handOverWindow_.reset();
+  // Uninitialising DDEML also destroys its windows, so that no later start's
+  // connection broadcast waits on a window of this copy while it ends.
   if (serviceRegistered_) ::DdeNameService(instance_.get(), serviceName_.get(), nullptr, DNS_UNREGISTER);
+  serviceRegistered_ = false;
   serviceName_.reset();
   topicName_.reset();
   instance_.reset();
   if (serving_ == this) serving_ = nullptr;
+}
+
+void CInstanceChannel::ReleaseHeld() {
+  holding_ = false;
+  std::vector<HandOver> held;
+  held.swap(held_);
+  for (const HandOver& handOver : held) {
+    if (receiver_) receiver_(handOver);
+  }
 }
 
 bool CInstanceChannel::BecomeFirstInstance(const std::string& name) {
@@ -42,12 +57,22 @@ bool CInstanceChannel::BecomeFirstInstance(const std::string& name) {
   }
   mutex_.reset(mutex);
   service_ = name;
+  // The hand-over window first: later starts of the program look for it.
+  // Messages sent to it wait until this thread takes messages.
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = &CInstanceChannel::HandOverWindowProc;
+  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = kHandOverClass;
+  ::RegisterClassA(&windowClass);  // fails harmlessly when it is already registered
+  handOverWindow_.reset(::CreateWindowExA(0, kHandOverClass, name.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                          windowClass.hInstance, nullptr));
 
   // DDEML may call back while it sets up; the callback must find this object.
   serving_ = this;
   DWORD id = 0;
   if (::DdeInitializeA(&id, &CInstanceChannel::ServerCallback, APPCLASS_STANDARD, 0) != DMLERR_NO_ERROR) {
     serving_ = nullptr;
+    handOverWindow_.reset();
     return false;  // the mutex stays held: this start behaves as a second one
   }
   instance_.reset(id);
@@ -57,22 +82,26 @@ bool CInstanceChannel::BecomeFirstInstance(const std::string& name) {
   return true;
 }
 
-bool CInstanceChannel::SendCommandLine(const std::string& service, const std::string& text) {
+CInstanceChannel::SendResult CInstanceChannel::Send(const std::string& service, const std::string& topic,
+                                                   const std::string& item, const std::string& text,
+                                                   DWORD timeoutMs) {
   DWORD id = 0;
-  if (::DdeInitializeA(&id, &IgnoringCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return false;
+  if (::DdeInitializeA(&id, &IgnoringCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR) return SendResult::kNoServer;
   UniqueDdeInstance instance(id);
   UniqueDdeString serviceName(id, service.c_str());
-  UniqueDdeString topic(id, kTopicText);
-  UniqueDdeConversation conversation(::DdeConnect(id, serviceName.get(), topic.get(), nullptr));
-  if (::DdeGetLastError(id) != DMLERR_NO_ERROR || !conversation) return false;
+  UniqueDdeString topicName(id, topic.c_str());
+  UniqueDdeConversation conversation(::DdeConnect(id, serviceName.get(), topicName.get(), nullptr));
+  if (!conversation) return SendResult::kNoServer;
 
-  UniqueDdeString item(id, kPokeItem);
+  UniqueDdeString itemName(id, item.c_str());
   // A poke's result is a success flag, not a data handle: nothing to free.
   const HDDEDATA result = ::DdeClientTransaction(
       reinterpret_cast<BYTE*>(const_cast<char*>(text.c_str())), static_cast<DWORD>(text.size() + 1),
-      conversation.get(), item.get(), CF_TEXT, XTYP_POKE, kPokeTimeoutMs, nullptr);
-  if (result == nullptr && ::DdeGetLastError(id) != DMLERR_NO_ERROR) return false;
-  return true;
+      conversation.get(), itemName.get(), CF_TEXT, XTYP_POKE, timeoutMs, nullptr);
+  if (result != nullptr) return SendResult::kDelivered;
+  // A poke that timed out may still be taken when the server gets to it;
+  // every other failure (refused, the conversation ended) took nothing.
+  return ::DdeGetLastError(id) == DMLERR_POKEACKTIMEOUT ? SendResult::kNoAnswer : SendResult::kRefused;
 }
 
 HDDEDATA CALLBACK CInstanceChannel::ServerCallback(UINT type, UINT, HCONV, HSZ name1, HSZ name2,
@@ -123,6 +152,45 @@ void CInstanceChannel::DeliverPoke(HDDEDATA data) {
   std::vector<uint8_t> bytes(size);
   if (size > 0) size = ::DdeGetData(data, bytes.data(), size, 0);
   bytes.resize(size);
-  const std::string text = PokeText(bytes.data(), bytes.size());
-  if (receiver_) receiver_(text);
+  Deliver({HandOverKind::kPlay, PokeText(bytes.data(), bytes.size()), 0});
+}
+
+void CInstanceChannel::Deliver(HandOver handOver) {
+  if (holding_) {
+    held_.push_back(std::move(handOver));
+  } else if (receiver_) {
+    receiver_(handOver);
+  }
+}
+
+LRESULT CALLBACK CInstanceChannel::HandOverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_COPYDATA) return ::DefWindowProcA(window, message, wParam, lParam);
+  // TRUE tells the start that its files were taken.
+  if (serving_ == nullptr || serving_->handOverWindow_.get() != window) return FALSE;
+  const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (copy == nullptr) return FALSE;
+  const std::optional<DirectHandOver> handOver = ParseDirectHandOver(
+      static_cast<uint32_t>(copy->dwData), static_cast<const uint8_t*>(copy->lpData), copy->cbData);
+  if (!handOver) return FALSE;
+  serving_->Deliver({handOver->kind, handOver->text, handOver->launched});
+  return TRUE;
+}
+
+CInstanceChannel::SendResult CInstanceChannel::SendDirect(const std::string& name, const StartRequest& request,
+                                                         uint64_t launched, DWORD timeoutMs) {
+  HWND window = ::FindWindowExA(HWND_MESSAGE, nullptr, kHandOverClass, name.c_str());
+  if (window == nullptr) return SendResult::kNoServer;
+  std::vector<uint8_t> bytes = DirectHandOverBytes(launched, request.files);
+  COPYDATASTRUCT copy{};
+  copy.dwData = request.kind == HandOverKind::kAdd ? kDirectAddTag : kDirectPlayTag;
+  copy.cbData = static_cast<DWORD>(bytes.size());
+  copy.lpData = bytes.data();
+  DWORD_PTR taken = FALSE;
+  ::SetLastError(ERROR_SUCCESS);
+  if (::SendMessageTimeoutA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, timeoutMs,
+                            &taken) == 0) {
+    // Timed out: the window may still take it. Otherwise it went away.
+    return ::GetLastError() == ERROR_TIMEOUT ? SendResult::kNoAnswer : SendResult::kRefused;
+  }
+  return taken == TRUE ? SendResult::kDelivered : SendResult::kRefused;
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/command_line.h"
+#include "app/hand_over.h"
 #include "app/hotkey_commands.h"
 #include "hotkey/hotkey_edit_dlg.h"
 #include "hotkey/hotkey_registration.h"
@@ -46,6 +47,9 @@ CPlayerApp::CPlayerApp() {
   model_.SetSelectionListener([this](int32_t selFileId) {
     BroadcastToWindows(UM_SELECTION_CHANGED, static_cast<WPARAM>(selFileId), 0);
   });
+  // A file queued for gapless playback must still be the one the play
+  // order leads to after an edit.
+  model_.SetChangeListener([this] { PostPlayerCommand(PC_PLAYLIST_EDITED, 0); });
 }
 
 CPlayerApp::~CPlayerApp() = default;
@@ -54,13 +58,21 @@ bool CPlayerApp::InitInstance() {
   uiThreadId_ = ::GetCurrentThreadId();
   // 1. Relative paths (settings, plug-in folders) resolve against the program's folder.
   ::SetCurrentDirectoryA(ModuleFolder().c_str());
-  // 2. Single instance: a later copy hands its command line to the first one and ends.
+  // 2. Single instance: a later copy hands its command line to the first one
+  // and ends (app/hand_over.h). What reaches this copy before its lists are
+  // loaded is held by the channel until the main dialog is up.
   const std::string name = ModuleBaseName();
-  if (!channel_.BecomeFirstInstance(name)) {
-    CInstanceChannel::SendCommandLine(name, OwnCommandLine());
-    return false;
+  startRequest_ = ParseStartRequest(OwnCommandLine());
+  switch (BecomeFirstOrHandOver(channel_, name, startRequest_)) {
+    case StartRole::kFirst:
+      break;
+    case StartRole::kHandedOver:
+      return false;
+    case StartRole::kNoAnswer:
+      ShowNoAnswer(startRequest_);
+      return false;
   }
-  channel_.SetReceiver([this](const std::string& text) { ReceiveCommandLine(text); });
+  channel_.SetReceiver([this](const CInstanceChannel::HandOver& handOver) { ReceiveHandOver(handOver); });
   // 3. Common controls.
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -81,6 +93,7 @@ bool CPlayerApp::InitInstance() {
   // 7. Until PC_SET_VOLUME arrives the engine's multiplier is 0 (silence).
   PostPlayerCommand(PC_RELOAD_PLUGINS, 0);
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  PostPlayerCommand(PC_SET_GAPLESS, extension_.gapless ? 1 : 0);
   // 8. The Controller, hidden, where it was last left and on the screen.
   controller_ = std::make_unique<CControllerDlg>(*this);
   if (controller_->Create(nullptr)) {
@@ -99,13 +112,16 @@ bool CPlayerApp::InitInstance() {
     CTrayDlg tray(hotKeys_);
     tray.Run();
   }
+  channel_.StopServing();  // however the dialog ended
   // 11.
   return false;
 }
 
 int CPlayerApp::ExitInstance() {
+  SettingsSaveResult saved;
+  saved.saved = true;
   if (playerThread_) {
-    SaveSettings();
+    saved = SaveSettings();
     if (controllerWindow_ != nullptr) {
       // Minimized first when it is on screen; a hidden one has nothing to show
       // (and under Wine without a window manager the minimize waits 2 s).
@@ -118,7 +134,12 @@ int CPlayerApp::ExitInstance() {
     playerThread_->Join();  // no time limit: the thread stops playback first
     playerThread_.reset();
   }
+  // The settings are saved and the sound has stopped: a start from now on
+  // becomes the first copy (and reads those settings).
+  channel_.ReleaseName();
   titleWnd_.reset();  // no thread shows a title any more
+  // Told once everything has stopped: nothing plays behind the message.
+  if (!saved.saved) TellSettingsNotSaved(saved);
   return 0;
 }
 
@@ -199,6 +220,7 @@ void CPlayerApp::SetVolume(int32_t value, int32_t type, HWND sender) {
   volume_ = value;
   if (type != -1) volumeType_ = type;
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  PostPlayerCommand(PC_SET_GAPLESS, extension_.gapless ? 1 : 0);
   BroadcastToWindows(UM_VOLUME_CHANGED, 0, reinterpret_cast<LPARAM>(sender));
 }
 
@@ -206,6 +228,7 @@ void CPlayerApp::StepVolume(int direction) {
   const VolumeStepResult step = StepVolumeValue(volume_, volumeType_, volumeStep_, direction);
   volume_ = step.volume;
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
+  PostPlayerCommand(PC_SET_GAPLESS, extension_.gapless ? 1 : 0);
   ShowTitleText(step.text);
   BroadcastToWindows(UM_VOLUME_CHANGED, 0, 0);
 }
@@ -219,6 +242,8 @@ void CPlayerApp::BroadcastToWindows(UINT message, WPARAM wParam, LPARAM lParam) 
   for (HWND window : NotifiedWindows(::GetCurrentProcessId(), controllerWindow_)) {
     ::PostMessageA(window, message, wParam, lParam);
   }
+  // The main dialog too: its tray tip follows what plays.
+  ::PostMessageA(MainWindow(), message, wParam, lParam);
 }
 
 void CPlayerApp::ReceiveCommandLine(const std::string& text) {
@@ -237,14 +262,62 @@ void CPlayerApp::ReceiveCommandLine(const std::string& text) {
   OnPlay();
 }
 
+void CPlayerApp::ReceiveHandOver(const CInstanceChannel::HandOver& handOver) {
+  if (handOver.kind == HandOverKind::kPlay) {
+    ReceiveCommandLine(handOver.arguments);
+  } else {
+    ReceiveAdded(handOver.arguments, handOver.launched);
+  }
+}
+
+void CPlayerApp::ReceiveAdded(const std::string& arguments, uint64_t launched) {
+  std::vector<std::string> paths;
+  for (const std::string& argument : SplitCommandLine(arguments)) GatherArgument(argument, paths);
+  if (paths.empty()) return;
+  std::vector<NewSoundFile> files(paths.begin(), paths.end());
+  const uint64_t now = ::GetTickCount64();
+  if (launched == 0) {
+    // A caller that named no launch time goes after every start so far.
+    FILETIME time;
+    ::GetSystemTimeAsFileTime(&time);
+    launched = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  }
+  // The player tells what plays only once it handled the command: an add
+  // that just started playback counts as playing for a while.
+  const bool idle = (!engine_ || engine_->CurrentPath().empty()) &&
+                    (addPlayedAt_ == 0 || now - addPlayedAt_ > kAddPlayReportMs);
+  int32_t list = 0;
+  int32_t firstId = 0;
+  model_.Edit([&](PlayListModel& model) {
+    list = std::max<int32_t>(model.CurrentListIndex(), 0);
+    const PlayList* current = model.List(list);
+    if (current == nullptr) return;
+    int32_t before = static_cast<int32_t>(current->files.size());
+    for (int32_t id : addOrder_.LaterAdds(list, launched, now)) {
+      const std::optional<FilePos> at = model.FindFile(id);
+      if (at && at->list == list) {
+        before = at->file;
+        break;
+      }
+    }
+    model.InsertFiles(list, before, std::move(files));
+    if (const SoundFile* first = model.File(list, before)) firstId = first->id;
+    if (idle) model.SelectFile(list, before);
+  });
+  if (firstId != 0) addOrder_.Remember(list, launched, firstId, now);
+  if (idle && firstId != 0) {
+    addPlayedAt_ = now;
+    OnPlay();
+  }
+}
+
 void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
   if (engine_) engine_->SetMainWindow(mainWindow);
   channel_.SetMainWindow(mainWindow);
-  // This start's own files take the same road as a later start's: through
-  // the channel to the program's own service (named after the program file,
-  // so a renamed copy does not hand its files to another program).
-  const std::string commandLine = OwnCommandLine();
-  if (!commandLine.empty()) CInstanceChannel::SendCommandLine(ModuleBaseName(), commandLine);
+  // This start's own files are handled like a later start's, first; then
+  // what other starts handed over while this one was starting up.
+  if (!startRequest_.files.empty()) ReceiveHandOver({startRequest_.kind, startRequest_.files, ProcessLaunchTime()});
+  channel_.ReleaseHeld();
   // Made when the start-up is done, so that its hot key only has to show it.
   ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_JUMP_PREPARE, 0), 0);
 }
@@ -283,7 +356,15 @@ void CPlayerApp::OnListNext() {
 
 void CPlayerApp::OnToggleController() {
   if (controllerWindow_ == nullptr) return;
-  ::ShowWindow(controllerWindow_, ::IsWindowVisible(controllerWindow_) ? SW_HIDE : SW_SHOW);
+  if (::IsWindowVisible(controllerWindow_)) {
+    ::ShowWindow(controllerWindow_, SW_HIDE);
+  } else {
+    ShowController();
+  }
+}
+
+void CPlayerApp::ShowController() {
+  if (controller_ && controllerWindow_ != nullptr) controller_->ShowWithFocusOnPlay();
 }
 
 void CPlayerApp::OnJumpToFile() {
@@ -327,6 +408,8 @@ void CPlayerApp::SetJumpWindowSize(int32_t width, int32_t height) {
 }
 
 void CPlayerApp::OnExit() {
+  // From now on a start waits for this copy to end instead of handing over.
+  channel_.StopServing();
   // Cancel the open dialogs and the Controller, then close the main dialog.
   for (HWND window : NotifiedWindows(::GetCurrentProcessId(), controllerWindow_)) {
     EndDialogWindow(window, IDCANCEL);
@@ -381,10 +464,30 @@ void CPlayerApp::PlayListFromStart(int index) {
 uint32_t CPlayerApp::PlaybackPositionMs() const { return engine_ ? engine_->PositionMs() : 0; }
 int32_t CPlayerApp::PlaybackLengthMs() const { return engine_ ? engine_->LengthMs() : 0; }
 std::string CPlayerApp::PlaybackTitle() const { return engine_ ? engine_->CurrentTitle() : std::string(); }
-bool CPlayerApp::SeekPlayback(int32_t ms) { return engine_ && engine_->Seek(ms); }
+bool CPlayerApp::SeekPlayback(int32_t ms) {
+  if (!engine_) return false;
+  // While the next file is queued the plug-in decodes that one: the player
+  // thread plays the file heard again from there.
+  if (!engine_->Seek(ms)) PostPlayerCommand(PC_SEEK, ms);
+  return true;
+}
+
+void CPlayerApp::SetGapless(bool on) {
+  extension_.gapless = on;
+  PostPlayerCommand(PC_SET_GAPLESS, on ? 1 : 0);
+}
 
 void CPlayerApp::BroadcastPlayStarted() {
   BroadcastToWindows(UM_PLAY_STARTED, static_cast<WPARAM>(model_.SelFileId()), 0);
+}
+
+void CPlayerApp::BroadcastPlayState() { BroadcastToWindows(UM_PLAY_STATE_CHANGED, 0, 0); }
+
+PlayState CPlayerApp::CurrentPlayState() const {
+  // The output is active from a file's first buffer until its last one
+  // drained or it was stopped; paused it stays active, playing silence.
+  if (!engine_ || !engine_->output().IsActive()) return PlayState::kStopped;
+  return engine_->output().Stage().Paused() ? PlayState::kPaused : PlayState::kPlaying;
 }
 
 // --- the play list editor ------------------------------------------------------

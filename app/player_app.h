@@ -10,7 +10,10 @@
 
 #include "engine/audio_engine.h"
 #include "engine/main_thread.h"
+#include "app/add_order.h"
+#include "app/command_line.h"
 #include "app/instance_channel.h"
+#include "app/tray_tip.h"
 #include "engine/player_host.h"
 #include "eq/eq_presets.h"
 #include "eq/equalizer_target.h"
@@ -19,6 +22,7 @@
 #include "hotkey/hotkey_target.h"
 #include "playlist/play_list_set.h"
 #include "settings/settings_data.h"
+#include "settings/settings_location.h"
 #include "ui/config_target.h"
 #include "ui/controller_target.h"
 #include "ui/jump_host.h"
@@ -57,14 +61,26 @@ class CPlayerApp : public CApplication,
   // The files of a start of the program: put at the head of the first list
   // and played.
   void ReceiveCommandLine(const std::string& text);
+  // A hand-over through the channel: "TEXT" as above, "ADD" below.
+  void ReceiveHandOver(const CInstanceChannel::HandOver& handOver);
+  // The files of an "/add" start launched at `launched` (system time; 0
+  // when unknown): appended to the current list (the first when none is
+  // current), before the files of close starts launched after it
+  // (AddOrder). What plays goes on; when nothing plays or is paused, the
+  // first added file plays. A first start with "/add" follows the same
+  // rule, and nothing plays at a start.
+  void ReceiveAdded(const std::string& arguments, uint64_t launched);
   int32_t NextEntryId() override { return static_cast<int32_t>(model_.NextEntryId()); }
   // The main dialog finished its set-up: plug-ins get it as their main
   // window, and this start's own command line is handled.
   void OnMainDialogReady(HWND mainWindow);
-  // Reads the settings file (or imports the text file) into the fields.
+  // Chooses where the settings file lives (settings_location.h) and reads
+  // it (or imports the text file) into the fields.
   void LoadSettings();
-  // Writes every setting; failures are not reported.
-  bool SaveSettings();
+  // Writes every setting, to the other place when the home place fails.
+  SettingsSaveResult SaveSettings();
+  // The message of a save that failed in both places, naming the files.
+  static void TellSettingsNotSaved(const SettingsSaveResult& result);
   // Text after the program name on this process's command line.
   static std::string OwnCommandLine();
 
@@ -73,10 +89,15 @@ class CPlayerApp : public CApplication,
   void SetFileTitle(int32_t fileId, const std::string& title) override;
   bool PrevFile() override { return model_.PrevFile(); }
   bool NextFile(bool endOfFile) override { return model_.NextFile(endOfFile); }
+  std::optional<SoundFile> PeekNextFile(const std::vector<int32_t>& queuedIds) override {
+    return model_.PeekNextFile(queuedIds);
+  }
+  void AdvanceToQueued(int32_t fileId) override { model_.AdvanceToQueued(fileId); }
   bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) override;
   std::vector<std::string> PluginFolders() override;
   void ShowTitleText(const std::string& text) override;
   void BroadcastPlayStarted() override;
+  void BroadcastPlayState() override;
 
   // --- ControllerTarget (UI thread) ----------------------------------------
   void RunCommand(UINT id) override { OnCommand(id); }
@@ -86,6 +107,10 @@ class CPlayerApp : public CApplication,
   int32_t PlaybackLengthMs() const override;
   std::string PlaybackTitle() const override;
   bool SeekPlayback(int32_t ms) override;
+  // Stopped (the output is idle), paused or playing, as the output is now.
+  PlayState CurrentPlayState() const;
+  // Shows the Controller, active, with the keyboard focus on Play.
+  void ShowController();
 
   // --- settings the dialogs edit (UI thread) ----------------------------
   int32_t volume() const override { return volume_; }
@@ -95,6 +120,10 @@ class CPlayerApp : public CApplication,
   int32_t controlAlpha() const { return controlAlpha_; }
   void SetControlAlpha(int32_t alpha) { controlAlpha_ = alpha; }
   void SetPluginFolders(std::vector<std::string> folders);
+  bool gapless() const override { return extension_.gapless; }
+  void SetGapless(bool on) override;
+  bool StartsWithWindows() const override;
+  bool SetStartWithWindows(bool on) override;
   // --- hot keys (UI thread) ----------------------------------------------
   const HotKeyTable& hotKeys() const override { return hotKeys_; }
   HotKeyRefusals refusedHotKeys() const override { return refusedHotKeys_; }
@@ -173,6 +202,11 @@ class CPlayerApp : public CApplication,
   SettingsExtension extension_;
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
   DWORD uiThreadId_ = 0;             // set once at start-up
+  StartRequest startRequest_;        // this start's own command line
+  AddOrder addOrder_;                // where close "/add" starts' files go
+  uint64_t addPlayedAt_ = 0;         // tick count when an add last started playback
+  static constexpr uint64_t kAddPlayReportMs = 5000;
+  std::unique_ptr<SettingsLocation> settingsLocation_;  // chosen once, at start-up step 4
 
   // --- shared with the player thread ---------------------------------------
   PlayListSet model_;     // locks internally

@@ -3,12 +3,12 @@
 #include <shlobj.h>
 
 #include "app/player_app.h"
+#include "app/start_with_windows.h"
 #include "app/window_utils.h"
 #include "framework/module_path.h"
-#include "settings/settings_store.h"
+#include "settings/settings_location.h"
 
 namespace {
-SettingsStore ProgramSettingsStore() { return SettingsStore(ModuleFolder(), ModuleBaseName()); }
 
 // The Program Files folder of the default plug-in folder. The 64-bit build
 // names the same folder the 32-bit build does on the same system (where the
@@ -18,17 +18,29 @@ constexpr int kProgramFilesFolder = CSIDL_PROGRAM_FILESX86;
 #else
 constexpr int kProgramFilesFolder = CSIDL_PROGRAM_FILES;
 #endif
+
+// The setup's machine-wide record (HKLM\Software\Melodek, "InstallDir", in
+// this flavour's registry view) names this folder: installed for all users.
+bool InstalledForAllUsers(const std::string& folder) {
+  char recorded[MAX_PATH * 3] = {};
+  DWORD size = sizeof recorded;
+  if (::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Melodek", "InstallDir", RRF_RT_REG_SZ, nullptr, recorded,
+                     &size) != ERROR_SUCCESS) {
+    return false;
+  }
+  return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, recorded, -1, folder.c_str(), -1) == CSTR_EQUAL;
+}
 }  // namespace
 
 void CPlayerApp::LoadSettings() {
   const std::string programFiles = GetSpecialFolderPath(kProgramFilesFolder);
-  const SettingsStore store = ProgramSettingsStore();
+  const std::string appData = GetSpecialFolderPath(CSIDL_APPDATA);
+  const std::string folder = ModuleFolder();
+  settingsLocation_ = std::make_unique<SettingsLocation>(folder, appData.empty() ? appData : appData + "\\Melodek",
+                                                         ModuleBaseName(), InstalledForAllUsers(folder));
   SettingsData settings;
-  const SettingsLoadStatus status = store.Load(settings, programFiles);
-  // The text file counts only while there is no archive at all; a damaged
-  // archive means the defaults.
-  if (status == SettingsLoadStatus::Missing) store.ImportText(settings, programFiles);
-  ApplySettings(settings, status == SettingsLoadStatus::Loaded);
+  const bool archiveLoaded = settingsLocation_->Load(settings, programFiles);
+  ApplySettings(settings, archiveLoaded);
 }
 
 void CPlayerApp::ApplySettings(SettingsData& settings, bool archiveLoaded) {
@@ -86,4 +98,17 @@ SettingsData CPlayerApp::CollectSettings() {
   return settings;
 }
 
-bool CPlayerApp::SaveSettings() { return ProgramSettingsStore().Save(CollectSettings()); }
+bool CPlayerApp::StartsWithWindows() const { return ::StartsWithWindows(ModuleFilePath()); }
+bool CPlayerApp::SetStartWithWindows(bool on) { return ::SetStartWithWindows(ModuleFilePath(), on); }
+
+SettingsSaveResult CPlayerApp::SaveSettings() {
+  if (!settingsLocation_) return SettingsSaveResult{};
+  return settingsLocation_->Save(CollectSettings());
+}
+
+void CPlayerApp::TellSettingsNotSaved(const SettingsSaveResult& result) {
+  std::string text = "Melodek could not save its settings to\n\n" + result.homePath;
+  if (!result.fallbackPath.empty()) text += "\n\nnor to\n\n" + result.fallbackPath;
+  text += "\n\nThe changes made since the last start are lost; the settings on disk were left as they were.";
+  ::MessageBoxA(nullptr, text.c_str(), "Melodek", MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+}

@@ -1,8 +1,15 @@
 // The hidden main dialog with the tray icon and its popup menu.
 #include "app/tray_dlg.h"
 
+#include <windowsx.h>
+
+#include <string>
+#include <utility>
+
 #include "app/player_app.h"
+#include "app/tray_tip.h"
 #include "common/resource.h"
+#include "common/text_encoding.h"
 #include "common/window_messages.h"
 #include "hotkey/hotkey_list_dlg.h"
 #include "hotkey/hotkey_registration.h"
@@ -10,18 +17,31 @@
 #include "ui/config_dlg.h"
 #include "ui/play_list_edit_dlg.h"
 
+namespace {
+POINT CursorPosition() {
+  POINT cursor{0, 0};
+  ::GetCursorPos(&cursor);
+  return cursor;
+}
+}  // namespace
+
 const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     {WM_INITDIALOG, &CTrayDlg::OnInitDialog},
     {WM_ACTIVATE, &CTrayDlg::OnActivate},
     {WM_ACTIVATEAPP, &CTrayDlg::OnActivate},
     {WM_QUERYENDSESSION, &CTrayDlg::OnQueryEndSession},
+    {WM_CLOSE, &CTrayDlg::OnClose},
     {UM_TRAY_NOTIFY, &CTrayDlg::OnTrayNotify},
+    // The notices that change what plays reach this window with the others'.
+    {UM_PLAY_STARTED, &CTrayDlg::OnPlayNotice},
+    {UM_PLAY_STATE_CHANGED, &CTrayDlg::OnPlayNotice},
     {UM_RELAY_BROADCAST, &CTrayDlg::OnRelayBroadcast},
     // Plug-ins send WM_USER codes to their main window (and post their end
     // of file as WM_USER + 2). A dialog would answer WM_USER itself
     // (DM_GETDEFID) with a non-zero value a plug-in may take for a pointer:
     // every such code gets 0.
-    OnMessageRange<CTrayDlg>(WM_USER, WM_USER + 2, &CTrayDlg::OnPluginMessage),
+    OnMessageRange<CTrayDlg>(WM_USER, WM_USER + 1, &CTrayDlg::OnPluginMessage),
+    {MELODEK_PLUGIN_EOF_MESSAGE, &CTrayDlg::OnPluginEnd},
     {WM_RBUTTONDOWN, &CTrayDlg::OnRightButtonDown},
     {WM_QUERYDRAGICON, &CTrayDlg::OnQueryDragIcon},
     OnCommandId<CTrayDlg>(ID_PLAYLIST_EDIT, &CTrayDlg::OnDialogCommand),
@@ -65,11 +85,13 @@ void CTrayDlg::HideFromTaskbar() {
 LRESULT CTrayDlg::OnInitDialog(WPARAM, LPARAM, bool&) {
   CPlayerApp* app = CPlayerApp::Get();
   if (app != nullptr) app->SetMainWindow(Handle());
+  ::SetWindowTextA(Handle(), kMainWindowTitle);
   ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon_.get()));
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
   HideFromTaskbar();
-  trayIcon_.Set(Handle(), 0, UM_TRAY_NOTIFY, smallIcon_.get(), "Melodek");
+  trayIcon_.Set(Handle(), 0, UM_TRAY_NOTIFY, smallIcon_.get(), L"Melodek");
   trayIcon_.Add();
+  UpdateTip();
   if (app != nullptr) {
     app->RegisterHotKeys(Handle());
   } else {
@@ -91,17 +113,60 @@ LRESULT CTrayDlg::OnQueryEndSession(WPARAM, LPARAM, bool& handled) {
   return TRUE;
 }
 
-LRESULT CTrayDlg::OnTrayNotify(WPARAM, LPARAM lParam, bool&) {
-  if (lParam == WM_LBUTTONDOWN) {
-    if (CPlayerApp* app = CPlayerApp::Get()) app->OnCommand(ID_CONTROLLER);
-  } else if (lParam == WM_RBUTTONDOWN) {
-    ShowPopupMenu();
+// Another program (the setup, for one) asks the program to end: the same as
+// Exit, which also ends the open dialogs' modal loops.
+LRESULT CTrayDlg::OnClose(WPARAM, LPARAM, bool&) {
+  if (CPlayerApp* app = CPlayerApp::Get()) {
+    app->OnCommand(ID_APP_EXIT);
+  } else {
+    EndDialog(IDCANCEL);
   }
   return 0;
 }
 
+LRESULT CTrayDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam, bool&) {
+  // Version 4: the event in lParam's low word, the icon's id in its high
+  // word, the anchor point (screen) in wParam. With id 0 the older layout
+  // reads the same.
+  CPlayerApp* app = CPlayerApp::Get();
+  switch (LOWORD(lParam)) {
+    case WM_LBUTTONDOWN:
+      if (app != nullptr) app->OnCommand(ID_CONTROLLER);
+      break;
+    case WM_RBUTTONDOWN:
+      clickContextMenuDue_ = false;
+      ShowPopupMenu(CursorPosition(), false);
+      break;
+    case WM_RBUTTONUP:
+      clickContextMenuDue_ = true;
+      break;
+    case WM_CONTEXTMENU:
+      if (std::exchange(clickContextMenuDue_, false)) break;  // the click's menu was shown at its press
+      ShowPopupMenu(POINT{GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam)}, true);
+      break;
+    case NIN_KEYSELECT:
+      if (app != nullptr) app->ShowController();
+      break;
+    default:  // NIN_SELECT follows a click already handled at its press
+      break;
+  }
+  return 0;
+}
+
+LRESULT CTrayDlg::OnPlayNotice(WPARAM, LPARAM, bool&) {
+  UpdateTip();
+  return 0;
+}
+
+void CTrayDlg::UpdateTip() {
+  CPlayerApp* app = CPlayerApp::Get();
+  if (app == nullptr) return;
+  const std::u16string tip = TrayTipText(ProgramTextCodec().ToUtf16(app->PlaybackTitle()), app->CurrentPlayState());
+  trayIcon_.SetTip(std::wstring(tip.begin(), tip.end()).c_str());
+}
+
 LRESULT CTrayDlg::OnRightButtonDown(WPARAM, LPARAM, bool&) {
-  ShowPopupMenu();
+  ShowPopupMenu(CursorPosition(), false);
   return 0;
 }
 
@@ -164,9 +229,16 @@ LRESULT CTrayDlg::OnRelayBroadcast(WPARAM message, LPARAM argument, bool&) {
 
 LRESULT CTrayDlg::OnPluginMessage(WPARAM, LPARAM, bool&) { return 0; }
 
-void CTrayDlg::ShowPopupMenu() {
-  POINT cursor;
-  ::GetCursorPos(&cursor);
+LRESULT CTrayDlg::OnPluginEnd(WPARAM, LPARAM, bool&) {
+  // For plug-ins that never tell the output they are done (answered 0 like
+  // every plug-in message: a non-zero answer may be taken for a pointer).
+  if (CPlayerApp* app = CPlayerApp::Get()) app->PostPlayerCommand(PC_PLUGIN_EOF, 0);
+  return 0;
+}
+
+void CTrayDlg::ShowPopupMenu(POINT at, bool fromKeyboard) {
+  // The shell's notices are handled inside the menu's own loop: one menu at a time.
+  if (menuOpen_) return;
   // Foreground first, so that the menu closes when the user clicks elsewhere.
   ::SetForegroundWindow(Handle());
   UniqueMenu menu(::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_TRAY_MENU)));
@@ -180,5 +252,16 @@ void CTrayDlg::ShowPopupMenu() {
   } else {
     ::DeleteMenu(popup, ID_CLEAR_QUEUE, MF_BYCOMMAND);
   }
-  ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
+  menuOpen_ = true;
+  const UINT command = static_cast<UINT>(
+      ::TrackPopupMenu(popup, TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, Handle(), nullptr));
+  menuOpen_ = false;
+  // The menu's window must see a message of its own before it can close for
+  // good (Q135788).
+  ::PostMessageA(Handle(), WM_NULL, 0, 0);
+  if (command != 0) {
+    ::PostMessageA(Handle(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  } else if (fromKeyboard) {
+    trayIcon_.ReturnFocus();
+  }
 }

@@ -1,6 +1,9 @@
-// The hidden main dialog: owner of the tray icon, its popup menu and the hot
-// key registrations, and the plug-ins' main window. It runs modally for the
-// whole life of the program.
+// The hidden main dialog: owner of the tray icon, its tip and popup menu,
+// the hot key registrations, and the plug-ins' main window. It runs modally
+// for the whole life of the program. The mouse acts on the icon at the
+// press (left: the Controller, right: the menu); the keyboard through the
+// version 4 events (Enter: the Controller with the focus, the menu key or
+// Shift+F10: the menu).
 #pragma once
 #include "app/tray_icon.h"
 #include "framework/dialog.h"
@@ -22,15 +25,22 @@ class CTrayDlg : public CDialog {
   LRESULT OnInitDialog(WPARAM, LPARAM, bool& handled);
   LRESULT OnActivate(WPARAM, LPARAM, bool& handled);
   LRESULT OnQueryEndSession(WPARAM, LPARAM, bool& handled);
+  LRESULT OnClose(WPARAM, LPARAM, bool& handled);
   LRESULT OnTrayNotify(WPARAM, LPARAM, bool& handled);
+  LRESULT OnPlayNotice(WPARAM, LPARAM, bool& handled);
   LRESULT OnRightButtonDown(WPARAM, LPARAM, bool& handled);
   LRESULT OnRegisteredMessage(WPARAM, LPARAM, bool& handled);
   LRESULT OnQueryDragIcon(WPARAM, LPARAM, bool& handled);
   LRESULT OnDialogCommand(WPARAM, LPARAM, bool& handled);
   LRESULT OnRelayBroadcast(WPARAM, LPARAM, bool& handled);
   LRESULT OnPluginMessage(WPARAM, LPARAM, bool& handled);
+  LRESULT OnPluginEnd(WPARAM wParam, LPARAM lParam, bool& handled);
   void HideFromTaskbar();
-  void ShowPopupMenu();
+  // The tip says what plays: the title and whether it is paused.
+  void UpdateTip();
+  // The menu at `at` (screen); from the keyboard, a cancelled menu hands the
+  // focus back to the notification area.
+  void ShowPopupMenu(POINT at, bool fromKeyboard);
 
   static const MessageMapEntry<CTrayDlg> kMessageMap[];
 
@@ -38,4 +48,8 @@ class CTrayDlg : public CDialog {
   UniqueIcon largeIcon_;
   UniqueIcon smallIcon_;
   CTrayIcon trayIcon_;
+  bool menuOpen_ = false;
+  // A right click's release reached the shell: the context-menu event that
+  // version 4 sends after it belongs to the click, whose press opened the menu.
+  bool clickContextMenuDue_ = false;
 };

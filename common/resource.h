@@ -35,6 +35,8 @@
 #define IDC_DB_VOLUME 1016       // "dB Volume" check box
 #define IDC_VOLUME 1017          // volume slider
 #define IDC_VOLUME_TEXT 1018     // volume as text, read-only
+#define IDC_GAPLESS 1030         // "Gapless playback" check box
+#define IDC_START_WITH_WINDOWS 1029  // "Start Melodek when Windows starts" (the Run entry)
 
 // The hot key list and the hot key editor.
 #define IDD_HOTKEY_EDIT 131

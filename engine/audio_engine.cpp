@@ -3,6 +3,8 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
+
 #include "engine/plugin_stubs.h"
 
 CAudioEngine* CAudioEngine::instance_ = nullptr;
@@ -90,14 +92,21 @@ bool CAudioEngine::Play(const std::string& path) {
   // 4.
   if (!FileExists(path)) return false;
   // 5.
-  output_.Stage().Reset();
+  const uint32_t token = newestToken_.load() + 1;
+  newestToken_.store(token);
+  queueOpenPending_.store(false);
+  output_.Stage().Reset(token);
   openFailed_ = false;
+  {
+    std::lock_guard<std::mutex> guard(stateLock_);
+    queued_.clear();
+  }
   // 6, 7.
   {
     std::lock_guard<std::mutex> guard(plugins_.lock());
     const InputPluginRecord* record = plugins_.FindPluginLocked(path);
     if (record == nullptr) return false;
-    BeginPlayback(*record);
+    BeginPlayback(*record, token, false);
   }
   In_Module* plugin = activePlugin_;
   if (plugin->Play == nullptr || plugin->Play(path.c_str()) != 0) return false;
@@ -122,11 +131,13 @@ bool CAudioEngine::Play(const std::string& path) {
   return true;
 }
 
-void CAudioEngine::BeginPlayback(const InputPluginRecord& record) {
+void CAudioEngine::BeginPlayback(const InputPluginRecord& record, uint32_t token, bool queued) {
   In_Module* plugin = record.plugin;
   {
     std::lock_guard<std::mutex> guard(playbackLock_);
     activePlugin_ = plugin;
+    activeToken_ = token;
+    activeIsQueued_ = queued;
   }
   InstallHostStubs(*plugin);
   plugin->hMainWindow = mainWindow_;
@@ -141,13 +152,136 @@ void CAudioEngine::StopActivePlugin() {
   if (activePlugin_->Stop != nullptr) activePlugin_->Stop();
   if (activePlugin_->Quit != nullptr) activePlugin_->Quit();
   activePlugin_ = nullptr;
+  activeIsQueued_ = false;
 }
 
 void CAudioEngine::Stop() {
   output_.Stage().Mute();
+  queueOpenPending_.store(false);
   StopActivePlugin();
   output_.Stage().MarkStopped();
   WaitUntilOutputIdle();
+  std::lock_guard<std::mutex> guard(stateLock_);
+  queued_.clear();
+}
+
+// --- gapless playback ------------------------------------------------------------
+
+bool CAudioEngine::PreRoll(const std::string& path, int32_t fileGain, const EqualizerCurve* curve,
+                           uint32_t& token) {
+  OutputStage& stage = output_.Stage();
+  auto decline = [&] {
+    stage.ReleaseEndHold();
+    return false;
+  };
+  if (!output_.IsActive() || stage.EndStateNow() != OutputStage::kRunning || !FileExists(path)) {
+    return decline();
+  }
+  // Classic plug-ins play one file at a time: the one that has delivered
+  // everything goes before the next one starts (its samples stay queued).
+  StopActivePlugin();
+  token = newestToken_.load() + 1;
+  queueToken_ = token;
+  queueGain_ = fileGain;
+  queueHasCurve_ = curve != nullptr;
+  if (curve != nullptr) queueCurve_ = *curve;
+  queueResult_.store(0);
+  openFailed_ = false;
+  queueOpenPending_.store(true);
+  In_Module* plugin;
+  {
+    std::lock_guard<std::mutex> guard(plugins_.lock());
+    const InputPluginRecord* record = plugins_.FindPluginLocked(path);
+    if (record == nullptr) {
+      queueOpenPending_.store(false);
+      return decline();
+    }
+    BeginPlayback(*record, token, true);
+    plugin = record->plugin;
+  }
+  bool joined = plugin->Play != nullptr && plugin->Play(path.c_str()) == 0;
+  const DWORD start = ::timeGetTime();
+  while (joined && queueResult_.load() == 0) {
+    if (::timeGetTime() - start > startTimeoutMs_) joined = false;
+    ::Sleep(1);
+  }
+  if (!joined || queueResult_.load() < 0) {
+    queueOpenPending_.store(false);
+    StopActivePlugin();
+    if (output_.DropQueuedFiles() > 0) equalizer_.CancelSchedule();
+    return decline();
+  }
+  newestToken_.store(token);
+  char title[kTitleBytes] = {};
+  int length = 512;
+  if (plugin->GetFileInfo != nullptr) plugin->GetFileInfo(path.c_str(), title, &length);
+  std::lock_guard<std::mutex> guard(stateLock_);
+  queued_.push_back(QueuedFile{token, path, BoundedText(title, sizeof title), length});
+  return true;
+}
+
+int CAudioEngine::OpenQueuedStream(int rate, int channels, int bits) {
+  uint32_t start = 0;
+  const int latency = output_.AppendStream(rate, channels, bits, queueToken_, queueGain_, start);
+  if (latency >= 0 && queueHasCurve_) equalizer_.ScheduleEqCurve(queueCurve_, start);
+  queueResult_.store(latency >= 0 ? 1 : -1);
+  return latency;
+}
+
+std::vector<uint32_t> CAudioEngine::CancelPreRoll() {
+  queueOpenPending_.store(false);
+  // A curve still waiting for its file's block belonged to a dropped file.
+  if (output_.DropQueuedFiles() > 0) equalizer_.CancelSchedule();
+  // What the output still holds; the first may be a queued file already
+  // heard whose notice has not been handled yet: it stays queued here.
+  const std::vector<uint32_t> kept = output_.Stage().SegmentTokens();
+  std::vector<uint32_t> tokens;
+  {
+    std::lock_guard<std::mutex> guard(stateLock_);
+    queued_.erase(std::remove_if(queued_.begin(), queued_.end(),
+                                 [&](const QueuedFile& file) {
+                                   return std::find(kept.begin(), kept.end(), file.token) == kept.end();
+                                 }),
+                  queued_.end());
+    for (const QueuedFile& file : queued_) tokens.push_back(file.token);
+  }
+  const uint32_t newest = kept.back();
+  newestToken_.store(newest);
+  bool stopActive;
+  {
+    std::lock_guard<std::mutex> guard(playbackLock_);
+    stopActive = activePlugin_ != nullptr && activeToken_ != newest;
+  }
+  if (stopActive) StopActivePlugin();  // it decoded a file that was dropped
+  return tokens;
+}
+
+void CAudioEngine::PluginPostedEnd() {
+  int due = endMessagesDue_.load();
+  while (due > 0) {
+    if (endMessagesDue_.compare_exchange_weak(due, due - 1)) return;  // announced by IsPlaying
+  }
+  bool decoding;
+  {
+    std::lock_guard<std::mutex> guard(playbackLock_);
+    decoding = activePlugin_ != nullptr;
+  }
+  // A plug-in that never asks IsPlaying: its message is its decoder's end.
+  if (decoding && output_.IsActive()) output_.Stage().IsPlaying();
+}
+
+void CAudioEngine::PromoteHeard(uint32_t token) {
+  {
+    std::lock_guard<std::mutex> guard(stateLock_);
+    while (!queued_.empty() && queued_.front().token != token) queued_.pop_front();
+    if (queued_.empty()) return;
+    currentPath_ = queued_.front().path;
+    currentTitle_ = queued_.front().title;
+    lengthMs_ = queued_.front().lengthMs;
+    queued_.pop_front();
+  }
+  std::lock_guard<std::mutex> guard(playbackLock_);
+  if (activeToken_ == token) activeIsQueued_ = false;
 }
 
 void CAudioEngine::WaitUntilOutputIdle() {
@@ -184,7 +318,7 @@ void CAudioEngine::ClearCurrentPath() {
 
 bool CAudioEngine::Seek(int32_t ms) {
   std::lock_guard<std::mutex> guard(playbackLock_);
-  if (activePlugin_ == nullptr) return false;
+  if (activePlugin_ == nullptr || activeIsQueued_) return false;
   if (activePlugin_->SetOutputTime != nullptr) activePlugin_->SetOutputTime(ms);
   return true;
 }
@@ -204,6 +338,7 @@ bool CAudioEngine::TitleOf(const std::string& path, std::string& title) {
 
 int CAudioEngine::OutOpen(int rate, int channels, int bits, int, int) {
   if (instance_ == nullptr) return -1;
+  if (instance_->queueOpenPending_.exchange(false)) return instance_->OpenQueuedStream(rate, channels, bits);
   if (rate > 0) instance_->equalizer_.SetStreamRate(static_cast<uint32_t>(rate));
   const int latency = instance_->output_.Open(rate, channels, bits);
   if (latency < 0) instance_->openFailed_ = true;
@@ -221,7 +356,10 @@ int CAudioEngine::OutCanWrite() {
 }
 int CAudioEngine::OutIsPlaying() {
   // The plug-in has delivered everything: the output detects the end itself.
-  return instance_ != nullptr ? instance_->output_.Stage().IsPlaying() : 0;
+  if (instance_ == nullptr) return 0;
+  OutputStage& stage = instance_->output_.Stage();
+  if (!stage.Ring().decoderFinished.load()) instance_->endMessagesDue_.fetch_add(1);
+  return stage.IsPlaying();
 }
 int CAudioEngine::OutPause(int) { return 0; }
 void CAudioEngine::OutSetVolume(int) {}

@@ -18,6 +18,9 @@ enum PlayerCommand : uint32_t {
   PC_PLAYLIST_EDITED = 10,
   PC_SET_EQUALIZER = 11,     // argument: preset id
   PC_HOLD_EQUALIZER = 12,    // argument: 1 hold, 0 release (low byte)
+  PC_SEEK = 13,              // argument: ms in the file heard (while a next file is queued)
+  PC_SET_GAPLESS = 14,       // argument: 1 on, 0 off
+  PC_PLUGIN_EOF = 15,        // a plug-in posted its end-of-file message
 };
 
 // The gain offset of a file's volume percentage: volume * 163.84, truncated

@@ -13,7 +13,8 @@
 //   data and reads the other's with an acquire load, so the bytes between
 //   R and W are always complete when seen.
 //   ResetCounters (player thread, output idle) and Flush (decoder thread,
-//   a seek) store both counters, W first and then R. The consumer loads R
+//   a seek) store both counters, W first and then R; dropping a queued file
+//   moves W back alone (never below R). The consumer loads R
 //   before W, treats a difference above kBytes (a snapshot torn by a flush)
 //   as empty, and moves R only from the value it loaded (compare-exchange):
 //   a flush between its loads and its advance wins, so R never passes W.
@@ -56,6 +57,10 @@ class SampleRing {
   // --- both counters ---------------------------------------------------
   void ResetCounters() { SetBothCounters(0); }
   void SetBothCounters(uint32_t byteCounter);  // W first, then R
+  // Moves W back to `byteCounter` (not below R): the unread samples after it
+  // are dropped. The producer is idle and the consumer kept out meanwhile,
+  // or it may still read what was dropped.
+  void SetWriteCounter(uint32_t byteCounter) { write_.store(byteCounter, std::memory_order_release); }
 
   // "No more data will come": set by the plug-in's IsPlaying call.
   std::atomic<bool> decoderFinished{false};

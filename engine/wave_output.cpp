@@ -17,7 +17,12 @@ constexpr DWORD kPrimeWaitMs = 150;
 }  // namespace
 
 CWaveOutput::CWaveOutput() : wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+  stage_.SetDecoderDoneCallback([this](uint32_t token) { Notify(UM_DECODER_DONE, token); });
   refillThread_ = std::thread([this] { RefillLoop(); });
+}
+
+void CWaveOutput::Notify(uint32_t message, uint32_t token) const {
+  if (DWORD thread = notifyThread_.load()) ::PostThreadMessageA(thread, message, 0, static_cast<LPARAM>(token));
 }
 
 CWaveOutput::~CWaveOutput() {
@@ -83,6 +88,7 @@ bool CWaveOutput::PrimeLocked() {
   int queued = 0;
   for (Buffer& buffer : buffers_) {
     stage_.StartBuffer(buffer.data.get(), bufferBytes_);
+    buffer.streamEnd = stage_.LastFillStreamEnd();
     if (QueueLocked(buffer)) {
       ++queued;
     } else {
@@ -95,6 +101,29 @@ bool CWaveOutput::PrimeLocked() {
     return false;
   }
   return true;
+}
+
+int CWaveOutput::AppendStream(int rate, int channels, int bits, uint32_t token,
+                              int32_t fileGain, uint32_t& start) {
+  std::lock_guard<std::mutex> lock(deviceLock_);
+  if (!device_ || rate <= 0 || static_cast<uint32_t>(rate) != stage_.CurrentFormat().rate ||
+      channels <= 0 || bits <= 0 || stage_.EndStateNow() != OutputStage::kRunning) {
+    return -1;
+  }
+  // Only the plug-in's sample layout changes: the device plays on.
+  if (!stage_.Configure(static_cast<uint32_t>(rate), static_cast<uint32_t>(channels),
+                        static_cast<uint32_t>(bits))) {
+    return -1;
+  }
+  start = stage_.Ring().WriteCounter();
+  if (!stage_.AppendSegment(token, fileGain)) return -1;
+  const uint64_t latencyMs = uint64_t{bufferBytes_} * buffers_.size() * 1000 / stage_.DeviceBytesPerSecond();
+  return static_cast<int>(latencyMs);
+}
+
+int CWaveOutput::DropQueuedFiles() {
+  std::lock_guard<std::mutex> lock(deviceLock_);
+  return stage_.DropQueuedSegments();
 }
 
 void CWaveOutput::Close() {
@@ -129,11 +158,11 @@ void CWaveOutput::CloseDeviceLocked() {
   buffers_.clear();
 }
 
-bool CWaveOutput::QueueLocked(Buffer& buffer) {
+bool CWaveOutput::QueueLocked(Buffer& buffer, uint32_t bytes) {
   WAVEHDR& header = buffer.header;
   header = WAVEHDR{};
   header.lpData = reinterpret_cast<LPSTR>(buffer.data.get());
-  header.dwBufferLength = bufferBytes_;
+  header.dwBufferLength = bytes != 0 ? std::min(bytes, bufferBytes_) : bufferBytes_;
   if (::waveOutPrepareHeader(device_.get(), &header, sizeof(WAVEHDR)) != MMSYSERR_NOERROR) {
     return false;
   }
@@ -158,10 +187,18 @@ void CWaveOutput::RefillLoop() {
       if (priming_ && PrimeReadyLocked()) PrimeLocked();
       drained = ServeReturnedBuffersLocked();
     }
-    if (drained && stage_.FinishDrain()) {
-      if (DWORD thread = notifyThread_.load()) ::PostThreadMessageA(thread, UM_TRACK_END, 0, 0);
-    }
+    if (drained && stage_.FinishDrain()) Notify(UM_TRACK_END, 0);
   }
+}
+
+void CWaveOutput::NoteNowPlayingLocked() {
+  const Buffer* playing = nullptr;
+  for (const Buffer& buffer : buffers_) {
+    if (!buffer.queued) continue;
+    if (playing == nullptr || static_cast<int32_t>(buffer.order - playing->order) < 0) playing = &buffer;
+  }
+  if (playing == nullptr) return;
+  stage_.NoteNowPlaying(playing->streamEnd, [this](uint32_t token) { Notify(UM_FILE_HEARD, token); });
 }
 
 bool CWaveOutput::ServeReturnedBuffersLocked() {
@@ -178,9 +215,14 @@ bool CWaveOutput::ServeReturnedBuffersLocked() {
 
     ::waveOutUnprepareHeader(device_.get(), &oldest->header, sizeof(WAVEHDR));
     oldest->queued = false;
+    NoteNowPlayingLocked();
     switch (stage_.OnBufferDone(oldest->data.get(), bufferBytes_)) {
       case BufferAction::kRequeue:
+        oldest->streamEnd = stage_.LastFillStreamEnd();
         if (!QueueLocked(*oldest) && stage_.BufferLost()) drained = true;
+        break;
+      case BufferAction::kFadeOut:
+        if (!QueueLocked(*oldest, OutputStage::FadeOutBytes()) && stage_.BufferLost()) drained = true;
         break;
       case BufferAction::kIdle:
         break;

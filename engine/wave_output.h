@@ -16,8 +16,9 @@
 #include "framework/unique_handle.h"
 
 // Threads
-//   Open: any thread (the plug-in's Play on the player thread, or its
-//   decoding thread). Close, and the stage's player-side calls: player thread.
+//   Open, AppendStream: any thread (the plug-in's Play on the player thread,
+//   or its decoding thread). Close, DropQueuedFiles and the stage's
+//   player-side calls: player thread.
 //   The refill thread handles every returned buffer. The device only signals
 //   an event (CALLBACK_EVENT): waveOut functions must not be called from
 //   inside a waveOut callback (see waveOutProc), so the callback does no work.
@@ -46,17 +47,30 @@ class CWaveOutput {
   // Closes the device and frees the buffers; both ring counters return to 0.
   // Meant for an idle output; buffers still out are recalled first.
   void Close();
+  // Gapless playback: the output of a file queued behind the one playing,
+  // whose decoder has delivered everything. With the device open at the
+  // same rate, the new file's samples follow in the same ring and stream (a
+  // new segment `token` with its file gain; `start` gets the ring position
+  // of its first sample) and the device latency is returned; otherwise -1
+  // and nothing changes: the caller lets the playing file end as usual.
+  int AppendStream(int rate, int channels, int bits, uint32_t token, int32_t fileGain,
+                   uint32_t& start);
+  // Drops the queued files none of whose samples was played yet, with the
+  // refill kept out; returns how many.
+  int DropQueuedFiles();
 
   // True from the first filled buffer until the last one came back after an
   // end or a stop: the host's stop waits for this to clear.
   bool IsActive() const { return stage_.Active(); }
   uint32_t PositionMs() const { return stage_.PositionMs(); }
-  // The thread that gets UM_TRACK_END (0 = nobody).
+  // The thread that gets UM_TRACK_END, UM_DECODER_DONE and UM_FILE_HEARD
+  // (0 = nobody).
   void SetNotifyThread(DWORD threadId) { notifyThread_.store(threadId); }
   // Buffers at the device right now.
   int QueuedBuffers() const;
 
   OutputStage& Stage() { return stage_; }
+  const OutputStage& Stage() const { return stage_; }
 
  private:
   struct Buffer {
@@ -64,13 +78,19 @@ class CWaveOutput {
     std::unique_ptr<int16_t[]> data;
     bool queued = false;
     uint32_t order = 0;  // queue order, to serve returns oldest first
+    uint32_t streamEnd = 0;  // ring position after the last stream sample it holds
   };
 
   void RefillLoop();
   // Serves every buffer the device has returned; true when a drain finished.
   bool ServeReturnedBuffersLocked();
-  // Prepares and writes a filled buffer; false when the device refused it.
-  bool QueueLocked(Buffer& buffer);
+  // Prepares and writes a filled buffer (its first `bytes`, 0: all of it);
+  // false when the device refused it.
+  bool QueueLocked(Buffer& buffer, uint32_t bytes = 0);
+  // The oldest buffer still at the device is the one playing: a queued
+  // file starting in it is heard now.
+  void NoteNowPlayingLocked();
+  void Notify(uint32_t message, uint32_t token) const;
   // The first buffers go out once the ring holds enough for all of them, the
   // decoder is done, playback is paused, or a short wait has passed.
   bool PrimeReadyLocked() const;

@@ -1,5 +1,5 @@
-// A zeroed float array whose first element sits on a 16-byte boundary, as the
-// transform's vector path loads one 16-byte point at a time.
+// A zeroed float array whose first element sits on a 32-byte boundary, as the
+// transform's vector kernels load whole 16- or 32-byte vectors.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,17 +8,19 @@
 
 class AlignedFloats {
  public:
+  static constexpr uintptr_t kAlign = 32;
+
   AlignedFloats() = default;
   AlignedFloats(const AlignedFloats&) = delete;
   AlignedFloats& operator=(const AlignedFloats&) = delete;
 
-  // Frees the old array, then allocates count floats with 16 spare bytes and
-  // rounds the start up to a multiple of 16. All values are 0.
+  // Frees the old array, then allocates count floats with kAlign spare
+  // bytes and rounds the start up to a multiple of kAlign. All values are 0.
   void Allocate(size_t count) {
     Release();
-    raw_.reset(new unsigned char[count * sizeof(float) + 16]);
+    raw_.reset(new unsigned char[count * sizeof(float) + kAlign]);
     const uintptr_t at = reinterpret_cast<uintptr_t>(raw_.get());
-    data_ = reinterpret_cast<float*>(raw_.get() + ((16 - (at & 15)) & 15));
+    data_ = reinterpret_cast<float*>(raw_.get() + ((kAlign - (at & (kAlign - 1))) & (kAlign - 1)));
     size_ = count;
     std::memset(data_, 0, count * sizeof(float));
   }

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "eq/fft_kernels.h"
+
 #if defined(__i386__) || defined(__x86_64__)
 #include <xmmintrin.h>
 #define MELODEK_HAVE_SSE_MATH 1
@@ -41,33 +43,40 @@ inline int16_t SampleFromProduct(float product) {
 }
 
 void ApplyBinGainsScalar(float* s, const float* gains, int32_t points) {
-  for (int32_t f = 0; f < 4; ++f) s[f] *= gains[0];
+  s[0] *= gains[0];
+  s[1] *= gains[0];
   for (int32_t j = 1; j < points / 2; ++j) {
     const float g = gains[j];
-    float* low = s + 4 * j;
-    float* high = s + 4 * (points - j);
-    for (int32_t f = 0; f < 4; ++f) {
-      low[f] *= g;
-      high[f] *= g;
-    }
+    float* low = s + 2 * j;
+    float* high = s + 2 * (points - j);
+    low[0] *= g;
+    low[1] *= g;
+    high[0] *= g;
+    high[1] *= g;
   }
 }
 
 void ScaleToSamplesScalar(const float* time, int32_t multiplier, int16_t* out, int32_t count) {
   const float m = static_cast<float>(multiplier);
-  for (int32_t i = 0; i < count; ++i) out[i] = SampleFromProduct(m * time[2 * i]);
+  for (int32_t i = 0; i < count; ++i) out[i] = SampleFromProduct(m * time[i]);
 }
 
 #if MELODEK_HAVE_SSE_MATH
 
+// Two points per vector: gains (g[q], g[q], g[q+1], g[q+1]) below N/2,
+// (g[N-q], g[N-q], g[N-q-1], g[N-q-1]) above.
 __attribute__((target("sse"), force_align_arg_pointer)) void ApplyBinGainsSse(
     float* s, const float* gains, int32_t points) {
   __m128* p = reinterpret_cast<__m128*>(s);
-  p[0] = _mm_mul_ps(p[0], _mm_set1_ps(gains[0]));
-  for (int32_t j = 1; j < points / 2; ++j) {
-    const __m128 g = _mm_set1_ps(gains[j]);
-    p[j] = _mm_mul_ps(p[j], g);
-    p[points - j] = _mm_mul_ps(p[points - j], g);
+  const int32_t half = points / 2;
+  for (int32_t q = 0; q < half; q += 2) {
+    p[q / 2] = _mm_mul_ps(p[q / 2], _mm_setr_ps(gains[q], gains[q], gains[q + 1], gains[q + 1]));
+  }
+  s[2 * half + 2] *= gains[half - 1];  // the point after Nyquist
+  s[2 * half + 3] *= gains[half - 1];
+  for (int32_t q = half + 2; q < points; q += 2) {
+    const float a = gains[points - q], b = gains[points - q - 1];
+    p[q / 2] = _mm_mul_ps(p[q / 2], _mm_setr_ps(a, a, b, b));
   }
 }
 
@@ -76,12 +85,9 @@ __attribute__((target("sse"), force_align_arg_pointer)) void ScaleToSamplesSse(
   const __m128 m = _mm_set1_ps(static_cast<float>(multiplier));
   const __m128 low = _mm_set1_ps(-kProductLimit);
   const __m128 high = _mm_set1_ps(kProductLimit);
-  const __m128* points = reinterpret_cast<const __m128*>(time);
+  const __m128* samples = reinterpret_cast<const __m128*>(time);
   for (int32_t i = 0; i < count; i += 4) {
-    // Real parts of two points: left, right, left, right.
-    const __m128 a = points[i / 2];
-    const __m128 b = points[i / 2 + 1];
-    __m128 v = _mm_mul_ps(_mm_shuffle_ps(a, b, _MM_SHUFFLE(2, 0, 2, 0)), m);
+    __m128 v = _mm_mul_ps(samples[i / 4], m);
     v = _mm_min_ps(_mm_max_ps(v, low), high);  // maxps yields `low` for NaN
     for (int32_t lane = 0; lane < 4; ++lane) {
       int32_t s = _mm_cvtt_ss2si(v) >> 14;
@@ -95,26 +101,32 @@ __attribute__((target("sse"), force_align_arg_pointer)) void ScaleToSamplesSse(
 
 }  // namespace
 
-void ApplyBinGains(float* spectrum, const float* gains, int32_t points, bool vector) {
+void ApplyBinGains(float* spectrum, const float* gains, int32_t points, CFft::Kernel kernel) {
+  if (kernel == CFft::Kernel::kWide && points >= 16 && CFft::WideKernelAvailable()) {
+    fft_kernels::Avx2ApplyBinGains(spectrum, gains, points);
+    return;
+  }
 #if MELODEK_HAVE_SSE_MATH
-  if (vector) {
+  if (kernel == CFft::Kernel::kVector && points >= 4 && CFft::VectorKernelAvailable()) {
     ApplyBinGainsSse(spectrum, gains, points);
     return;
   }
 #endif
-  (void)vector;
   ApplyBinGainsScalar(spectrum, gains, points);
 }
 
 void ScaleToSamples(const float* time, int32_t multiplier, int16_t* out, int32_t count,
-                    bool vector) {
+                    CFft::Kernel kernel) {
+  if (kernel == CFft::Kernel::kWide && count % 8 == 0 && CFft::WideKernelAvailable()) {
+    fft_kernels::Avx2ScaleToSamples(time, multiplier, out, count);
+    return;
+  }
 #if MELODEK_HAVE_SSE_MATH
-  if (vector && count % 4 == 0) {
+  if (kernel == CFft::Kernel::kVector && count % 4 == 0 && CFft::VectorKernelAvailable()) {
     ScaleToSamplesSse(time, multiplier, out, count);
     return;
   }
 #endif
-  (void)vector;
   ScaleToSamplesScalar(time, multiplier, out, count);
 }
 

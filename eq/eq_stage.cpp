@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "eq/eq_block_math.h"
 
@@ -42,8 +43,8 @@ void InterpolateBinGains(const EqualizerCurve& curve, uint32_t rate, float* gain
 }
 
 EqualizerStage::EqualizerStage() {
-  fft_.Init(kPoints, 2);
-  blockSpectrum_.Allocate(static_cast<size_t>(kPoints) * 4);
+  fft_.Init(kPoints, 1);  // left + i right: one complex transform
+  blockSpectrum_.Allocate(static_cast<size_t>(kPoints) * 2);
   for (auto& table : binGain) std::fill(table, table + kBins, 1.0f);
 }
 
@@ -54,12 +55,34 @@ void EqualizerStage::SetEqCurve(const EqualizerCurve& curve) {
   if (curve.Count() == 0 || curve.y.empty()) {
     curve_ = EqualizerCurve();
     eqActive.store(false, std::memory_order_release);
+    scheduled_.Clear();  // no block runs to reach them
     return;
   }
   curve_ = curve;
   PublishGains();
   eqActive.store(true, std::memory_order_release);
 }
+
+void EqualizerStage::ScheduleEqCurve(const EqualizerCurve& curve, uint32_t at) {
+  std::lock_guard<std::mutex> lock(writerLock_);
+  const bool on = curve.Count() != 0 && !curve.y.empty();
+  // Off already, and no curve waiting to switch it on: nothing changes.
+  if (!on && !eqActive.load(std::memory_order_relaxed) && scheduled_.Empty()) return;
+  float gains[kBins];
+  if (on) InterpolateBinGains(curve, rate_, gains, kBins);
+  scheduled_.Push(at, on ? gains : nullptr);
+  curve_ = on ? curve : EqualizerCurve();
+}
+
+uint32_t EqualizerStage::PlainBytesBefore(uint32_t read) const {
+  uint32_t at;
+  if (!scheduled_.FirstOnAt(at)) return UINT32_MAX;
+  // The first block that delivers `at` may start one hop before it.
+  const int32_t left = static_cast<int32_t>(at - kHopBytes + 4 - read);
+  return left > 0 ? static_cast<uint32_t>(left) : 0;
+}
+
+void EqualizerStage::Activate() { eqActive.store(true, std::memory_order_release); }
 
 void EqualizerStage::SetStreamRate(uint32_t rate) {
   if (rate == 0) rate = kCurveRate;
@@ -92,11 +115,32 @@ const float* EqualizerStage::TakeNewestGains() {
   return binGain[readerTable_];
 }
 
+void EqualizerStage::AdoptScheduledGains() {
+  // Several short files may start within one block: the last one's curve.
+  bool taken = false;
+  bool on = true;
+  while (scheduled_.TakeDue(blockStartByte_ + kHopBytes, binGain[readerTable_], on)) taken = true;
+  if (taken && !on) {
+    // This block plays through flat gains, then the plain path takes over
+    // where it stopped reading.
+    std::fill(binGain[readerTable_], binGain[readerTable_] + kBins, 1.0f);
+    eqActive.store(false, std::memory_order_release);
+  }
+}
+
+uint32_t EqualizerStage::NextStreamByte(const SampleRing& ring) const {
+  return pendingCount > 0 ? blockStartByte_ + 2 * static_cast<uint32_t>(pendingStart)
+                          : ring.ReadCounter();
+}
+
 void EqualizerStage::ResetEqStage() {
   std::memset(fadeTail, 0, sizeof fadeTail);
   pendingStart = 0;
   pendingCount = 0;
   blockStreamSamples = 0;
+  blockStartByte_ = 0;
+  followOnByte_ = 0;  // the stream starts at 0: its first block fades in
+  scheduled_.Clear();
 }
 
 uint32_t EqualizerStage::PendingStreamSamples() const {
@@ -113,21 +157,58 @@ uint32_t EqualizerStage::DrainPending(int16_t* dst, uint32_t samples) {
   return take;
 }
 
-int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
+void EqualizerStage::ScaleBlock(const GainPlan& gains, int16_t* out) {
+  const CFft::Kernel kernel = fft_.ActiveKernel();
+  const float* t = fft_.timeBuffer();
+  gains.ForEachRun(blockStartByte_, 2 * kBlockSamples,
+                   [&](uint32_t offset, uint32_t length, int32_t multiplier) {
+    // A run that starts inside a block (a file's first sample) leaves the
+    // vector forms' alignment: the scalar form takes the samples up to the
+    // next 8-sample boundary and after the last whole group of 8.
+    const int32_t first = static_cast<int32_t>(offset / 2);
+    const int32_t count = static_cast<int32_t>(length / 2);
+    const int32_t head = std::min(count, (8 - first % 8) % 8);
+    const int32_t wide = (count - head) & ~7;
+    const int32_t tail = first + head + wide;
+    eq_block_math::ScaleToSamples(t + first, multiplier, out + first, head, CFft::Kernel::kScalar);
+    eq_block_math::ScaleToSamples(t + first + head, multiplier, out + first + head, wide, kernel);
+    eq_block_math::ScaleToSamples(t + tail, multiplier, out + tail, first + count - tail,
+                                  CFft::Kernel::kScalar);
+  });
+}
+
+int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, const GainPlan& gains) {
   fft_.ClearTime();
   float* t = fft_.timeBuffer();
-  const uint32_t start = ring.ReadCounter() / 2;
+  blockStartByte_ = ring.ReadCounter();
+  const uint32_t start = blockStartByte_ / 2;
   const uint32_t available = ring.AvailableBytes() / 2;
   const uint32_t count = std::min<uint32_t>(available, kBlockSamples);
-  for (uint32_t i = 0; i < count; ++i) t[2 * i] = ring.Sample(start + i);
+  for (uint32_t i = 0; i < count; ++i) t[i] = ring.Sample(start + i);
   blockStreamSamples = static_cast<int32_t>(count);
 
-  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+  if (blockStartByte_ != followOnByte_) {
+    // The previous block's tail is not what comes before these samples:
+    // fade in from the samples themselves, unfiltered.
+    for (int32_t i = 0; i < kOverlapSamples; ++i) {
+      const int32_t f = i / 2;
+      const int64_t scaled =
+          (static_cast<int64_t>(i < static_cast<int32_t>(count) ? ring.Sample(start + i) : 0) *
+           gains.At(blockStartByte_ + 2 * i)) >> 14;
+      fadeTail[i] = static_cast<int16_t>(
+          (kFadeFrames - f) * std::clamp<int64_t>(scaled, -32768, 32767) / kFadeFrames);
+    }
+  }
+  followOnByte_ = blockStartByte_ + kHopBytes;
+
+  const CFft::Kernel kernel = fft_.ActiveKernel();
   fft_.Forward();
   std::memcpy(blockSpectrum_.data(), fft_.spectrumBuffer(), blockSpectrum_.size() * sizeof(float));
-  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
+  TakeNewestGains();
+  AdoptScheduledGains();
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), binGain[readerTable_], kPoints, kernel);
   fft_.Inverse();
-  eq_block_math::ScaleToSamples(t, multiplier, outBlock, kBlockSamples, vector);
+  ScaleBlock(gains, outBlock);
 
   // Cross-fade with the tail of the previous block, then keep this block's
   // overlap, faded out, for the next one.
@@ -144,12 +225,12 @@ int32_t EqualizerStage::ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
   return kHopSamples;
 }
 
-void EqualizerStage::RefilterPending(int32_t multiplier) {
-  const bool vector = fft_.ActiveKernel() == CFft::Kernel::kVector;
+void EqualizerStage::RefilterPending(const GainPlan& gains) {
+  const CFft::Kernel kernel = fft_.ActiveKernel();
   std::memcpy(fft_.spectrumBuffer(), blockSpectrum_.data(), blockSpectrum_.size() * sizeof(float));
-  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, vector);
+  eq_block_math::ApplyBinGains(fft_.spectrumBuffer(), TakeNewestGains(), kPoints, kernel);
   fft_.Inverse();
-  eq_block_math::ScaleToSamples(fft_.timeBuffer(), multiplier, refiltered_, kBlockSamples, vector);
+  ScaleBlock(gains, refiltered_);
   for (int32_t i = 0; i < kOverlapSamples; ++i) {
     const int32_t f = i / 2;
     refiltered_[i] = static_cast<int16_t>(f * refiltered_[i] / kFadeFrames + blockFadeIn_[i]);
@@ -170,7 +251,7 @@ void EqualizerStage::RefilterPending(int32_t multiplier) {
   }
 }
 
-void EqualizerStage::FillEqualized(SampleRing& ring, int32_t multiplier, int16_t* dst,
+void EqualizerStage::FillEqualized(SampleRing& ring, const GainPlan& gains, int16_t* dst,
                                    uint32_t samples) {
   if (samples == 0) return;
   if (ring.AvailableBytes() == 0) {
@@ -179,7 +260,7 @@ void EqualizerStage::FillEqualized(SampleRing& ring, int32_t multiplier, int16_t
     return;
   }
   uint32_t delivered = 0;
-  if (pendingCount > 0 && NewGainsWaiting()) RefilterPending(multiplier);
+  if (pendingCount > 0 && NewGainsWaiting()) RefilterPending(gains);
   if (pendingCount > 0) {
     const uint32_t take = std::min<uint32_t>(static_cast<uint32_t>(pendingCount), samples);
     std::memcpy(dst, outBlock + pendingStart, take * sizeof(int16_t));
@@ -191,7 +272,7 @@ void EqualizerStage::FillEqualized(SampleRing& ring, int32_t multiplier, int16_t
     }
   }
   for (;;) {
-    const uint32_t ready = static_cast<uint32_t>(ProcessEqBlock(ring, multiplier));
+    const uint32_t ready = static_cast<uint32_t>(ProcessEqBlock(ring, gains));
     if (delivered + ready <= samples) {
       std::memcpy(dst + delivered, outBlock, ready * sizeof(int16_t));
       delivered += ready;

@@ -11,6 +11,7 @@
 #include "eq/aligned_floats.h"
 #include "eq/eq_preset.h"
 #include "eq/fft.h"
+#include "eq/scheduled_curves.h"
 
 class EqualizerStage final : public EqualizerPath {
  public:
@@ -24,13 +25,22 @@ class EqualizerStage final : public EqualizerPath {
   // The rate the stored bin positions refer to (Bin = hertz * 8192 / 44100).
   static constexpr uint32_t kCurveRate = 44100;
 
-  EqualizerStage();  // transform for 8192 points, 2 channels; gains 1.0; off
+  EqualizerStage();  // transform for 8192 points (left + i right); gains 1.0; off
 
   // --- player thread (SetStreamRate also from whichever thread opens the
   // device); both serialise on writerLock_ and never block the audio thread.
   // Interpolates the curve onto the bins for the current stream rate, or
   // switches the equalizer off for an empty curve (the gains then stay).
   void SetEqCurve(const EqualizerCurve& curve);
+  // The curve of a file queued behind the one playing: it takes effect with
+  // the block that delivers ring byte `at` (the file's first sample), across
+  // the usual cross-fade, while the filter runs on through the join. An
+  // empty curve switches the equalizer off after that block; a curve while
+  // the equalizer is off switches it on at that block (the plain path plays
+  // up to it). Curves of several queued files wait in order.
+  void ScheduleEqCurve(const EqualizerCurve& curve, uint32_t at);
+  // The queued files whose curves wait were dropped.
+  void CancelSchedule() { scheduled_.Clear(); }
   // The rate of the stream the output carries; the applied curve is mapped
   // again so a point at f Hz keeps acting at f Hz. 0 counts as 44100.
   void SetStreamRate(uint32_t rate);
@@ -39,10 +49,13 @@ class EqualizerStage final : public EqualizerPath {
 
   // --- EqualizerPath: the audio refill thread ----------------------------
   bool Active() const override { return eqActive.load(std::memory_order_acquire); }
-  void Fill(SampleRing& ring, int32_t multiplier, int16_t* dst, uint32_t samples) override {
-    FillEqualized(ring, multiplier, dst, samples);
+  void Fill(SampleRing& ring, const GainPlan& gains, int16_t* dst, uint32_t samples) override {
+    FillEqualized(ring, gains, dst, samples);
   }
   void Reset() override { ResetEqStage(); }
+  uint32_t NextStreamByte(const SampleRing& ring) const override;
+  uint32_t PlainBytesBefore(uint32_t read) const override;
+  void Activate() override;
   uint32_t PendingStreamSamples() const override;
   uint32_t DrainPending(int16_t* dst, uint32_t samples) override;
 
@@ -51,10 +64,18 @@ class EqualizerStage final : public EqualizerPath {
   // arrived since the last block, the pending samples are filtered again
   // with it first (cross-faded over 128 frames from the old result), so a
   // change is heard one block earlier.
-  void FillEqualized(SampleRing& ring, int32_t multiplier, int16_t* dst, uint32_t samples);
+  void FillEqualized(SampleRing& ring, const GainPlan& gains, int16_t* dst, uint32_t samples);
+  void FillEqualized(SampleRing& ring, int32_t multiplier, int16_t* dst, uint32_t samples) {
+    FillEqualized(ring, GainPlan(multiplier), dst, samples);
+  }
   // One block into outBlock; advances R by one hop (not beyond W). Returns
-  // the samples made ready at the start of outBlock (16128).
-  int32_t ProcessEqBlock(SampleRing& ring, int32_t multiplier);
+  // the samples made ready at the start of outBlock (16128). A block that
+  // does not follow on the previous one (the plain path ran in between, or
+  // a seek) is cross-faded in from the unfiltered samples.
+  int32_t ProcessEqBlock(SampleRing& ring, const GainPlan& gains);
+  int32_t ProcessEqBlock(SampleRing& ring, int32_t multiplier) {
+    return ProcessEqBlock(ring, GainPlan(multiplier));
+  }
   // Before a file starts (output idle): no carried tail, nothing pending.
   void ResetEqStage();
 
@@ -70,7 +91,13 @@ class EqualizerStage final : public EqualizerPath {
   bool NewGainsWaiting() const;    // audio thread
   // The last block again with the newest gains, for its samples not yet
   // delivered (and the overlap it hands on). Audio thread.
-  void RefilterPending(int32_t multiplier);
+  void RefilterPending(const GainPlan& gains);
+  // outBlock-like samples from the transform's time buffer, each scaled by
+  // the plan's multiplier at its ring position (blockStartByte_ onwards).
+  void ScaleBlock(const GainPlan& gains, int16_t* out);
+  // A scheduled curve whose position this block reaches becomes the
+  // block's table. Audio thread.
+  void AdoptScheduledGains();
 
   // --- audio thread (or the player thread while the output is idle:
   // construction and ResetEqStage) ----------------------------------------
@@ -80,9 +107,11 @@ class EqualizerStage final : public EqualizerPath {
   int32_t pendingStart = 0;  // first sample of outBlock not yet delivered
   int32_t pendingCount = 0;  // samples of outBlock not yet delivered
   int32_t blockStreamSamples = 0;  // samples of outBlock that came from the ring (the rest is padding)
+  uint32_t blockStartByte_ = 0;    // ring byte position of outBlock[0]
+  uint32_t followOnByte_ = 0;      // where the next block continues this one
   // The last block before its gains, and the tail it was cross-faded with:
   // enough to filter it again when the gains change while it is pending.
-  AlignedFloats blockSpectrum_;                  // kPoints two-channel points
+  AlignedFloats blockSpectrum_;                  // kPoints packed points
   int16_t blockFadeIn_[kOverlapSamples] = {};
   int16_t refiltered_[kBlockSamples] = {};
 
@@ -101,6 +130,10 @@ class EqualizerStage final : public EqualizerPath {
   // (release); loaded by the audio thread (acquire). So a block never sees
   // it set before the first complete table.
   std::atomic<bool> eqActive{false};
+
+  // --- the curves of queued files, each due at its file's first sample
+  // (the writer pushes under writerLock_, the audio thread takes them).
+  ScheduledCurves scheduled_;
 
   // --- writer side, under writerLock_ ------------------------------------
   std::mutex writerLock_;

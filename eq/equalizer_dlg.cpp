@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/resource.h"
+#include "eq/point_text.h"
 #include "framework/dpi.h"
 
 namespace {
@@ -82,6 +83,10 @@ bool CEqualizerDlg::PreTranslateMessage(MSG& message) {
 BOOL CEqualizerDlg::OnInitDialog() {
   open_ = this;
   graph_.CreateOver(Item(IDC_EQ_GRAPH_PLACE), IDC_EQ_GRAPH);
+  graph_.SetPointDescriber([](float bin, float gain) {
+    const std::string text = DescribeEqPoint(bin, gain);
+    return std::wstring(text.begin(), text.end());
+  });
   ConfigureGraph();
   AddBandLabels();
 
@@ -97,7 +102,9 @@ BOOL CEqualizerDlg::OnInitDialog() {
 
   presetList_.Attach(Item(IDC_EQ_PRESETS));
   FillPresetList();
-  return TRUE;
+  // The presets first: the list is where the user starts.
+  ::SetFocus(Item(IDC_EQ_PRESETS));
+  return FALSE;
 }
 
 void CEqualizerDlg::ConfigureGraph() {

@@ -11,7 +11,41 @@ namespace {
 
 bool IsPowerOfTwo(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
 
+int32_t Log2(int32_t n) {
+  int32_t bits = 0;
+  while ((int32_t{1} << bits) < n) ++bits;
+  return bits;
+}
+
 }  // namespace
+
+namespace fft_kernels {
+
+int32_t FirstRadix(int32_t points) { return (Log2(points) % 2 == 0) ? 4 : 8; }
+
+int32_t PassTwiddleFloats(int32_t points) {
+  int32_t groups = 0;
+  for (int32_t h = FirstRadix(points); h < points; h *= 4) groups += h;
+  return 6 * groups;
+}
+
+void BuildPassTwiddles(int32_t points, int32_t lanes, const float* sineTable, float* table) {
+  const int32_t quarter = points / 4;
+  for (int32_t h = FirstRadix(points); h < points; h *= 4) {
+    const int32_t step = points / (4 * h);  // W(4h) = W(N)^step
+    for (int32_t g0 = 0; g0 < h; g0 += lanes) {
+      for (int32_t power = 1; power <= 3; ++power) {
+        for (int32_t g = g0; g < g0 + lanes; ++g) {
+          const int32_t q = power * g * step;  // below 3N/4
+          *table++ = sineTable[q + quarter];   // cos
+          *table++ = -sineTable[q];            // -sin: the forward direction
+        }
+      }
+    }
+  }
+}
+
+}  // namespace fft_kernels
 
 bool CFft::Init(int32_t points, int32_t channels) {
   Release();
@@ -23,7 +57,7 @@ bool CFft::Init(int32_t points, int32_t channels) {
   BuildSineTable();
   BuildTwiddleVectors();
   BuildBitReversal();
-  BuildVectorPassTwiddles();
+  BuildPassTwiddles();
   timeBuffer_.Allocate(static_cast<size_t>(bufferFloats()));
   spectrumBuffer_.Allocate(static_cast<size_t>(bufferFloats()));
   return true;
@@ -39,7 +73,8 @@ void CFft::Release() {
   inverseTwiddles_.Release();
   swapPairs_.clear();
   swapCount_ = 0;
-  vectorPassTwiddles_.Release();
+  sseTwiddles_.Release();
+  avx2Twiddles_.Release();
 }
 
 // sin(2*pi*k/N) for k = 0 .. N + N/4 - 1. The first octant comes from a
@@ -115,11 +150,17 @@ void CFft::BuildBitReversal() {
   swapCount_ = static_cast<int32_t>(swapPairs_.size());
 }
 
-void CFft::BuildVectorPassTwiddles() {
-  if (channels_ != 2 || !fft_kernels::VectorPathCompiled()) return;
-  const int32_t entries = fft_kernels::VectorPassTwiddleCount(points_);
-  vectorPassTwiddles_.Allocate(static_cast<size_t>(entries) * 4);
-  fft_kernels::BuildVectorPassTwiddles(points_, sineTable_.data(), vectorPassTwiddles_.data());
+void CFft::BuildPassTwiddles() {
+  if (channels_ != 1) return;
+  const size_t floats = static_cast<size_t>(fft_kernels::PassTwiddleFloats(points_));
+  if (VectorKernelAvailable()) {
+    sseTwiddles_.Allocate(floats);
+    fft_kernels::BuildPassTwiddles(points_, 2, sineTable_.data(), sseTwiddles_.data());
+  }
+  if (WideKernelAvailable()) {
+    avx2Twiddles_.Allocate(floats);
+    fft_kernels::BuildPassTwiddles(points_, 4, sineTable_.data(), avx2Twiddles_.data());
+  }
 }
 
 int32_t CFft::ClearTime() {
@@ -132,26 +173,53 @@ void CFft::Forward() { Transform(timeBuffer_.data(), spectrumBuffer_.data(), fal
 
 void CFft::Inverse() { Transform(spectrumBuffer_.data(), timeBuffer_.data(), true); }
 
-bool CFft::VectorKernelAvailable() { return fft_kernels::VectorPathCompiled() && cpuHasSse; }
+bool CFft::VectorKernelAvailable() { return fft_kernels::SseKernelCompiled() && cpuHasSse; }
+
+bool CFft::WideKernelAvailable() { return fft_kernels::Avx2KernelCompiled() && cpuHasAvx2Fma; }
+
+const char* CFft::KernelName(Kernel kernel) {
+  switch (kernel) {
+    case Kernel::kScalar: return "scalar";
+    case Kernel::kVector: return "sse";
+    case Kernel::kWide: return "avx2";
+    case Kernel::kAuto: break;
+  }
+  return "auto";
+}
 
 bool CFft::SelectKernel(Kernel kernel) {
-  if (kernel == Kernel::kVector && (!VectorKernelAvailable() || channels_ != 2)) return false;
+  const bool vector = kernel == Kernel::kVector || kernel == Kernel::kWide;
+  if (vector && channels_ != 1) return false;
+  if (kernel == Kernel::kVector && !VectorKernelAvailable()) return false;
+  if (kernel == Kernel::kWide && !WideKernelAvailable()) return false;
   kernel_ = kernel;
   return true;
 }
 
 CFft::Kernel CFft::ActiveKernel() const {
-  const bool vectorPossible = VectorKernelAvailable() && channels_ == 2 && points_ != 0;
-  if (kernel_ == Kernel::kScalar || !vectorPossible) return Kernel::kScalar;
-  return Kernel::kVector;
+  // A kernel runs only with its tables (built by Init when it was
+  // available) and while the processor flags still allow it.
+  const bool wide = avx2Twiddles_.size() != 0 && WideKernelAvailable();
+  const bool sse = sseTwiddles_.size() != 0 && VectorKernelAvailable();
+  if (channels_ != 1 || points_ == 0 || kernel_ == Kernel::kScalar) return Kernel::kScalar;
+  if (kernel_ == Kernel::kWide) return wide ? Kernel::kWide : Kernel::kScalar;
+  if (kernel_ == Kernel::kVector) return sse ? Kernel::kVector : Kernel::kScalar;
+  return wide ? Kernel::kWide : (sse ? Kernel::kVector : Kernel::kScalar);
 }
 
 void CFft::Transform(const float* src, float* dst, bool inverse) {
   if (points_ == 0) return;
-  if (ActiveKernel() == Kernel::kVector) {
-    fft_kernels::VectorTransform(src, dst, points_, bitReverse_.data(), vectorPassTwiddles_.data(),
+  switch (ActiveKernel()) {
+    case Kernel::kWide:
+      fft_kernels::Avx2Transform(src, dst, points_, bitReverse_.data(), avx2Twiddles_.data(),
                                  inverse);
-    return;
+      return;
+    case Kernel::kVector:
+      fft_kernels::SseTransform(src, dst, points_, bitReverse_.data(), sseTwiddles_.data(),
+                                inverse);
+      return;
+    default:
+      break;
   }
   const int32_t* pairs = swapPairs_.data();
   const float* sine = sineTable_.data();

@@ -1,5 +1,6 @@
 // Complex fast Fourier transform of N points carrying C interleaved channels
-// at once; the equalizer uses N = 8192, C = 2 (left and right).
+// at once. The equalizer uses N = 8192, C = 1: left and right travel as the
+// real and imaginary parts of one complex signal (see eq_block_math.h).
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -7,17 +8,19 @@
 #include "eq/aligned_floats.h"
 
 // Layout of both buffers: point k, channel c is the complex value at floats
-// (k*C + c)*2 (real) and +1 (imaginary). With C = 2 one point is four floats
-// (left re, left im, right re, right im), i.e. exactly one 16-byte vector.
+// (k*C + c)*2 (real) and +1 (imaginary). With C = 1 one point is two floats;
+// the vector kernels hold two (SSE) or four (AVX2) points in one vector.
 //
 // Threading: one owner thread at a time (the audio refill thread once the
 // output runs). Init is not safe against a concurrent Forward/Inverse.
 class CFft {
  public:
-  // Which implementation Forward and Inverse run. kAuto picks the 4-wide
-  // vector path for C = 2 when the processor has SSE, else the scalar one.
-  // Tests and the benchmark force one to compare them.
-  enum class Kernel { kAuto, kScalar, kVector };
+  // Which implementation Forward and Inverse run. kAuto picks, for C = 1,
+  // the 8-wide AVX2/FMA kernel (kWide) when the processor and the operating
+  // system support it, else the 4-wide SSE kernel (kVector) when the
+  // processor has SSE, else the scalar one. Tests and the benchmark force
+  // one to compare them.
+  enum class Kernel { kAuto, kScalar, kVector, kWide };
 
   CFft() = default;  // one channel, no tables until Init
   CFft(const CFft&) = delete;
@@ -35,12 +38,14 @@ class CFft {
   // timeBuffer <- inverse transform of spectrumBuffer, not normalised.
   void Inverse();
 
-  // False (and nothing changes) when kVector is asked for but this program
-  // or processor cannot run it, or C is not 2.
+  // False (and nothing changes) when a vector kernel is asked for but this
+  // program or processor cannot run it, or C is not 1.
   bool SelectKernel(Kernel kernel);
-  // The path Forward/Inverse take now (kScalar or kVector).
+  // The path Forward/Inverse take now (kScalar, kVector or kWide).
   Kernel ActiveKernel() const;
   static bool VectorKernelAvailable();
+  static bool WideKernelAvailable();
+  static const char* KernelName(Kernel kernel);  // "scalar", "sse", "avx2", "auto"
 
   int32_t points() const { return points_; }
   int32_t channels() const { return channels_; }
@@ -61,7 +66,7 @@ class CFft {
   void BuildSineTable();
   void BuildTwiddleVectors();
   void BuildBitReversal();
-  void BuildVectorPassTwiddles();
+  void BuildPassTwiddles();
   void Transform(const float* src, float* dst, bool inverse);
 
   int32_t channels_ = 1;
@@ -74,8 +79,9 @@ class CFft {
   AlignedFloats inverseTwiddles_;  // entry k = (cos, sin, -sin, cos)
   std::vector<int32_t> swapPairs_;  // float offsets (k*C*2, r*C*2), k < r = reversed k
   int32_t swapCount_ = 0;           // int32 values in swapPairs (twice the pairs)
-  // The vector path's own twiddles, one 16-byte entry (w1 re, w1 im, w2 re,
-  // w2 im) per group of each radix-4 pass, in the order the passes read them.
-  AlignedFloats vectorPassTwiddles_;
+  // The vector kernels' pass twiddles (fft_kernels.h), laid out for two
+  // points per vector (SSE) and four (AVX2); built when the kernel can run.
+  AlignedFloats sseTwiddles_;
+  AlignedFloats avx2Twiddles_;
   Kernel kernel_ = Kernel::kAuto;
 };

@@ -5,13 +5,21 @@
 // change goes to the parent as WM_COMMAND (id, code) with the control's
 // window: kGraphChanged on each drag step and right click, kGraphDragStart
 // and kGraphDragEnd around a drag. The control knows nothing of what the
-// values mean.
+// values mean: its parent may give a describer, and the point being dragged
+// (or moved with the keys) is then announced in a tip beside it.
+//
+// The keyboard: the control is a tab stop; Left and Right pick a point,
+// Up and Down move it by a hundredth of the range (Page Up and Page Down by
+// a tenth), each step reported as kGraphChanged. In high contrast it draws
+// in the system's colours.
 //
 // UI thread only. The object must outlive its window (the window is
 // destroyed with the object at the latest).
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -50,6 +58,11 @@ class CGraphCtrl {
   void SetCanAddRemove(bool flag) { model_.SetCanAddRemove(flag); }
   // Redraws now (not at the next WM_PAINT).
   void RepaintNow();
+  // The tip's text for a point (x, y); without one no tip shows.
+  using PointDescriber = std::function<std::wstring(float x, float y)>;
+  void SetPointDescriber(PointDescriber describer) { describer_ = std::move(describer); }
+  // The tooltip window that announces the dragged point (for tests).
+  HWND TipWindow() const { return tip_.get(); }
 
   const GraphModel& model() const { return model_; }
   int32_t hotPoint() const { return hotPoint_; }
@@ -70,6 +83,10 @@ class CGraphCtrl {
   void OnLeftButtonDown();
   void OnLeftButtonUp();
   void OnRightButtonDown(int x, int y);
+  bool OnKey(WPARAM key);
+  void CreateTip();
+  // Shows the tip beside the hot point with its description, or hides it.
+  void ShowPointTip(bool show);
   void Notify(WORD code);
   void UpdateGeometry();
   void DrawLabels(HDC dc, const RECT& client);
@@ -79,6 +96,12 @@ class CGraphCtrl {
 
   GraphModel model_;
   UniqueWindow window_;
+  UniqueWindow tip_;  // tracking tooltip, owned by the dialog
+  PointDescriber describer_;
+  bool tipShown_ = false;
+  bool tipUpdatePosted_ = false;
+  std::wstring tipText_;  // what the tip shows, where
+  POINT tipAt_{0, 0};
   HFONT font_ = nullptr;  // the parent's (or WM_SETFONT's) font; not owned
   int32_t hotPoint_ = -1;
   bool dragging_ = false;

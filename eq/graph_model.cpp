@@ -239,6 +239,12 @@ void GraphModel::DragPointTo(const PlotGeometry& plot, int32_t index, int px, in
   point.y = std::max(yMin_, std::min(PixelToY(plot, py), yMax_));
 }
 
+void GraphModel::NudgePoint(int32_t index, float dy) {
+  if (index < 0 || static_cast<size_t>(index) >= points_.size()) return;
+  GraphPoint& point = points_[static_cast<size_t>(index)];
+  point.y = std::max(yMin_, std::min(point.y + dy, yMax_));
+}
+
 int32_t GraphModel::RightClick(const PlotGeometry& plot, int32_t hot, int px, int py) {
   if (!canAddRemove_) return hot;
   if (hot >= 0 && static_cast<size_t>(hot) < points_.size()) {
@@ -269,12 +275,14 @@ int32_t GraphModel::RightClick(const PlotGeometry& plot, int32_t hot, int px, in
   return static_cast<int32_t>(insertAt);
 }
 
-std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths) {
+std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap,
+                               int areaLeft, int areaRight) {
   std::vector<size_t> kept;
   int lastRight = INT_MIN;
   for (size_t i = 0; i < centres.size() && i < widths.size(); ++i) {
     const int left = centres[i] - widths[i] / 2;
-    if (left < lastRight) continue;
+    if (left < areaLeft || left + widths[i] > areaRight) continue;
+    if (!kept.empty() && left - lastRight < gap) continue;
     kept.push_back(i);
     lastRight = left + widths[i];
   }

@@ -3,6 +3,7 @@
 // and what a drag step or a right click does to the points. CGraphCtrl
 // (graph_ctrl.h) draws it and feeds it the mouse.
 #pragma once
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -96,6 +97,9 @@ class GraphModel {
   // neighbours, x inside the range (unchanged when x is locked) and y inside
   // the range.
   void DragPointTo(const PlotGeometry& plot, int32_t index, int px, int py);
+  // The keyboard's step: moves point `index` up (dy > 0) or down by `dy`
+  // values, kept inside the range; x stays.
+  void NudgePoint(int32_t index, float dy);
   // Right button at a position, `hot` the point under it or -1: adds a point
   // on a free spot or removes the hot point while more than 3 exist (only
   // when adding and removing is allowed). Returns the new hot point: the
@@ -139,6 +143,9 @@ class GraphModel {
 };
 
 // Which labels of a row fit: each label is centred at `centres[i]` and is
-// `widths[i]` wide; one is skipped when its left edge would fall left of the
-// right edge of the last one kept. Returns the kept indices in order.
-std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths);
+// `widths[i]` wide. One is left out when it would stick out of the area
+// areaLeft..areaRight, or when its left edge would come closer than `gap`
+// pixels to the right edge of the last one kept. Returns the kept indices
+// in order.
+std::vector<size_t> ThinLabels(const std::vector<int>& centres, const std::vector<int>& widths, int gap = 0,
+                               int areaLeft = INT_MIN, int areaRight = INT_MAX);

@@ -3,6 +3,7 @@
 
 #include "framework/application.h"
 #include "framework/dpi.h"
+#include "framework/high_contrast.h"
 
 CDialog::CDialog(UINT templateId) : templateId_(templateId) {}
 
@@ -114,8 +115,26 @@ bool ReturnsResultDirectly(UINT message) {
 }
 }  // namespace
 
+void CDialog::FollowSystemColours(UINT message) {
+  // Each dialog compares with the mode it last followed: the first one to
+  // hear of a change reads it for all.
+  ReadHighContrast();
+  if (message == WM_SETTINGCHANGE && HighContrastOn() == highContrast_) return;
+  highContrast_ = HighContrastOn();
+  // Common controls keep colours of their own and hear of new ones only
+  // from their parent (see WM_SYSCOLORCHANGE on MSDN).
+  for (HWND child = ::GetWindow(window_, GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    ::SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+  }
+  OnColoursChanged();
+  ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   LRESULT result = 0;
+  // Every dialog follows the system's colours, whatever its own map does.
+  if (message == WM_SYSCOLORCHANGE || message == WM_SETTINGCHANGE) FollowSystemColours(message);
+  if (message == WM_INITDIALOG) highContrast_ = HighContrastOn();
   if (OnMessage(message, wParam, lParam, &result)) {
     if (ReturnsResultDirectly(message)) return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrA(window_, DWLP_MSGRESULT, result);

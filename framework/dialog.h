@@ -45,6 +45,10 @@ class CDialog {
   // system scales the template's controls and font. Dialogs that draw or
   // load anything of their own for a DPI (fonts, icons) make it again here.
   virtual void OnDpiChanged(int /*dpi*/) {}
+  // The system's colours or its high-contrast mode changed (the mode is read
+  // again first). Dialogs that made anything in their own colours (icons)
+  // make it again here; the dialog and its controls are redrawn after.
+  virtual void OnColoursChanged() {}
   virtual void OnOK() { EndDialog(IDOK); }
   virtual void OnCancel() { EndDialog(IDCANCEL); }
   // Modal dialogs are shown once their loop starts, as users expect; a
@@ -59,6 +63,7 @@ class CDialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void FollowSystemColours(UINT message);
 
   UINT templateId_;
   HWND window_ = nullptr;
@@ -66,6 +71,7 @@ class CDialog {
   bool ended_ = false;
   bool showWhenModal_ = true;
   bool unicode_ = false;
+  bool highContrast_ = false;  // the mode as this dialog last followed it
   INT_PTR result_ = 0;
 };
 

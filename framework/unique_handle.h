@@ -47,6 +47,7 @@ inline void DestroyWindowHandle(HWND h) { ::DestroyWindow(h); }
 inline void CloseWaveOut(HWAVEOUT h) { ::waveOutClose(h); }
 inline void UninitializeDde(DWORD instance) { ::DdeUninitialize(instance); }
 inline void DisconnectDde(HCONV conversation) { ::DdeDisconnect(conversation); }
+inline void CloseRegKey(HKEY key) { ::RegCloseKey(key); }
 }  // namespace handle_detail
 
 using UniqueHandle = UniqueAny<HANDLE, handle_detail::CloseKernel>;  // NULL invalid
@@ -60,6 +61,7 @@ using UniqueWindow = UniqueAny<HWND, handle_detail::DestroyWindowHandle>;
 using UniqueWaveOut = UniqueAny<HWAVEOUT, handle_detail::CloseWaveOut>;
 using UniqueDdeInstance = UniqueAny<DWORD, handle_detail::UninitializeDde>;  // 0 invalid
 using UniqueDdeConversation = UniqueAny<HCONV, handle_detail::DisconnectDde>;
+using UniqueRegKey = UniqueAny<HKEY, handle_detail::CloseRegKey>;
 
 // A DDE string handle, freed through the DDEML instance that made it (so it
 // must go before that instance is uninitialised). Every DDE name of the

@@ -9,6 +9,11 @@ void PlayListSet::SetSelectionListener(SelectionListener listener) {
   listener_ = std::move(listener);
 }
 
+void PlayListSet::SetChangeListener(ChangeListener listener) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  changeListener_ = std::move(listener);
+}
+
 void PlayListSet::SetShuffleSeed(uint64_t seed) {
   Edit([&](PlayListModel& m) { m.SetShuffleSeed(seed); });
 }

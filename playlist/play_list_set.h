@@ -24,6 +24,11 @@
 //   is not recursive), must not block, and must not keep references into
 //   the model past their return.
 //
+//   Change notice: after every operation that may change the model (Edit and
+//   everything built on it), the change listener is called once, on the
+//   thread that made it, after mutex_ has been released (the player thread
+//   checks that the files it queued are still the ones the walk leads to).
+//
 //   Selection notice: whenever a selection sets SelFileID (SelectFile,
 //   SelectFileById, NextFile, PrevFile, NextList, PrevList, also inside
 //   Edit) the listener is called once per operation with the new SelFileID,
@@ -33,6 +38,7 @@
 class PlayListSet {
  public:
   using SelectionListener = std::function<void(int32_t selFileId)>;
+  using ChangeListener = std::function<void()>;
 
   // The seed drives the shuffled modes; tests pass a fixed one.
   explicit PlayListSet(uint64_t shuffleSeed = FreshShuffleSeed());
@@ -40,6 +46,7 @@ class PlayListSet {
   PlayListSet& operator=(const PlayListSet&) = delete;
 
   void SetSelectionListener(SelectionListener listener);
+  void SetChangeListener(ChangeListener listener);
   void SetShuffleSeed(uint64_t seed);
 
   // Runs fn(PlayListModel&) as one step (compound editor changes, such as
@@ -139,16 +146,20 @@ class PlayListSet {
     NoticeDelivery& operator=(const NoticeDelivery&) = delete;
     ~NoticeDelivery() {
       if (selFileId_ && listener_) listener_(*selFileId_);
+      if (changed_) changed_();
     }
-    // Under the lock: takes the model's pending notice and the listener.
-    void Collect(PlayListModel& model, const SelectionListener& listener) {
+    // Under the lock: takes the model's pending notice and the listeners.
+    void Collect(PlayListModel& model, const SelectionListener& listener,
+                 const ChangeListener& changed) {
       selFileId_ = model.TakeSelectionNotice();
       if (selFileId_) listener_ = listener;
+      changed_ = changed;
     }
 
    private:
     std::optional<int32_t> selFileId_;
     SelectionListener listener_;
+    ChangeListener changed_;
   };
 
   // Takes the notice while the lock is still held (declared after it, so
@@ -159,7 +170,7 @@ class PlayListSet {
         : owner_(owner), delivery_(delivery) {}
     NoticeCollector(const NoticeCollector&) = delete;
     NoticeCollector& operator=(const NoticeCollector&) = delete;
-    ~NoticeCollector() { delivery_.Collect(owner_.model_, owner_.listener_); }
+    ~NoticeCollector() { delivery_.Collect(owner_.model_, owner_.listener_, owner_.changeListener_); }
 
    private:
     PlayListSet& owner_;
@@ -170,6 +181,7 @@ class PlayListSet {
   // --- guarded by mutex_ ---
   PlayListModel model_;
   SelectionListener listener_;
+  ChangeListener changeListener_;
 };
 
 template <class Fn>

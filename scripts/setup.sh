@@ -9,6 +9,8 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb x11-utils x11-apps imagemagick
   sox alsa-utils lame flac ffmpeg
+  # The Windows setups are built with NSIS (its package carries the 32-bit and 64-bit stubs).
+  nsis
   # Media Foundation decodes through GStreamer: each Wine flavour needs its own architecture's plug-ins.
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
   gstreamer1.0-plugins-base:amd64 gstreamer1.0-plugins-good:amd64 gstreamer1.0-plugins-ugly:amd64 gstreamer1.0-libav:amd64

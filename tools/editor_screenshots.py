@@ -9,7 +9,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-from melodek_e2e import Melodek, probe, settings_bytes, tone_file, wait_for, write_bytes  # noqa: E402
+from melodek_e2e import Melodek, neutral_folder, probe, settings_bytes, tone_file, wait_for, write_bytes  # noqa: E402
 from test_playlist_editor import EDITOR, FILES, SLIDER, Editor, numbers  # noqa: E402
 
 
@@ -24,11 +24,14 @@ def main(out):
     try:
         songs = ["Blue Train", "Moment's Notice", "Locomotion", "I'm Old Fashioned", "Lazy Bird",
                  "So What", "Freddie Freeloader", "Blue in Green", "All Blues", "Flamenco Sketches"]
+        # The files in C:\Music: a path in a tool tip names no build folder.
+        music, windows_music = neutral_folder()
         files = []
         for i, name in enumerate(songs):
-            path = tone_file(os.path.join(app.folder, "%02d %s.wav" % (i + 1, name)), 1000 + i)
-            files.append((i + 1, app.windows_path(path), [0, 0, 10, 0, -20][i % 5], 0))
-        lists = [("Jazz", files), ("Evening", [(20, app.windows_path(os.path.join(app.folder, "evening.wav")), 0, 0)])]
+            file_name = "%02d %s.wav" % (i + 1, name)
+            tone_file(os.path.join(music, file_name), 1000 + i)
+            files.append((i + 1, windows_music + "\\" + file_name, [0, 0, 10, 0, -20][i % 5], 0))
+        lists = [("Jazz", files), ("Evening", [(20, windows_music + "\\evening.wav", 0, 0)])]
         write_bytes(os.path.join(app.folder, "melodek.mlcfg"),
                     settings_bytes(lists, [(0, "Default", 0, []), (50, "Bass boost", 1, [])], sel_file_id=3))
         app.start()
@@ -49,6 +52,7 @@ def main(out):
         # Then the editor with two files selected.
         probe("send-keys", 2, 40)
         probe("send-keys", 2, 32)
+        probe("mouse", "move", 1200, 780)  # off the list: no path's tool tip in the picture
         time.sleep(6)  # the path's tool tip is gone again
         shoot(os.path.join(out, "playlist_editor.png"), (frame[0], frame[1], frame[2] + 4, frame[3] + 4))
     finally:

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Drives Melodek for the README's pictures (run by tools/screenshots.sh,
-which sets up the display and Wine). Usage: screenshots.py <out folder>"""
+which sets up the display and Wine): the title display, the Controller, and
+the Controller with a button's tool tip. Usage: screenshots.py <out folder>"""
 import os
 import struct
 import subprocess
@@ -47,6 +48,13 @@ def main():
     time.sleep(4.5)  # the title display has faded; the thumb has moved on
     left, top, right, bottom = window_rect(controller)
     grab(os.path.join(out, "controller.png"), left - 16, top - 16, right - left + 32, bottom - top + 32)
+    # The mouse on Play: its tool tip (below the cursor, so the picture is taller).
+    play = tuple(map(int, probe("control-rect", controller, 1012)[1].split()))
+    probe("mouse", "move", (play[0] + play[2]) // 2, (play[1] + play[3]) // 2)
+    if not wait_for(lambda: "Play" in probe("tips")[1].splitlines(), timeout=10):
+        raise SystemExit("the Play button's tool tip did not show")
+    time.sleep(0.5)
+    grab(os.path.join(out, "controller_tooltip.png"), left - 16, top - 16, right - left + 32, bottom - top + 56)
     app.exit()
 
 

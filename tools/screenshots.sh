@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Xvfb: the Controller playing a file with
 # its title in the caption, and the on-screen title display, each over a
-# plain background. Writes docs/controller.png and docs/title_display.png.
+# plain background. Writes docs/controller.png, docs/controller_tooltip.png
+# and docs/title_display.png.
 # Needs the Windows build (scripts/build.sh win).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -75,6 +75,10 @@ BOOL CConfigDlg::OnInitDialog() {
   SetVolumeRange(decibels);
   ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, target_.volume());
   UpdateVolumeText();
+  ::CheckDlgButton(Handle(), IDC_GAPLESS, target_.gapless() ? BST_CHECKED : BST_UNCHECKED);
+
+  startsWithWindows_ = target_.StartsWithWindows();
+  ::CheckDlgButton(Handle(), IDC_START_WITH_WINDOWS, startsWithWindows_ ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
 }
 
@@ -84,11 +88,18 @@ void CConfigDlg::OnOK() {
   target_.SetControlAlpha(SliderPosition(IDC_TRANSPARENCY));
   target_.SetVolumeStep(ParseVolumeStep(WindowText(Item(IDC_VOLUME_STEP))));
   target_.SetPluginFolders(FolderRows());
+  const bool gapless = ::IsDlgButtonChecked(Handle(), IDC_GAPLESS) == BST_CHECKED;
+  if (gapless != target_.gapless()) target_.SetGapless(gapless);
   // Stored through the set-volume operation, so that the player's gain always
   // matches the stored volume (after 0 % switched to -100 dB the slider shows
   // -60, for one).
   if (volume != target_.volume() || decibels != (target_.volumeType() != 0)) {
     target_.SetVolume(volume, decibels ? 1 : 0, Handle());
+  }
+  const bool startWithWindows = ::IsDlgButtonChecked(Handle(), IDC_START_WITH_WINDOWS) == BST_CHECKED;
+  if (startWithWindows != startsWithWindows_ && !target_.SetStartWithWindows(startWithWindows)) {
+    ::MessageBoxA(Handle(), "Windows did not let Melodek change its entry among the programs that start with Windows.",
+                  "Melodek", MB_OK | MB_ICONWARNING);
   }
   EndDialog(IDOK);
 }

@@ -1,5 +1,7 @@
 // The Config dialog: plug-in folders, the Controller's transparency, the
-// volume with its mode, and the step of the volume keys.
+// volume with its mode, the step of the volume keys, and whether the program
+// starts with Windows (the Run entry, read when the dialog opens, written on
+// OK only when the box changed).
 //
 // Volume and transparency follow the sliders at once; OK stores the rest;
 // Cancel puts back only the Controller's stored transparency (volume changes
@@ -58,4 +60,5 @@ class CConfigDlg : public CDialog {
 
   ConfigTarget& target_;
   bool decibelRange_ = false;  // the volume slider's current range: -60..6 dB or 0..200 %
+  bool startsWithWindows_ = false;  // the Run entry as the dialog found it
 };

@@ -22,6 +22,14 @@ class ConfigTarget {
   // player and tells the program's windows, naming `sender` as the changer.
   virtual void SetVolume(int32_t value, int32_t type, HWND sender) = 0;
   virtual HWND controllerWindow() const = 0;
+  // Gapless playback: the next file follows the last sample of the one
+  // playing without a gap. Setting it tells the player.
+  virtual bool gapless() const = 0;
+  virtual void SetGapless(bool on) = 0;
+  // Whether the per-user Run entry starts this program, read from the
+  // registry at each call; and writing or removing it (false: refused).
+  virtual bool StartsWithWindows() const = 0;
+  virtual bool SetStartWithWindows(bool on) = 0;
 
  protected:
   ~ConfigTarget() = default;

@@ -5,10 +5,14 @@
 
 #include <algorithm>
 
+#include "app/volume.h"
 #include "common/resource.h"
 #include "common/window_messages.h"
 #include "framework/application.h"
 #include "framework/dpi.h"
+#include "framework/high_contrast.h"
+#include "ui/dib.h"
+#include "ui/tip_text.h"
 
 namespace {
 constexpr UINT_PTR kTickTimer = 1;
@@ -71,10 +75,11 @@ bool CControllerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
 BOOL CControllerDlg::OnInitDialog() {
   if (CApplication* app = CApplication::Instance()) app->AddModelessDialog(Handle());
   LoadButtonIcons(WindowDpi(Handle()));
-  ::SetFocus(Item(IDC_CTL_PLAY));
+  ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CTL_PLAY)), TRUE);
   seekSlider_.Attach(Handle(), IDC_CTL_SEEK,
                      [this](UINT message, WPARAM wParam) { OnSeekInput(message, wParam); });
   volumeSlider_.Attach(Handle(), IDC_CTL_VOLUME);
+  AddTips();
   SetUpVolumeSlider();
   // The slider's range clamps a stored volume outside the mode's range.
   if (volumeSlider_.Position() != target_.volume()) ApplySliderVolume();
@@ -86,12 +91,53 @@ void CControllerDlg::LoadButtonIcons(int dpi) {
   // The small-icon size, from the larger images of the icon on a high-DPI screen.
   const int size = DpiScale(dpi, 16);
   HINSTANCE module = ::GetModuleHandleA(nullptr);
+  const bool contrast = HighContrastOn();
   for (size_t i = 0; i < 7; ++i) {
-    icons_[i].reset(static_cast<HICON>(
+    UniqueIcon icon(static_cast<HICON>(
         ::LoadImageA(module, MAKEINTRESOURCEA(kButtons[i].icon), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
-    ::SendMessageA(Item(kButtons[i].button), BM_SETIMAGE, IMAGE_ICON,
-                   reinterpret_cast<LPARAM>(icons_[i].get()));
+    // High contrast: the glyph's shape in the colour of the buttons' text.
+    if (contrast) {
+      if (HICON solid = SolidColourIcon(icon.get(), ::GetSysColor(COLOR_BTNTEXT))) icon.reset(solid);
+    }
+    ::SendMessageA(Item(kButtons[i].button), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon.get()));
+    icons_[i] = std::move(icon);  // the old icon goes only once the button no longer shows it
   }
+}
+
+void CControllerDlg::AddTips() {
+  if (!tips_.Create(Handle())) return;
+  for (const ButtonIcon& button : kButtons) tips_.AddNamed(Item(button.button));
+  tips_.AddLive(seekSlider_.Handle(), [this](POINT at) { return SeekTip(at); });
+  tips_.AddLive(volumeSlider_.Handle(), [this](POINT) { return VolumeTip(); });
+}
+
+std::wstring CControllerDlg::SeekTip(POINT at) const {
+  // The time the thumb would take at the mouse, of the file's length.
+  if (seekLengthMs_ <= 0) return L"Position";
+  const std::string text = "Position: " + FormatPlayTime(seekSlider_.ValueAt(at.x)) + " / " +
+                           FormatPlayTime(seekLengthMs_);
+  return std::wstring(text.begin(), text.end());
+}
+
+std::wstring CControllerDlg::VolumeTip() const {
+  const std::string text = "Volume: " + FormatVolumeText(volumeSlider_.Position(), target_.volumeType());
+  return std::wstring(text.begin(), text.end());
+}
+
+void CControllerDlg::OnOK() {
+  // The dialog manager sends the focused button's own command when it made
+  // it the default; this covers a focus it did not follow.
+  const HWND focus = ::GetFocus();
+  for (const ButtonIcon& button : kButtons) {
+    if (Item(button.button) == focus) target_.RunCommand(button.command);
+  }
+}
+
+void CControllerDlg::ShowWithFocusOnPlay() {
+  ::ShowWindow(Handle(), SW_SHOW);
+  ::SetForegroundWindow(Handle());
+  // Through the dialog manager, so Play also becomes the button Enter presses.
+  ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_CTL_PLAY)), TRUE);
 }
 
 // --- playback shown ------------------------------------------------------------
@@ -213,11 +259,13 @@ void CControllerDlg::SetUpVolumeSlider() {
     volumeSlider_.SetTick(100);
   }
   volumeSlider_.SetPosition(target_.volume(), true);
+  tips_.Refresh(volumeSlider_.Handle());
 }
 
 void CControllerDlg::ApplySliderVolume() {
   // Named as the changer, the Controller ignores its own notice.
   target_.SetVolume(volumeSlider_.Position(), -1, Handle());
+  tips_.Refresh(volumeSlider_.Handle());
 }
 
 LRESULT CControllerDlg::OnVolumeChanged(WPARAM, LPARAM sender, bool&) {

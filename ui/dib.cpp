@@ -1,7 +1,9 @@
 // An off-screen 24-bit picture (a DIB section).
 #include "ui/dib.h"
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 CDib::~CDib() { Delete(); }
 
@@ -65,4 +67,48 @@ void CDib::Delete() {
   pixels_ = nullptr;
   stride_ = 0;
   header_ = BITMAPINFOHEADER{};
+}
+
+HICON SolidColourIcon(HICON icon, COLORREF colour) {
+  ICONINFO info{};
+  if (icon == nullptr || !::GetIconInfo(icon, &info)) return nullptr;
+  UniqueGdiObject mask(info.hbmMask);  // GetIconInfo's bitmaps are the caller's
+  UniqueGdiObject image(info.hbmColor);
+  BITMAP shape{};
+  if (!::GetObjectW(info.hbmMask, sizeof shape, &shape)) return nullptr;
+  const int width = shape.bmWidth;
+  const int height = info.hbmColor != nullptr ? shape.bmHeight : shape.bmHeight / 2;
+  if (width <= 0 || height <= 0) return nullptr;
+
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = -height;  // top-down
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  std::vector<uint32_t> pixels(count, 0), maskPixels(count, 0);
+  HDC screen = ::GetDC(nullptr);
+  auto* format = reinterpret_cast<BITMAPINFO*>(&header);
+  if (info.hbmColor != nullptr) ::GetDIBits(screen, info.hbmColor, 0, height, pixels.data(), format, DIB_RGB_COLORS);
+  header.biHeight = -height;
+  ::GetDIBits(screen, info.hbmMask, 0, height, maskPixels.data(), format, DIB_RGB_COLORS);
+  ::ReleaseDC(nullptr, screen);
+
+  bool hasAlpha = false;
+  for (uint32_t pixel : pixels) hasAlpha = hasAlpha || (pixel >> 24) != 0;
+  // Icons take straight (not premultiplied) alpha; the DIB holds blue, green, red.
+  const uint32_t rgb = (uint32_t{GetRValue(colour)} << 16) | (uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
+  header.biHeight = -height;
+  void* bits = nullptr;
+  UniqueGdiObject solid(::CreateDIBSection(nullptr, format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!solid || bits == nullptr) return nullptr;
+  auto* out = static_cast<uint32_t*>(bits);
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t alpha = hasAlpha ? pixels[i] >> 24 : ((maskPixels[i] & 0xFFFFFF) != 0 ? 0 : 255);
+    out[i] = (alpha << 24) | rgb;
+  }
+  ICONINFO made{TRUE, 0, 0, info.hbmMask, static_cast<HBITMAP>(solid.get())};
+  return ::CreateIconIndirect(&made);
 }

@@ -1,9 +1,15 @@
 // An off-screen 24-bit picture (a DIB section) to draw into with GDI and
-// to copy to the screen: the drag list's drag image.
+// to copy to the screen: the drag list's drag image. And icons redrawn in
+// one colour (the Controller's in high contrast).
 #pragma once
 #include <windows.h>
 
 #include "framework/unique_handle.h"
+
+// A copy of `icon` in one colour: every pixel keeps how much the icon covers
+// it (its alpha, or its mask for an icon without alpha) and takes `colour`.
+// Null when the system refuses; the caller owns the icon.
+HICON SolidColourIcon(HICON icon, COLORREF colour);
 
 class CDib {
  public:

@@ -1,7 +1,8 @@
 // A report-view list (SysListView32) whose rows are drawn by the program,
-// with a "current" row drawn blue on yellow, whose selected rows the user
-// reorders by dragging them, and which tells its parent when rows were
-// dropped outside it (onto another list, say).
+// with a "current" row drawn blue on yellow (the system's colours swapped in
+// high contrast), whose selected rows the user reorders by dragging them,
+// and which tells its parent when rows were dropped outside it (onto
+// another list, say).
 //
 // The control subclasses both the list and its parent: the parent's
 // WM_DRAWITEM for the list and the list's LVN_BEGINDRAG are handled here and

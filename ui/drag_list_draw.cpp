@@ -1,11 +1,13 @@
-// The drag list's drawing: its rows, with the current row blue on yellow,
-// and the picture of the dragged rows.
+// The drag list's drawing: its rows, with the current row blue on yellow
+// (in high contrast: the system's window colours swapped), and the picture
+// of the dragged rows.
 #include "ui/drag_list_ctrl.h"
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "framework/dpi.h"
+#include "framework/high_contrast.h"
 #include "framework/unique_handle.h"
 #include "ui/row_move.h"
 
@@ -61,15 +63,16 @@ void CDragListCtrl::DrawRow(const DRAWITEMSTRUCT& item) {
   const int row = static_cast<int>(item.itemID);
   const UINT state = GetItemState(row, LVIS_SELECTED | LVIS_FOCUSED | LVIS_DROPHILITED | DLIS_CURRENT);
   const bool current = (state & DLIS_CURRENT) != 0;
+  const bool contrast = HighContrastOn();
   COLORREF text;
   COLORREF background;
   if (state & LVIS_SELECTED) {
     const bool focused = ::GetFocus() == list_;
-    text = current ? kYellow : ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    text = current && !contrast ? kYellow : ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
     background = focused ? ::GetSysColor(COLOR_HIGHLIGHT) : UnfocusedSelection();
   } else if (current) {
-    text = kBlue;
-    background = kYellow;
+    text = contrast ? ::GetSysColor(COLOR_WINDOW) : kBlue;
+    background = contrast ? ::GetSysColor(COLOR_WINDOWTEXT) : kYellow;
   } else {
     text = ::GetSysColor(COLOR_WINDOWTEXT);
     background = ::GetSysColor(COLOR_WINDOW);

@@ -135,7 +135,9 @@ BOOL CPlayListEditDlg::OnInitDialog() {
   files_.EnableDrag(true);
   files_.EnableDropOnOtherLists(true);
   KeepOnScreen();
-  return TRUE;
+  // The files first: they are what the keys act on (Delete, Enter, moves).
+  ::SetFocus(files_.Handle());
+  return FALSE;
 }
 
 // --- the list pane -------------------------------------------------------------

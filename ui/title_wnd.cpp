@@ -6,6 +6,7 @@
 #include "common/resource.h"
 #include "common/window_messages.h"
 #include "framework/dpi.h"
+#include "framework/high_contrast.h"
 #include "ui/layered_window.h"
 #include "ui/title_fade.h"
 
@@ -16,6 +17,10 @@ constexpr COLORREF kKeyColour = RGB(0, 0, 0);        // keyed out: the window sh
 constexpr COLORREF kOutlineColour = RGB(8, 8, 8);    // almost black, but not the key
 constexpr COLORREF kTextColour = RGB(255, 255, 255);
 constexpr UINT kTextFormat = DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+
+// In high contrast the window is opaque in the system's colours: no
+// colour is keyed out (the scheme's background may well be black).
+DWORD LayeredFlags() { return HighContrastOn() ? LWA_ALPHA : LWA_COLORKEY | LWA_ALPHA; }
 }  // namespace
 
 const MessageMapEntry<CTitleWnd> CTitleWnd::kMessageMap[] = {
@@ -119,7 +124,7 @@ void CTitleWnd::Present() {
   const int width = std::min<int>(size.cx + border, ::GetSystemMetrics(SM_CXSCREEN));
   ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, width, size.cy + border, SWP_NOACTIVATE);
   ::SetWindowTextA(Handle(), text_.c_str());  // what assistive tools read
-  SetLayeredAttributes(Handle(), kKeyColour, 255, LWA_COLORKEY | LWA_ALPHA);
+  SetLayeredAttributes(Handle(), kKeyColour, 255, LayeredFlags());
   ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
   shownAt_ = ::GetTickCount();
   ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
@@ -140,8 +145,16 @@ LRESULT CTitleWnd::OnTimer(WPARAM, LPARAM, bool&) {
     return 0;
   }
   if (!::IsWindowVisible(Handle())) ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
-  SetLayeredAttributes(Handle(), kKeyColour, static_cast<BYTE>(alpha), LWA_COLORKEY | LWA_ALPHA);
+  SetLayeredAttributes(Handle(), kKeyColour, static_cast<BYTE>(alpha), LayeredFlags());
   return 0;
+}
+
+void CTitleWnd::OnColoursChanged() {
+  // A text on screen changes its look at once, at the alpha of its fade.
+  const int alpha = TitleAlphaAt(::GetTickCount() - shownAt_);
+  if (::IsWindowVisible(Handle()) && alpha >= 0) {
+    SetLayeredAttributes(Handle(), kKeyColour, static_cast<BYTE>(alpha), LayeredFlags());
+  }
 }
 
 LRESULT CTitleWnd::OnEraseBackground(WPARAM, LPARAM, bool&) {
@@ -153,8 +166,9 @@ LRESULT CTitleWnd::OnPaint(WPARAM, LPARAM, bool&) {
   HDC dc = paint.dc();
   RECT client;
   ::GetClientRect(Handle(), &client);
-  UniqueGdiObject key(::CreateSolidBrush(kKeyColour));
-  ::FillRect(dc, &client, static_cast<HBRUSH>(key.get()));
+  const bool contrast = HighContrastOn();
+  UniqueGdiObject background(::CreateSolidBrush(contrast ? ::GetSysColor(COLOR_WINDOW) : kKeyColour));
+  ::FillRect(dc, &client, static_cast<HBRUSH>(background.get()));
   ScopedSelect select(dc, font_.get());
   const int oldMode = ::SetBkMode(dc, TRANSPARENT);
   const int o = Outline();
@@ -164,11 +178,18 @@ LRESULT CTitleWnd::OnPaint(WPARAM, LPARAM, bool&) {
     RECT at{x, y, x + textWidth, y + textHeight};
     ::DrawTextA(dc, text_.c_str(), static_cast<int>(text_.size()), &at, kTextFormat);
   };
-  // The outline: the text eight times around its place, then the text itself.
-  ::SetTextColor(dc, kOutlineColour);
-  static constexpr int kAround[8][2] = {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}};
-  for (const auto& step : kAround) draw(step[0] * o, step[1] * o);
-  ::SetTextColor(dc, kTextColour);
+  if (contrast) {
+    // The scheme's text on its background, framed in the text colour.
+    UniqueGdiObject frame(::CreateSolidBrush(::GetSysColor(COLOR_WINDOWTEXT)));
+    ::FrameRect(dc, &client, static_cast<HBRUSH>(frame.get()));
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+  } else {
+    // The outline: the text eight times around its place, then the text itself.
+    ::SetTextColor(dc, kOutlineColour);
+    static constexpr int kAround[8][2] = {{0, 0}, {1, 0}, {2, 0}, {0, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}};
+    for (const auto& step : kAround) draw(step[0] * o, step[1] * o);
+    ::SetTextColor(dc, kTextColour);
+  }
   draw(o, o);
   ::SetBkMode(dc, oldMode);
   return 0;

@@ -1,7 +1,8 @@
 // The on-screen title display (resource 147): one line of white text with a
 // dark outline at the screen's top-left corner, over every window, without
 // frame or background (black is keyed out). It stays two seconds, fades over
-// the next two and hides; every new text restarts the cycle.
+// the next two and hides; every new text restarts the cycle. In high
+// contrast it shows the system's text colour on its window colour instead.
 //
 // Threads: ShowText may be called on any thread (the volume keys on the UI
 // thread, the player thread when a file has been opened). The text waits
@@ -30,6 +31,7 @@ class CTitleWnd : public CDialog {
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   BOOL OnInitDialog() override;
   void OnDpiChanged(int dpi) override;
+  void OnColoursChanged() override;
 
  private:
   LRESULT OnTakeText(WPARAM, LPARAM, bool& handled);

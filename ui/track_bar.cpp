@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/window_hook.h"
+#include "ui/tip_text.h"
 
 namespace {
 constexpr UINT_PTR kSubclassId = 1;
@@ -52,6 +53,16 @@ int CTrackBar::ChannelPixels() const {
   RECT channel{0, 0, 0, 0};
   ::SendMessageA(window_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
   return std::max<int>(1, channel.right - channel.left);
+}
+
+int CTrackBar::ValueAt(int x) const {
+  RECT channel{0, 0, 0, 0};
+  RECT thumb{0, 0, 0, 0};
+  ::SendMessageA(window_, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+  ::SendMessageA(window_, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+  const int low = static_cast<int>(::SendMessageA(window_, TBM_GETRANGEMIN, 0, 0));
+  const int high = static_cast<int>(::SendMessageA(window_, TBM_GETRANGEMAX, 0, 0));
+  return SliderValueAt(x, channel.left, channel.right, thumb.right - thumb.left, low, high);
 }
 
 void CTrackBar::ClearTicks(bool redraw) { ::SendMessageA(window_, TBM_CLEARTICS, redraw ? TRUE : FALSE, 0); }

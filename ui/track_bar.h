@@ -26,6 +26,8 @@ class CTrackBar {
   int Position() const;
   // Width of the channel the thumb runs along, in pixels (at least 1).
   int ChannelPixels() const;
+  // The value the thumb would have with its centre at `x` (client pixels).
+  int ValueAt(int x) const;
   // How far an arrow key (line) and Page Up/Down (page) move the thumb.
   void SetSteps(int line, int page);
   void ClearTicks(bool redraw);

@@ -13,16 +13,27 @@ running, sound going to the ALSA file device of the installation's folder.
             by tray_watch.exe, which polls every 2 ms); then Exit: from the
             posted Exit until the dialog is gone, the Windows process ended
             and the Linux process ended
+  together  6 and 12 copies launched at once, one WAV file each, no copy
+            running (the shell opening a selection): from the launch until
+            the last file is in the first copy's list, which is the later of
+            the main dialog appearing (the first copy's own file goes in
+            then) and the last hand-over process ending (it ends once its
+            file was taken). The order of the files over the starts is
+            shuffled with a seed per repetition. After Exit the saved list is
+            read: files missing from it are counted as lost, starts still
+            running 30 s after the launch as stragglers (and ended).
 
-Usage: app_bench.py <runs>   (MELODEK_BUILD, WINEPREFIX and DISPLAY set)"""
+Usage: app_bench.py <runs> [together]  (MELODEK_BUILD, WINEPREFIX and DISPLAY
+set; "together" runs only that part)"""
 import os
+import random
 import statistics
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
-from melodek_e2e import BUILD, Melodek, probe, tone_file, wait_for  # noqa: E402
+from melodek_e2e import BUILD, Melodek, SettingsFile, probe, read_bytes, tone_file, wait_for  # noqa: E402
 
 STOP = 32775
 WATCH = os.path.join(BUILD, "bench", "app", "tray_watch.exe")
@@ -132,6 +143,63 @@ def cold_runs(app, runs):
     return results
 
 
+def together_runs(app, count, runs):
+    """Seconds from the launch to the last file in the list, and the files
+    lost and the starts that straggled over all runs."""
+    files = [tone_file(os.path.join(app.folder, "s%02d.wav" % i), 1000 + 10 * i, frames=4410) for i in range(count)]
+    result_file = os.path.join(app.folder, "watch.txt")
+    seconds, dialog, lost, stragglers = [], [], 0, 0
+    for run in range(runs):
+        settings = os.path.join(app.folder, "melodek.mlcfg")
+        if os.path.exists(settings):
+            os.remove(settings)
+        if os.path.exists(result_file):
+            os.remove(result_file)
+        order = list(range(count))
+        random.Random(run).shuffle(order)
+        watch = subprocess.Popen(["wine", WATCH, app.windows_path(result_file), "60000"],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not wait_for(lambda: "ready" in read_steps(result_file), timeout=30, interval=0.01):
+            watch.kill()
+            raise AssertionError("tray_watch did not start")
+        time.sleep(0.2)
+        launched_unix, launched = time.time(), time.monotonic()
+        starts = [subprocess.Popen(["wine", app.exe, app.windows_path(files[i])], cwd=app.folder, env=app.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) for i in order]
+        ends = {}
+        while time.monotonic() - launched < 30 and len(ends) < count - 1:
+            for index, process in enumerate(starts):
+                if index not in ends and process.poll() is not None:
+                    ends[index] = time.monotonic() - launched
+            time.sleep(0.002)
+        watch.wait(timeout=60)
+        steps = read_steps(result_file)
+        running = [p for p in starts if p.poll() is None]
+        first = None
+        if "window" in steps and running:
+            first = running[0] if len(running) == 1 else None
+            last = max([steps["window"] - launched_unix] + list(ends.values()))
+            if len(running) == 1:
+                seconds.append(last)
+                dialog.append(steps["window"] - launched_unix)
+        stragglers += max(0, len(running) - 1)
+        probe("command", 57665)
+        if first is not None:
+            first.wait(timeout=60)
+        for process in starts:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+        probe("wait-exit", 10000)
+        try:
+            saved = SettingsFile(read_bytes(settings)).lists[0]["files"]
+            lost += count - len({f["path"] for f in saved} & {app.windows_path(f) for f in files})
+        except (OSError, IndexError, KeyError):
+            lost += count
+        time.sleep(0.3)
+    return seconds, dialog, lost, stragglers
+
+
 def row(name, seconds, reference=None):
     if not seconds:
         print("%-34s %4d %9s %9s %9s %7s" % (name, 0, "-", "-", "-", "-"))
@@ -142,9 +210,30 @@ def row(name, seconds, reference=None):
                                              1000 * max(seconds), ratio))
 
 
+def together(app, runs):
+    print("%-34s %4s %9s %9s %9s %5s %10s" % ("together (ms from the launch)", "runs", "min", "median", "max", "lost",
+                                            "stragglers"))
+    for count in (6, 12):
+        seconds, dialog, lost, stragglers = together_runs(app, count, runs)
+        for name, values, counts in (("%d starts: last file in the list" % count, seconds, True),
+                                     ("%d starts: main dialog exists" % count, dialog, False)):
+            line = "%-34s %4d" % (name, len(values))
+            if values:
+                line += " %9.1f %9.1f %9.1f" % (1000 * min(values), 1000 * statistics.median(values),
+                                                1000 * max(values))
+            else:
+                line += " %9s %9s %9s" % ("-", "-", "-")
+            print(line + (" %5d %10d" % (lost, stragglers) if counts else ""))
+    print("lost: files missing from the list after Exit over all runs; stragglers: starts still running 30 s "
+          "after the launch")
+
+
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 20
     app = Melodek("bench_app")
+    if len(sys.argv) > 2 and sys.argv[2] == "together":
+        together(app, runs)
+        return
     a = tone_file(os.path.join(app.folder, "a.wav"), 3000, frames=44100)
     b = tone_file(os.path.join(app.folder, "b.wav"), 3100, frames=44100)
 
@@ -178,6 +267,7 @@ def main():
               % (statistics.median(second_play) / statistics.median(bare_window)))
     if code != 0:
         print("the first instance's exit code was %s" % code)
+    together(app, runs)
 
 
 if __name__ == "__main__":

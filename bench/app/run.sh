@@ -2,12 +2,14 @@
 # Start-up benchmarks of melodek.exe under Wine: a second start handing two
 # files to the running first instance, against the start of a bare Windows
 # program; the first instance's cold start until its tray icon exists; and
-# how long Exit takes. Prints one table (bench/app/app_bench.py says exactly
-# what each figure measures).
-# Usage: bench/app/run.sh [runs (20)]
+# how long Exit takes; 6 and 12 copies launched at once until the last file
+# is in the list. Prints one table (bench/app/app_bench.py says exactly what
+# each figure measures).
+# Usage: bench/app/run.sh [runs (20)] [together: only the launches at once]
 # (MELODEK_BUILD_ROOT moves the build folders, as for scripts/build.sh).
 set -euo pipefail
 runs=${1:-20}
+part=${2:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
@@ -25,7 +27,7 @@ melodek_wine_up
 trap melodek_wine_down EXIT
 # Every start below finds the prefix's wine server running, as on a desktop.
 wineserver -p >/dev/null 2>&1 || true  # already persistent: melodek_wine_up made it so
-python3 "$root/bench/app/app_bench.py" "$runs" > "$build/bench/app/app.txt" 2> "$build/bench/app/app.log" \
+python3 "$root/bench/app/app_bench.py" "$runs" $part > "$build/bench/app/app.txt" 2> "$build/bench/app/app.log" \
   || echo "app_bench failed (see $build/bench/app/app.log)" >&2
 melodek_wine_down
 trap - EXIT
@@ -37,3 +39,5 @@ echo "hand-over: 'wine melodek.exe a.wav b.wav' with a first instance running; '
 echo "instance's sound device received its first bytes (its ALSA capture grew; polled every 1 ms)."
 echo "cold start: no other copy running; the icon is known once Shell_NotifyIcon(NIM_MODIFY) for it"
 echo "succeeds from another process (tray_watch.exe, polling every 2 ms)."
+echo "together: N copies launched at once with a file each, no copy running; the last file is in the list"
+echo "when both the main dialog exists and every hand-over process has ended (seeded order per run)."

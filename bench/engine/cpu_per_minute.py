@@ -12,7 +12,10 @@ Counted per process (utime + stime of all threads, /proc/<pid>/stat):
   wine other  the prefix's other Wine processes (explorer with the tray, ...)
   pulse       the PulseAudio daemon (mixing into the null sink; parec's reads)
 
-Usage: cpu_per_minute.py <window seconds> <label>=<file or "-">...
+Usage: cpu_per_minute.py <window seconds> <label>=<files or "-">...
+(files separated by ";" play as one list; a last item "nogapless" writes a
+settings file with gapless playback off, so each file drains and the device
+reopens for the next).
 Environment: MELODEK_BUILD (the Windows build), WINEPREFIX, DISPLAY and a
 reachable PulseAudio server (XDG_RUNTIME_DIR); BENCH_PULSE_PID; BENCH_PAREC
 names a capture file parec writes while each case runs (optional)."""
@@ -82,7 +85,14 @@ def run_case(label, media, window):
         parec_out = open(parec_path, "wb")
         parec = subprocess.Popen(["parec", "-d", "cap.monitor", "--format=s16le", "--rate=44100", "--channels=2"],
                                  stdout=parec_out, stderr=subprocess.DEVNULL)
-    args = [] if media == "-" else [app.windows_path(media)]
+    items = [] if media == "-" else media.split(";")
+    if items and items[-1] == "nogapless":
+        items.pop()
+        from melodek_e2e import settings_bytes, write_bytes  # noqa: E402
+        gapless_off = b"MLDK.EXT" + bytes([7]) + b"gapless" + (4).to_bytes(4, "little") + (0).to_bytes(4, "little")
+        write_bytes(os.path.join(app.folder, "melodek.mlcfg"),
+                    settings_bytes(lists=[("new", [])], presets=[(0, "Default", 0, [])]) + gapless_off)
+    args = [app.windows_path(item) for item in items]
     try:
         app.start(*args)
         pids = prefix_processes(os.environ["WINEPREFIX"])
@@ -118,15 +128,16 @@ def main():
     window = float(sys.argv[1])
     cases = [arg.split("=", 1) for arg in sys.argv[2:]]
     kinds = ("melodek", "wineserver", "wine other", "pulse")
-    print("%-8s %8s %8s %8s %8s %8s %8s %8s %7s" % ("case", "window_s", "sound_s", "melodek", "m_core%",
-                                                   "wsrv", "wine_oth", "pulse", "exit_s"))
+    print("%-9s %8s %8s %8s %8s %9s %8s %8s %8s %7s" % ("case", "window_s", "sound_s", "melodek", "m_core%",
+                                                        "m_per_snd", "wsrv", "wine_oth", "pulse", "exit_s"))
     for label, media in cases:
         used, elapsed, alive, code, exit_seconds, sound = run_case(label, media, window)
         per_minute = {kind: used.get(kind, 0.0) * 60.0 / elapsed for kind in kinds}
         core = 100.0 * used.get("melodek", 0.0) / elapsed
         note = "" if alive and code == 0 else "  (ended early or exit code %s)" % code
-        print("%-8s %8.1f %8.1f %8.2f %8.2f %8.2f %8.2f %8.2f %7.2f%s" % (
-            label, elapsed, sound, per_minute["melodek"], core, per_minute["wineserver"],
+        per_sound = used.get("melodek", 0.0) * 60.0 / sound if sound > 0 else 0.0
+        print("%-9s %8.1f %8.1f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f %7.2f%s" % (
+            label, elapsed, sound, per_minute["melodek"], core, per_sound, per_minute["wineserver"],
             per_minute["wine other"], per_minute["pulse"], exit_seconds, note))
     probe("wait-exit", 5000)
 

@@ -52,6 +52,16 @@ if [ ! -f "$media/minute.mp3" ]; then
   rm -f "$media/tones.wav" "$media/noise.wav"
 fi
 
+# Twenty files of three seconds: a minute of a list, for gapless playback
+# against draining and reopening the device between files.
+if [ ! -f "$media/list20.wav" ]; then
+  for n in $(seq -w 1 20); do
+    sox -R -n -r 44100 -b 16 -c 2 "$media/part$n.wav" synth 3 sine $((200 + n * 37)) gain -8
+  done
+  touch "$media/list20.wav"
+fi
+list20=$(ls "$media"/part*.wav | tr '\n' ';')
+
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 plugins=$(winpath "$build/melodek/Plugins")
 
@@ -116,6 +126,9 @@ else:
     print("0 - - -")
 PY
 )
+# The join between two files in the capture, gapless and drained.
+python3 "$root/bench/engine/join_gap.py" > "$work/join.txt" 2> "$work/join.log" \
+  || echo "join_gap failed (see $work/join.log)" >&2
 wineserver -k >/dev/null 2>&1 || true
 
 # PulseAudio with a null sink: Wine plays to it in real time.
@@ -132,7 +145,8 @@ wine "$work/engine_bench.exe" "$plugins" "$runs" "$(winpath "$media/a.wav")" "$(
   > "$work/pulse.txt" 2> "$work/pulse_runs.log" </dev/null || echo "engine_bench (PulseAudio) failed" >&2
 
 BENCH_PULSE_PID="$pulse_pid" BENCH_PAREC="$work/parec.raw" python3 "$root/bench/engine/cpu_per_minute.py" \
-  "$window" idle=- wav="$media/minute.wav" mp3="$media/minute.mp3" > "$work/cpu.txt" 2> "$work/cpu.log" \
+  "$window" idle=- wav="$media/minute.wav" mp3="$media/minute.mp3" gapless20="${list20%;}" \
+  reopen20="${list20}nogapless" > "$work/cpu.txt" 2> "$work/cpu.log" \
   || echo "cpu_per_minute failed (see $work/cpu.log)" >&2
 stop_all
 trap - EXIT
@@ -153,9 +167,15 @@ echo "play_to_plugin_write: until in_wave's first samples reached the ring (incl
 echo "play_to_buffers_queued: until the output turned active; device_open_alone: waveOutOpen by itself."
 echo "first: the first run of the process (the sound system's own start-up)."
 echo
+echo "== The join between two files (ALSA capture): frames from the first file's last sample to the second's first"
+cat "$work/join.txt"
+echo
 echo "== CPU time per minute of audio (real melodek.exe, PulseAudio, ${window} s window after its main dialog appeared)"
 cat "$work/cpu.txt"
 echo "melodek: CPU s per minute of the melodek.exe process; m_core%: the same as a share of one core;"
+echo "m_per_snd: its CPU s per minute of sound recorded (Wine's PulseAudio driver drops the start of"
+echo "each opening of the device, so reopen20 records less sound than it played);"
 echo "wsrv / wine_oth / pulse: CPU s per minute of the wine server, the prefix's other Wine processes"
 echo "(explorer with the tray, services) and the PulseAudio daemon; sound_s: seconds of sound recorded"
 echo "from the sink during the case; exit_s: from choosing Exit until the process ended."
+echo "gapless20 / reopen20: a list of twenty 3 s WAV files played gaplessly / with gapless playback off."

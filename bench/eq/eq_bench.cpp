@@ -1,12 +1,15 @@
 // Time per equalizer block (ProcessEqBlock) and per transform core (forward,
-// gains, inverse) for each kernel this processor can run. One line per
-// kernel: "<kernel> <block us> <core us> <real-time factor>".
+// gains, inverse: one complex transform carrying both channels) for each
+// kernel this processor can run. One line per kernel: "<kernel> <block us>
+// <core us> <real-time factor>"; the kernel the program picks by itself is
+// marked with a '*'.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -59,7 +62,8 @@ int main() {
   }
 
   std::printf("%-8s %12s %12s %14s\n", "kernel", "block_us", "core_us", "realtime_x");
-  for (CFft::Kernel kernel : {CFft::Kernel::kVector, CFft::Kernel::kScalar}) {
+  const CFft::Kernel chosen = std::make_unique<EqualizerStage>()->fft().ActiveKernel();
+  for (CFft::Kernel kernel : {CFft::Kernel::kWide, CFft::Kernel::kVector, CFft::Kernel::kScalar}) {
     auto stage = std::make_unique<EqualizerStage>();
     if (!stage->fft().SelectKernel(kernel)) continue;
     stage->SetEqCurve(curve);
@@ -71,10 +75,10 @@ int main() {
       }
       const double us = TimeUs([&] { stage->ProcessEqBlock(*ring, 16384); });
       CFft& fft = stage->fft();
-      const bool vector = fft.ActiveKernel() == CFft::Kernel::kVector;
+      const CFft::Kernel active = fft.ActiveKernel();
       const double coreUs = TimeUs([&] {
         fft.Forward();
-        eq_block_math::ApplyBinGains(fft.spectrumBuffer(), stage->LatestGains(), 8192, vector);
+        eq_block_math::ApplyBinGains(fft.spectrumBuffer(), stage->LatestGains(), 8192, active);
         fft.Inverse();
       });
       if (round >= 50) {  // after the caches have warmed up
@@ -83,8 +87,9 @@ int main() {
       }
     }
     const double blockUs = Median(block);
-    std::printf("%-8s %12.1f %12.1f %14.0f\n", kernel == CFft::Kernel::kVector ? "sse" : "scalar",
-                blockUs, Median(core), kBlockAudioUs / blockUs);
+    const std::string name = std::string(CFft::KernelName(kernel)) + (kernel == chosen ? "*" : "");
+    std::printf("%-8s %12.1f %12.1f %14.0f\n", name.c_str(), blockUs, Median(core),
+                kBlockAudioUs / blockUs);
   }
   return 0;
 }

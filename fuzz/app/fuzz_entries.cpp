@@ -1,7 +1,7 @@
-// Fuzz entries of the command-line splitter and the DDE poke text. The
-// splitter's arguments are pieces of the text in order; quoting each
-// argument and splitting again gives them back; the poke text is what the
-// receiving side's buffer can hold.
+// Fuzz entries of the command-line splitter (and the program part of a Run
+// entry) and the DDE poke text. The splitter's arguments are pieces of the
+// text in order; quoting each argument and splitting again gives them back;
+// the poke text is what the receiving side's buffer can hold.
 #include "fuzz/app/fuzz_entries.h"
 
 #include <cstdlib>
@@ -64,7 +64,18 @@ std::vector<std::string> FuzzCommandLine(const uint8_t* data, size_t size) {
     const size_t blank = name.find_first_of(" \t");
     Check(blank == std::string::npos || name.find_first_not_of(" \t", blank) == std::string::npos);
   }
+  // The same text as a Run entry: the program is the name without its
+  // blanks and enclosing quotes, found in the name.
+  const std::string program = ProgramOfCommandLine(text);
+  Check(program.size() <= name.size() && name.find(program) != std::string::npos);
   CheckedSplit(rest);
+  // The "/add" switch: the files are the arguments' tail, and only a
+  // switch is taken off.
+  const StartRequest request = ParseStartRequest(rest);
+  Check(request.files.size() <= rest.size());
+  Check(rest.compare(rest.size() - request.files.size(), request.files.size(), request.files) == 0);
+  Check(request.kind == HandOverKind::kAdd || request.files == rest);
+  if (request.kind == HandOverKind::kAdd) CheckedSplit(request.files);
   return CheckedSplit(text);
 }
 
@@ -75,5 +86,15 @@ std::vector<std::string> FuzzPokeText(const uint8_t* data, size_t size) {
   Check(text.compare(0, text.size(), reinterpret_cast<const char*>(data), text.size()) == 0);
   // The text stops only at a NUL, the buffer's end or the data's end.
   Check(text.size() == size || text.size() == kMaxPokeBytes - 1 || data[text.size()] == '\0');
+  // The same bytes sent straight to the hand-over window: the launch time
+  // and the text after it, as a poke's; nothing from fewer than 8 bytes.
+  for (uint32_t tag : {kDirectPlayTag, kDirectAddTag, kDirectAddTag + 1}) {
+    const std::optional<DirectHandOver> direct = ParseDirectHandOver(tag, data, size);
+    Check(direct.has_value() == (size >= 8 && tag != kDirectAddTag + 1));
+    if (direct) {
+      Check(direct->text == PokeText(data + 8, size - 8));
+      Check(DirectHandOverBytes(direct->launched, direct->text).size() == direct->text.size() + 9);
+    }
+  }
   return CheckedSplit(text);
 }

@@ -24,7 +24,12 @@ def command_lines():
     yield "unterminated_2args", 'melodek.exe a.wav "b c.wav'
     yield "quote_inside_2args", 'melodek.exe a"b c"'
     yield "empty_quoted_3args", 'melodek.exe "" x ""'
+    # A shell verb's command line as the setup registers it, %1 put in.
+    yield "shell_verb_2args", '"C:\\Users\\me\\AppData\\Local\\Programs\\Melodek\\melodek.exe" /add ' + SPACED
     yield "folders_3args", 'melodek.exe "C:\\Music\\" D:\\Sounds "\\\\server\\share\\list.m3u"'
+    # The "/add" switch counts as an argument of the split; ParseStartRequest takes it off.
+    yield "add_switch_3args", '"C:\\Melodek\\melodek.exe" /add ' + SPACED + " D:\\c.flac"
+    yield "add_not_first_2args", "melodek.exe a.wav /ADD"
 
 
 def pokes():
@@ -36,6 +41,9 @@ def pokes():
     # Longer than the receiving buffer: 16383 characters arrive.
     yield "overlong_1args", b"x" * 20000
     yield "overlong_spaced_2args", b"y" * 16380 + b" zzzz\0"
+    # What a start sends the hand-over window: launch time, then the text
+    # (read as a poke, the launch time joins the first argument).
+    yield "direct_hand_over_4args", bytes(range(1, 9)) + (SPACED + " D:\\c.flac").encode() + b"\0"
 
 
 def write(folder, name, data):

@@ -1,4 +1,4 @@
-// Fuzz entries of in_mf.dll's tag readers and MP3 header parser. Besides
+// Fuzz entries of in_mf.dll's tag readers and MP3/MP4 gapless readers. Besides
 // "no crash, no read outside the data" (the sanitizers' part) they check
 // what every caller relies on: clean, bounded text; a bounded number of
 // reads (time); the same answer on a second read; and the format detection
@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "plugins/in_mf/mp3_gapless.h"
+#include "plugins/in_mf/mp4_gapless.h"
 #include "plugins/in_mf/tag_text.h"
 
 namespace {
@@ -168,4 +169,49 @@ void FuzzMp3Gapless(const uint8_t* data, size_t size) {
   } else {
     Check(trim.lead_frames == 0);
   }
+}
+
+Mp4Content FuzzMp4Gapless(const uint8_t* data, size_t size) {
+  if (size < 8) return Mp4Content{};
+  int64_t decoder_frames = 0;
+  std::memcpy(&decoder_frames, data, 8);
+  data += 8;
+  size -= 8;
+  CountingSource source(data, size);
+  const Mp4GaplessInfo info = ReadMp4GaplessInfo(source);
+  CheckCost(source);
+  const Mp4Content content = Mp4RealSamples(info);
+  if (content.from != Mp4Content::From::kNone) {
+    Check(info.valid());
+    Check(content.length > 0 && content.start < info.media_length);
+    Check(content.length <= info.media_length - content.start);
+  }
+  // Patches only where there is something to trim, each inside the data.
+  const std::vector<BytePatch> patches = Mp4SourcePatches(info);
+  Check(patches.empty() || content.from != Mp4Content::From::kNone);
+  std::vector<uint8_t> patched(data, data + size);
+  for (const BytePatch& patch : patches) {
+    Check(patch.bytes.size() == 4 || patch.bytes.size() == 8);
+    Check(patch.offset <= size && patch.bytes.size() <= size - patch.offset);
+  }
+  ApplyBytePatches(patches, 0, patched.data(), patched.size());
+  // What the media source then sees: the same track, a movie covering it.
+  MemoryByteSource again(patched);
+  const Mp4GaplessInfo seen = ReadMp4GaplessInfo(again);
+  Check(seen.timescale == info.timescale && seen.media_length == info.media_length);
+  for (int rate : {44100, 8000, 96000}) {
+    const DecoderTrim trim = PlanMp4Trim(info, rate, decoder_frames);
+    Check(trim.lead_frames >= 0);
+    Check(trim.content_frames == -1 || trim.content_frames > 0);
+    if (trim.content_frames > 0) {
+      Check(content.from != Mp4Content::From::kNone);
+      // Within the whole media at that rate, give or take rounding.
+      const long double whole = static_cast<long double>(info.media_length) * rate / info.timescale;
+      Check(trim.lead_frames + trim.content_frames <= whole + 2);
+      Check(trim.content_frames == Mp4ContentFrames(info, rate));
+    } else {
+      Check(trim.lead_frames == 0);
+    }
+  }
+  return content;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "plugins/in_mf/audio_tags.h"
+#include "plugins/in_mf/mp4_gapless.h"
 
 // Each returns normally for any input; a broken invariant aborts. The tag
 // entries return what was read, so that the replay test can check the seeds
@@ -18,3 +19,6 @@ TagFields FuzzFlacComments(const uint8_t* data, size_t size);
 // The first 8 bytes are the length the decoder reports (little endian); the
 // rest is the file.
 void FuzzMp3Gapless(const uint8_t* data, size_t size);
+// The first 8 bytes are the length the decoder reports (little endian); the
+// rest is the file. Returns where the reader found the real samples.
+Mp4Content FuzzMp4Gapless(const uint8_t* data, size_t size);

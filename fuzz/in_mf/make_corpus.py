@@ -4,11 +4,15 @@ short sound made by sox, encoded with tags by lame (MP3: ID3v2.3, ID3v2.4,
 UTF-16 text, ID3v1, the LAME gapless header), flac (Vorbis comments), and
 ffmpeg (M4A, WMA, ID3v2 written by another tool), cut to the fuzzers' 8 KiB
 input limit where they are longer. A few hand-made layouts no tool writes
-(ID3v2.2, tag-wide unsynchronisation, an ID3v2 tag before FLAC) follow.
+(ID3v2.2, tag-wide unsynchronisation, an ID3v2 tag before FLAC) follow,
+then M4A files with an edit list, iTunSMPB (written by
+tests/in_mf/add_itunsmpb.py), both, and both disagreeing.
 
 File names say what the replay test expects of a seed:
   tagged_*   title "Seed Title", artist "Seed Artist"
   unicode_*  title "S\u00e9ed \u266a Title", artist "Seed Artist"
+  real_<start>_<length>_*  (mp4_gapless) the real samples lie there
+  plain_*    no tags (tag readers), nothing to trim (mp4_gapless)
   (others)   only what the fuzz entries check for any input; crash inputs
              the fuzzers found are kept as found_* beside the seeds (this
              script leaves them alone).
@@ -144,6 +148,30 @@ def make(tmp):
         for frames in (0, 1, 4000, 9600, 13824):
             seeds["mp3_gapless/%s_%d.bin" % (name, frames)] = head(struct.pack("<q", frames) + data)
     seeds["mp3_gapless/id3v2_first.bin"] = head(struct.pack("<q", 2400) + read(out("v23.mp3")))
+
+    # MP4 edit lists and iTunSMPB; the first 8 bytes are the length the
+    # decoder reports. ffmpeg's AAC has 1024 samples of priming.
+    tagger = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "in_mf", "add_itunsmpb.py")
+    long8k = out("l.wav")
+    run("sox", "-R", "-n", "-r", "8000", "-b", "16", "-c", "1", long8k, "synth", "0.5", "sine", "300-2000", "gain", "-6")
+    for frames in (2400, 2501):
+        cut = out("cut%d.wav" % frames)
+        run("sox", "-R", long8k, cut, "trim", "0s", "%ds" % frames)
+        aac = ["-i", cut, "-c:a", "aac", "-b:a", "16k"]
+        run("ffmpeg", "-v", "error", "-y", *aac, out("e%d.m4a" % frames))
+        run("ffmpeg", "-v", "error", "-y", *aac, "-movflags", "+faststart", out("f%d.m4a" % frames))
+        run("ffmpeg", "-v", "error", "-y", *aac, "-use_editlist", "0", out("n%d.m4a" % frames))
+        run("python3", tagger, out("n%d.m4a" % frames), out("e%d.m4a" % frames), str(frames), out("s%d.m4a" % frames))
+        run("python3", tagger, out("e%d.m4a" % frames), out("e%d.m4a" % frames), str(frames), out("b%d.m4a" % frames))
+        run("python3", tagger, out("e%d.m4a" % frames), out("e%d.m4a" % frames), str(frames - 100),
+            out("d%d.m4a" % frames))
+        media = frames + 1024
+        for kind, name in (("e", "edit"), ("f", "edit_faststart"), ("s", "smpb"), ("b", "both"),
+                           ("d", "disagree")):
+            for reported in (0, frames, media):
+                seeds["mp4_gapless/real_1024_%d_%s_%d.bin" % (frames, name, reported)] = head(
+                    struct.pack("<q", reported) + read(out("%s%d.m4a" % (kind, frames))))
+        seeds["mp4_gapless/plain_no_edit_%d.bin" % frames] = head(struct.pack("<q", media) + read(out("n%d.m4a" % frames)))
     return seeds
 
 

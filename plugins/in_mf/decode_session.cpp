@@ -82,7 +82,8 @@ DWORD WINAPI DecodeSession::ThreadMain(void* param) {
 void DecodeSession::Run() {
   ComApartment com;
   MfAudioReader reader;
-  bool ok = StartMediaFoundation() && !stop_ && reader.Open(path_);
+  const GaplessRecord gapless = ReadGaplessRecord(path_);
+  bool ok = StartMediaFoundation() && !stop_ && reader.Open(path_, gapless.mp4_source_patches);
   // The first block proves there is sound to play and gives the time stamp
   // the content starts at.
   std::vector<int16_t> first_block;
@@ -93,7 +94,7 @@ void DecodeSession::Run() {
     info_.sample_rate = format.sample_rate;
     info_.channels = format.channels;
     info_.bitrate_kbps = reader.bitrate() / 1000;
-    PlayLength length = LengthForFile(path_, reader.duration_hns());
+    const PlayLength length = PlanPlayLength(gapless, reader.duration_hns(), format.sample_rate);
     trim_ = length.trim;
     info_.length_ms = length.length_ms;
     chunk_.resize(2 * kChunkFrames * format.channels);  // DSP may lengthen a block up to twice
@@ -108,11 +109,12 @@ void DecodeSession::Run() {
 }
 
 // Frames are counted on the decoder's time line from the first block's time
-// stamp (origin). Media Foundation seeks in content time, but some decoders
-// stamp blocks with an offset (Wine's AAC path: +1024 frames of encoder
-// priming); counting from the first stamp cancels that. The content starts
-// trim_.lead_frames in (non-zero only when the plug-in trims an MP3's encoder
-// delay itself) and is trim_.content_frames long when that is known.
+// stamp (origin). Media Foundation seeks in content time, but some sources
+// stamp blocks with an offset (Wine's, when it applies an MP4 edit list
+// itself: the edit's start); counting from the first stamp cancels that.
+// The content starts trim_.lead_frames in (non-zero when the plug-in trims
+// encoder delay and decoder priming itself: MP3, MP4) and is
+// trim_.content_frames long when that is known.
 void DecodeSession::Decode(MfAudioReader& reader, std::vector<int16_t> block, int64_t stamp) {
   const int channels = info_.channels;
   const int rate = info_.sample_rate;

@@ -23,7 +23,7 @@
 
 #include "common/plugin_api.h"
 #include "framework/unique_handle.h"
-#include "plugins/in_mf/mp3_gapless.h"
+#include "plugins/in_mf/decoder_trim.h"
 
 class MfAudioReader;
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "plugins/in_mf/audio_tags.h"
 #include "plugins/in_mf/pcm_frames.h"
@@ -72,20 +73,42 @@ void CopyTitle(const std::string& title, char* out) {
   out[length] = '\0';
 }
 
-PlayLength LengthForFile(const std::wstring& path, int64_t duration_hns) {
+GaplessRecord ReadGaplessRecord(const std::wstring& path) {
+  GaplessRecord record;
+  WinFileSource file;
+  if (!file.Open(path)) return record;
+  TagFields ignored;
+  const uint64_t id3_size = ReadId3v2(file, ignored);
+  record.mp3 = ReadMp3GaplessInfo(file, id3_size);
+  uint8_t head[8];
+  if (!record.mp3.valid && id3_size == 0 && file.ReadExact(0, head, 8) && std::memcmp(head + 4, "ftyp", 4) == 0) {
+    record.mp4 = ReadMp4GaplessInfo(file);
+    record.mp4_source_patches = Mp4SourcePatches(record.mp4);
+  }
+  return record;
+}
+
+PlayLength PlanPlayLength(const GaplessRecord& record, int64_t duration_hns, int sample_rate) {
   PlayLength result;
-  Mp3GaplessInfo info;
-  {
-    WinFileSource file;
-    if (file.Open(path)) {
-      TagFields ignored;
-      info = ReadMp3GaplessInfo(file, ReadId3v2(file, ignored));
+  int rate = sample_rate;
+  if (record.mp3.valid) {
+    rate = record.mp3.sample_rate;
+    result.trim = PlanMp3Trim(record.mp3, HnsToFrames(duration_hns, rate));
+  } else if (record.mp4.valid()) {
+    if (rate <= 0) rate = static_cast<int>(std::min<uint32_t>(record.mp4.timescale, INT_MAX));
+    result.trim = PlanMp4Trim(record.mp4, rate, HnsToFrames(duration_hns, rate));
+    // Known from the container even where the decoder trims by itself.
+    if (result.trim.content_frames < 0) {
+      const int64_t content = Mp4ContentFrames(record.mp4, rate);
+      if (content > 0) {
+        result.length_ms = static_cast<int>(std::min<int64_t>(FramesToMs(content, rate), INT_MAX));
+        return result;
+      }
     }
   }
-  if (info.valid) result.trim = PlanMp3Trim(info, HnsToFrames(duration_hns, info.sample_rate));
   int64_t ms = -1;
   if (result.trim.content_frames >= 0) {
-    ms = FramesToMs(result.trim.content_frames, info.sample_rate);
+    ms = FramesToMs(result.trim.content_frames, rate);
   } else if (duration_hns > 0) {
     ms = duration_hns / 10000;
   }

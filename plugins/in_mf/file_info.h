@@ -3,8 +3,10 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "plugins/in_mf/mp3_gapless.h"
+#include "plugins/in_mf/mp4_gapless.h"
 
 // Size of the host's title buffer, terminator included.
 constexpr size_t kHostTitleBytes = 512;
@@ -19,10 +21,21 @@ std::string TitleForFile(const std::wstring& path);
 // so that it fits with its terminator.
 void CopyTitle(const std::string& title, char* out);
 
+// What a file records about its real samples, read before it is decoded:
+// the LAME header of an MP3, the edit list and iTunSMPB of an MP4, and the
+// bytes the MP4 media source must be shown corrected (mp4_gapless.h).
+struct GaplessRecord {
+  Mp3GaplessInfo mp3;
+  Mp4GaplessInfo mp4;
+  std::vector<BytePatch> mp4_source_patches;
+};
+GaplessRecord ReadGaplessRecord(const std::wstring& path);
+
 // The trim the plug-in applies and the length the host sees, from the
-// length Media Foundation reports (100 ns units, 0 unknown).
+// length Media Foundation reports (100 ns units, 0 unknown) and the rate the
+// decoder outputs (0: not decoding, the file's own rate).
 struct PlayLength {
   DecoderTrim trim;
   int length_ms = -1;  // -1: unknown
 };
-PlayLength LengthForFile(const std::wstring& path, int64_t duration_hns);
+PlayLength PlanPlayLength(const GaplessRecord& record, int64_t duration_hns, int sample_rate);

@@ -163,7 +163,7 @@ void MELODEK_PLUGIN_CALL GetFileInfo(const char* file, char* title, int* length_
   if (!StartMediaFoundation()) return;
   const int64_t duration = ProbeDurationHns(path);
   // A file Media Foundation cannot open leaves the host's value alone.
-  if (duration > 0) *length_in_ms = LengthForFile(path, duration).length_ms;
+  if (duration > 0) *length_in_ms = PlanPlayLength(ReadGaplessRecord(path), duration, 0).length_ms;
 }
 
 int MELODEK_PLUGIN_CALL InfoBox(const char*, HWND) { return 0; }

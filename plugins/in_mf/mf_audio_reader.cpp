@@ -5,6 +5,7 @@
 #include <mfidl.h>
 #include <propvarutil.h>
 
+#include "plugins/in_mf/patched_byte_stream.h"
 #include "plugins/in_mf/pcm_frames.h"
 
 namespace {
@@ -46,8 +47,31 @@ MfAudioReader::~MfAudioReader() {
   reader_->ReadSample(kAudio, 0, &stream, &flags, &timestamp, sample.put());
 }
 
-bool MfAudioReader::Open(const std::wstring& path) {
-  if (FAILED(MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader_.put()))) return false;
+// A patched file goes through a byte stream of the plug-in's; the source
+// resolver still gets the path, to pick the media source by its extension.
+bool MfAudioReader::CreateReader(const std::wstring& path, const std::vector<BytePatch>& patches) {
+  if (!patches.empty()) {
+    ComPtr<IMFByteStream> stream = OpenPatchedByteStream(path, patches);
+    ComPtr<IMFSourceResolver> resolver;
+    MF_OBJECT_TYPE type = MF_OBJECT_INVALID;
+    ComPtr<IUnknown> object;
+    ComPtr<IMFMediaSource> source;
+    if (stream && SUCCEEDED(MFCreateSourceResolver(resolver.put())) &&
+        SUCCEEDED(resolver->CreateObjectFromByteStream(stream.get(), path.c_str(),
+                                                       MF_RESOLUTION_MEDIASOURCE | MF_RESOLUTION_READ, nullptr,
+                                                       &type, object.put())) &&
+        SUCCEEDED(object->QueryInterface(IID_IMFMediaSource, reinterpret_cast<void**>(source.put()))) &&
+        SUCCEEDED(MFCreateSourceReaderFromMediaSource(source.get(), nullptr, reader_.put()))) {
+      return true;
+    }
+    // The reader did not take the source: it is not shut down with a reader.
+    if (source) source->Shutdown();
+  }
+  return SUCCEEDED(MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader_.put()));
+}
+
+bool MfAudioReader::Open(const std::wstring& path, const std::vector<BytePatch>& patches) {
+  if (!CreateReader(path, patches)) return false;
   // Only the first audio stream is decoded; selecting it fails when there is none.
   reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
   if (FAILED(reader_->SetStreamSelection(kAudio, TRUE)) || !ChooseOutputType()) {
@@ -67,9 +91,23 @@ bool MfAudioReader::Open(const std::wstring& path) {
   return true;
 }
 
+// 16-bit PCM where the decoder gives it (FLAC, WAV-like sources: no
+// conversion at all), float where the decoder's own output is float (AAC,
+// MP3, WMA under Wine: rounded here, as ffmpeg rounds, instead of the
+// system's dithering conversion), 16-bit PCM as the last resort.
 bool MfAudioReader::ChooseOutputType() {
-  const bool pcm = RequestType(reader_.get(), MFAudioFormat_PCM, 16);
-  if (!pcm && !RequestType(reader_.get(), MFAudioFormat_Float, 32)) return false;
+  ComPtr<IMFMediaType> native;
+  GUID native_subtype{};
+  UINT32 native_bits = 0;
+  if (SUCCEEDED(reader_->GetNativeMediaType(kAudio, 0, native.put()))) {
+    native->GetGUID(MF_MT_SUBTYPE, &native_subtype);
+    native->GetUINT32(MF_MT_AUDIO_BITS_PER_SAMPLE, &native_bits);
+  }
+  const bool native_pcm16 = native_subtype == MFAudioFormat_PCM && native_bits == 16;
+  if (!(native_pcm16 && RequestType(reader_.get(), MFAudioFormat_PCM, 16)) &&
+      !RequestType(reader_.get(), MFAudioFormat_Float, 32) && !RequestType(reader_.get(), MFAudioFormat_PCM, 16)) {
+    return false;
+  }
   ComPtr<IMFMediaType> current;
   if (FAILED(reader_->GetCurrentMediaType(kAudio, current.put()))) return false;
   GUID subtype{};

@@ -1,6 +1,9 @@
 // The first audio stream of a file, decoded by Media Foundation's source
 // reader into 16-bit interleaved PCM. Used by one thread at a time, which
 // must have COM initialised and Media Foundation started (StartMediaFoundation).
+// A decoder whose output is float is asked for float, which the reader
+// rounds to 16 bits itself (to nearest, ties to even: what ffmpeg does); the
+// system's own conversion dithers.
 #pragma once
 #include <windows.h>
 #include <mfidl.h>
@@ -10,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "plugins/in_mf/byte_patches.h"
 #include "plugins/in_mf/com_ptr.h"
 
 struct PcmFormat {
@@ -25,10 +29,13 @@ class MfAudioReader {
   MfAudioReader(const MfAudioReader&) = delete;
   MfAudioReader& operator=(const MfAudioReader&) = delete;
 
-  // Opens the file and asks for 16-bit PCM, or 32-bit float when the decoder
-  // offers nothing else. false: not openable, no audio stream, or no format
-  // the plug-in can use.
-  bool Open(const std::wstring& path);
+  // Opens the file and asks for 16-bit PCM when that is what the decoder
+  // gives, else 32-bit float, else 16-bit PCM. With patches, the media
+  // source reads the file with those bytes replaced, or, when it cannot be
+  // made to, the file as it is (the caller's trim then decides from the
+  // length the source reports). false: not openable, no audio stream, or no
+  // format the plug-in can use.
+  bool Open(const std::wstring& path, const std::vector<BytePatch>& patches = {});
 
   const PcmFormat& format() const { return format_; }
   int64_t duration_hns() const { return duration_hns_; }  // 0: unknown
@@ -44,6 +51,7 @@ class MfAudioReader {
   Result Read(std::vector<int16_t>& pcm, int64_t& start_hns);
 
  private:
+  bool CreateReader(const std::wstring& path, const std::vector<BytePatch>& patches);
   bool ChooseOutputType();
 
   ComPtr<IMFSourceReader> reader_;

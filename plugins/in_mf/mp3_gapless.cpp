@@ -1,7 +1,6 @@
 #include "plugins/in_mf/mp3_gapless.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -77,14 +76,10 @@ DecoderTrim PlanMp3Trim(const Mp3GaplessInfo& info, int64_t decoder_frames) {
   const int64_t raw = int64_t(info.frames) * info.samples_per_frame;
   const int64_t content = raw - info.encoder_delay - info.encoder_padding;
   if (content <= 0 || (info.encoder_delay == 0 && info.encoder_padding == 0)) return none;
-  // Candidates: trimmed already; untrimmed; untrimmed with the Info frame
-  // itself decoded as one frame of silence.
-  const int64_t gap_trimmed = std::llabs(decoder_frames - content);
-  const int64_t gap_raw = std::llabs(decoder_frames - raw);
-  const int64_t gap_raw_info = std::llabs(decoder_frames - (raw + info.samples_per_frame));
-  if (gap_trimmed <= gap_raw && gap_trimmed <= gap_raw_info) return none;
-  DecoderTrim trim;
-  trim.lead_frames = info.encoder_delay + kMp3DecoderDelay + (gap_raw_info < gap_raw ? info.samples_per_frame : 0);
-  trim.content_frames = content;
-  return trim;
+  // Trimmed already; untrimmed; untrimmed with the Info frame itself decoded
+  // as one frame of silence.
+  const int64_t lead = info.encoder_delay + kMp3DecoderDelay;
+  return ChooseTrim(decoder_frames, {{content, none},
+                                     {raw, {lead, content}},
+                                     {raw + info.samples_per_frame, {lead + info.samples_per_frame, content}}});
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "plugins/common/byte_source.h"
+#include "plugins/in_mf/decoder_trim.h"
 
 struct Mp3GaplessInfo {
   bool valid = false;
@@ -20,13 +21,6 @@ constexpr int kMp3DecoderDelay = 529;
 // Reads the Xing/Info frame with a LAME extension, which must be the first
 // frame after the ID3v2 tag (id3_size bytes, 0 without one).
 Mp3GaplessInfo ReadMp3GaplessInfo(ByteSource& source, uint64_t id3_size);
-
-// Decoded stream frames to drop at the start (lead) and the content length
-// after them (-1: no limit, play what the decoder gives).
-struct DecoderTrim {
-  int64_t lead_frames = 0;
-  int64_t content_frames = -1;
-};
 
 // Decides from the length the decoder reports (decoder_frames, 0 unknown)
 // whether it already honours the header: a length near the gapless content

@@ -1,77 +1,23 @@
 // MP4/M4A metadata: moov/udta/meta/ilst, items "\xA9nam" (title) and
 // "\xA9ART" (artist), each holding a "data" atom with UTF-8 or UTF-16 text.
-#include <cstring>
-
 #include "plugins/in_mf/audio_tags.h"
+#include "plugins/in_mf/mp4_boxes.h"
 #include "plugins/in_mf/tag_text.h"
 
 namespace {
 
-constexpr int kMaxAtoms = 4096;  // per container level
-// Atom headers read for one file in all: items holding thousands of children
-// each would otherwise multiply the per-level bound.
-constexpr int kMaxAtomReads = 16384;
 // Value bytes read for one file in all (items whose text turns out empty do
 // not fill their field, so the next item of that kind is read too).
 constexpr uint64_t kMaxValueBytesRead = 1024 * 1024;
 
-struct Atom {
-  uint64_t body = 0;  // offset of the contents
-  uint64_t end = 0;   // offset just past the atom
-  char type[4] = {};
-};
-
-struct Mp4Budget {
-  int atom_reads_left = kMaxAtomReads;
-  uint64_t value_bytes_left = kMaxValueBytesRead;
-};
-
-// Reads the atom header at pos if it fits inside [pos, limit).
-bool ReadAtom(ByteSource& source, Mp4Budget& budget, uint64_t pos, uint64_t limit, Atom& atom) {
-  if (budget.atom_reads_left <= 0) return false;
-  --budget.atom_reads_left;
-  uint8_t h[16];
-  if (pos + 8 > limit || !source.ReadExact(pos, h, 8)) return false;
-  uint64_t size = ReadBE32(h);
-  uint64_t header = 8;
-  if (size == 1) {
-    if (pos + 16 > limit || !source.ReadExact(pos + 8, h + 8, 8)) return false;
-    size = ReadBE64(h + 8);
-    header = 16;
-  } else if (size == 0) {
-    size = limit - pos;  // runs to the end of its container
-  }
-  if (size < header || size > limit - pos) return false;
-  std::memcpy(atom.type, h + 4, 4);
-  atom.body = pos + header;
-  atom.end = pos + size;
-  return true;
-}
-
-// Finds the first child of the given type inside [begin, end).
-bool FindChild(ByteSource& source, Mp4Budget& budget, uint64_t begin, uint64_t end, const char* type,
-               Atom& found) {
-  uint64_t pos = begin;
-  for (int n = 0; n < kMaxAtoms; ++n) {
-    Atom atom;
-    if (!ReadAtom(source, budget, pos, end, atom)) return false;
-    if (std::memcmp(atom.type, type, 4) == 0) {
-      found = atom;
-      return true;
-    }
-    pos = atom.end;
-  }
-  return false;
-}
-
-void ReadItemText(ByteSource& source, Mp4Budget& budget, const Atom& item, std::string& field) {
-  Atom data;
-  if (!field.empty() || !FindChild(source, budget, item.body, item.end, "data", data)) return;
-  if (data.end - data.body < 8 || data.end - data.body - 8 > kMaxTagValueBytes) return;
-  if (data.end - data.body > budget.value_bytes_left) return;
-  budget.value_bytes_left -= data.end - data.body;
+void ReadItemText(Mp4BoxReader& reader, uint64_t& value_bytes_left, const Mp4Box& item, std::string& field) {
+  Mp4Box data;
+  if (!field.empty() || !reader.FindChild(item, "data", data)) return;
+  if (data.body_size() < 8 || data.body_size() - 8 > kMaxTagValueBytes) return;
+  if (data.body_size() > value_bytes_left) return;
+  value_bytes_left -= data.body_size();
   std::vector<uint8_t> value;
-  if (!source.ReadBlock(data.body, static_cast<size_t>(data.end - data.body), value)) return;
+  if (!reader.ReadBody(data, kMaxTagValueBytes + 8, value)) return;
   const uint32_t type = ReadBE32(value.data()) & 0x00FFFFFF;
   TagEncoding encoding;
   if (type == 1) {
@@ -87,26 +33,16 @@ void ReadItemText(ByteSource& source, Mp4Budget& budget, const Atom& item, std::
 }  // namespace
 
 void ReadMp4Tags(ByteSource& source, TagFields& fields) {
-  const uint64_t size = source.Size();
-  Mp4Budget budget;
-  Atom moov, udta, meta, ilst;
-  if (!FindChild(source, budget, 0, size, "moov", moov)) return;
-  if (!FindChild(source, budget, moov.body, moov.end, "udta", udta)) return;
-  if (!FindChild(source, budget, udta.body, udta.end, "meta", meta)) return;
-  // "meta" is a full box (4 bytes of version and flags) in MP4 files, a plain
-  // container in QuickTime files: tell them apart by what follows.
-  uint64_t children = meta.body;
-  uint8_t probe[8];
-  if (meta.end - meta.body >= 8 && source.ReadExact(meta.body, probe, 8) && std::memcmp(probe + 4, "hdlr", 4) != 0) {
-    children += 4;
-  }
-  if (!FindChild(source, budget, children, meta.end, "ilst", ilst)) return;
+  Mp4BoxReader reader(source);
+  uint64_t value_bytes_left = kMaxValueBytesRead;
+  Mp4Box moov, ilst;
+  if (!reader.FindMoov(moov) || !reader.FindItemList(moov, ilst)) return;
   uint64_t pos = ilst.body;
-  for (int n = 0; n < kMaxAtoms && !fields.Complete(); ++n) {
-    Atom item;
-    if (!ReadAtom(source, budget, pos, ilst.end, item)) return;
-    if (std::memcmp(item.type, "\xA9nam", 4) == 0) ReadItemText(source, budget, item, fields.title);
-    if (std::memcmp(item.type, "\xA9" "ART", 4) == 0) ReadItemText(source, budget, item, fields.artist);
+  for (int n = 0; n < Mp4BoxReader::kMaxChildren && !fields.Complete(); ++n) {
+    Mp4Box item;
+    if (!reader.Read(pos, ilst.end, item)) return;
+    if (item.Is("\xA9nam")) ReadItemText(reader, value_bytes_left, item, fields.title);
+    if (item.Is("\xA9" "ART")) ReadItemText(reader, value_bytes_left, item, fields.artist);
     pos = item.end;
   }
 }

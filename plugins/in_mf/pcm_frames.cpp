@@ -1,14 +1,16 @@
 #include "plugins/in_mf/pcm_frames.h"
 
 #include <algorithm>
+#include <cmath>
 
 void FloatToPcm16(const float* in, size_t count, int16_t* out) {
   for (size_t i = 0; i < count; ++i) {
-    float v = in[i] * 32768.0f;
-    if (!(v == v)) v = 0.0f;  // NaN
-    v = v >= 0.0f ? v + 0.5f : v - 0.5f;  // then truncation rounds half away from zero
-    v = std::min(32767.0f, std::max(-32768.0f, v));
-    out[i] = static_cast<int16_t>(v);
+    double v = static_cast<double>(in[i]) * 32768.0;  // exact
+    if (!(v == v)) v = 0.0;                           // NaN
+    v = std::min(32767.0, std::max(-32768.0, v));
+    double rounded = std::floor(v + 0.5);
+    if (rounded - v == 0.5 && std::fmod(rounded, 2.0) != 0.0) rounded -= 1.0;  // a tie goes to even
+    out[i] = static_cast<int16_t>(rounded);
   }
 }
 

@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-// Float samples (full scale +-1.0) to 16-bit, rounded and clipped; NaN -> 0.
+// Float samples (full scale +-1.0) to 16-bit, clipped and rounded to
+// nearest with ties to even (as ffmpeg converts, so that decodes compare
+// sample for sample); NaN -> 0.
 void FloatToPcm16(const float* in, size_t count, int16_t* out);
 
 // The part of a decoded block [block_start, block_start + block_frames) that

@@ -116,7 +116,7 @@ DWORD WINAPI DecodeThread(void*) {
       continue;
     }
     if (frame >= s.frames) {
-      if (g_out->IsPlaying()) {
+      if (!s.noIsPlaying && g_out->IsPlaying()) {
         ::Sleep(10);
         continue;
       }

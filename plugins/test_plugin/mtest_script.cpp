@@ -83,6 +83,8 @@ bool ParseScript(const std::string& text, Script* script) {
       script->neverOpen = true;
     } else if (key == "overwrite") {
       script->overwrite = true;
+    } else if (key == "no_isplaying") {
+      script->noIsPlaying = true;
     }
   }
   return true;

@@ -16,6 +16,8 @@
 //   open_from_thread  Open the output from the decoding thread, not in Play
 //   never_open      accept Play but never open the output
 //   overwrite       write blocks without waiting for CanWrite
+//   no_isplaying    at the end, post the end-of-file message without ever
+//                   asking the output's IsPlaying
 #pragma once
 #include <cstdint>
 #include <string>
@@ -42,6 +44,7 @@ struct Script {
   bool openFromThread = false;
   bool neverOpen = false;
   bool overwrite = false;
+  bool noIsPlaying = false;
 
   int FrameBytes() const { return channels * (bits / 8); }
 };

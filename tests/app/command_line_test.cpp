@@ -23,6 +23,19 @@ TEST(SplitCommandLine, UnterminatedQuoteGivesOneEmptyArgument) {
   EXPECT_EQ(SplitCommandLine("\""), (Args{""}));
 }
 
+TEST(ProgramOfCommandLine, QuotedOrBareProgramWithOrWithoutArguments) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\"C:\\Program Files\\Melodek\\melodek.exe\"", "C:\\Program Files\\Melodek\\melodek.exe"},
+      {"\"C:\\My Apps\\melodek.exe\" /add \"x.mp3\"", "C:\\My Apps\\melodek.exe"},
+      {"C:\\Apps\\melodek.exe  -x", "C:\\Apps\\melodek.exe"},
+      {"C:\\Apps\\melodek.exe\t", "C:\\Apps\\melodek.exe"},
+      {"\"C:\\unterminated\\melodek.exe", "C:\\unterminated\\melodek.exe"},
+      {"\"\"", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProgramOfCommandLine(c.first), c.second) << c.first;
+}
+
 TEST(HotKeyCommands, EachKeyRunsItsMenuCommand) {
   const unsigned expected[] = {ID_PLAY,      ID_STOP,      ID_PAUSE,       ID_PREV,         ID_NEXT,
                                ID_LIST_PREV, ID_LIST_NEXT, ID_VOLUME_DOWN, ID_VOLUME_UP,    ID_PLAYLIST_EDIT,

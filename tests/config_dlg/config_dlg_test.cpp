@@ -64,14 +64,25 @@ class FakeTarget : public ConfigTarget {
     volumeCalls.push_back({value, type, sender});
   }
   HWND controllerWindow() const override { return controller; }
+  bool gapless() const override { return gaplessOn; }
+  void SetGapless(bool on) override { gaplessOn = on; }
+  bool StartsWithWindows() const override { return runEntry; }
+  bool SetStartWithWindows(bool on) override {
+    runEntryWrites.push_back(on);
+    runEntry = on;
+    return true;
+  }
 
   int32_t volumeValue = 100;
   int32_t volumeTypeValue = 0;
   int32_t step = 1;
   int32_t alpha = 255;
+  bool gaplessOn = true;
   std::vector<std::string> folders{"."};
   std::vector<VolumeCall> volumeCalls;
   int stepStores = 0, alphaStores = 0, folderStores = 0;
+  bool runEntry = false;
+  std::vector<bool> runEntryWrites;
   HWND controller = nullptr;
 };
 
@@ -368,6 +379,35 @@ TEST(ConfigDlg, OkStoresEverything) {
   EXPECT_EQ(same.alpha, 255);
   EXPECT_EQ(same.folders, std::vector<std::string>{"."});
   EXPECT_TRUE(same.volumeCalls.empty());
+}
+
+TEST(ConfigDlg, StartWithWindowsShowsTheRunEntryAndOkChangesItOnlyWhenTicked) {
+  struct Case {
+    bool entry;          // the Run entry when the dialog opens
+    bool click;          // the user clicks the box
+    UINT end;            // IDOK or IDCANCEL
+    std::vector<bool> writes;
+  };
+  const Case cases[] = {
+      {false, true, IDOK, {true}},
+      {true, true, IDOK, {false}},
+      {true, false, IDOK, {}},      // unchanged: an entry is not written again
+      {false, false, IDOK, {}},
+      {false, true, IDCANCEL, {}},  // Cancel changes nothing
+  };
+  for (const Case& c : cases) {
+    FakeTarget target;
+    target.runEntry = c.entry;
+    CConfigDlg dialog(target);
+    RunDialog(dialog, c.end, [&](HWND window) {
+      EXPECT_EQ(::IsDlgButtonChecked(window, IDC_START_WITH_WINDOWS), c.entry ? BST_CHECKED : BST_UNCHECKED);
+      char text[64] = {};
+      ::GetDlgItemTextA(window, IDC_START_WITH_WINDOWS, text, sizeof text);
+      EXPECT_STREQ(text, "Start Melodek when Windows starts");
+      if (c.click) ::SendDlgItemMessageA(window, IDC_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(target.runEntryWrites, c.writes) << c.entry << c.click << c.end;
+  }
 }
 
 TEST(ConfigDlg, TransparencyIsLiveAndCancelRestoresOnlyIt) {

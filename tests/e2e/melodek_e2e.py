@@ -13,7 +13,13 @@ import time
 import unittest
 import wave
 
+from evidence import save_evidence
+
 BUILD = os.environ.get("MELODEK_BUILD", "")
+# Wine's debug channels in melodek.exe's log (wine.log in the test's folder):
+# errors, the libraries loaded, exceptions, the DDE calls of the hand-over
+# and message boxes, each line with its process and time.
+APP_WINEDEBUG = "-all,err+all,warn+seh,+pid,+timestamp,+loaddll,+ddeml,+msgbox"
 APP_DIR = os.path.join(BUILD, "melodek")
 TOOLS_DIR = os.path.join(BUILD, "tests", "e2e")
 
@@ -33,6 +39,16 @@ def probe(*args, timeout=30):
     result = subprocess.run(["wine", os.path.join(TOOLS_DIR, "probe.exe"), *map(str, args)],
                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout)
     return result.returncode, result.stdout.decode(errors="replace").strip()
+
+
+def neutral_folder(name="Music"):
+    """A folder on the prefix's drive C: for the files of the README's
+    pictures, whose paths show in them (a tool tip, a caption): (its Unix
+    path, its Windows path "C:\\Music")."""
+    folder = os.path.join(os.environ["WINEPREFIX"], "drive_c", name)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    return folder, "C:\\" + name
 
 
 def read_bytes(path):
@@ -71,15 +87,21 @@ def write_wav(path, frames, rate=44100, channels=2, sample_width=2):
 
 
 class Melodek:
-    """One installation of Melodek in a folder of its own, started under Wine."""
+    """One installation of Melodek in a folder of its own, started under Wine.
+    With installed_exe the program is one a setup installed: the folder then
+    only holds the capture and the log."""
 
-    def __init__(self, name, exe_name="melodek.exe", app_dir=APP_DIR):
+    def __init__(self, name, exe_name="melodek.exe", app_dir=APP_DIR, installed_exe=None):
         self.folder = os.path.join(BUILD, "e2e", name)
         shutil.rmtree(self.folder, ignore_errors=True)
-        shutil.copytree(app_dir, self.folder, ignore=shutil.ignore_patterns("*.raw", "*.mlcfg", "*.cfg"))
-        if exe_name != "melodek.exe":
-            os.rename(os.path.join(self.folder, "melodek.exe"), os.path.join(self.folder, exe_name))
-        self.exe = os.path.join(self.folder, exe_name)
+        if installed_exe:
+            os.makedirs(self.folder)
+            self.exe = installed_exe
+        else:
+            shutil.copytree(app_dir, self.folder, ignore=shutil.ignore_patterns("*.raw", "*.mlcfg", "*.cfg"))
+            if exe_name != "melodek.exe":
+                os.rename(os.path.join(self.folder, "melodek.exe"), os.path.join(self.folder, exe_name))
+            self.exe = os.path.join(self.folder, exe_name)
         # The probe looks for the program by its file name.
         os.environ["MELODEK_EXE"] = exe_name
         self.capture = os.path.join(self.folder, "capture.raw")
@@ -90,24 +112,54 @@ class Melodek:
             f.write('pcm.!default {\n type file\n slave.pcm { type null }\n'
                     ' file "%s"\n format "raw"\n truncate false\n}\n' % self.capture)
         self.env["ALSA_CONFIG_PATH"] = conf
+        # A few of Wine's debug channels for the program's own log: enough to
+        # tell, when a start goes wrong, what it loaded, waited for or threw.
+        self.env["WINEDEBUG"] = APP_WINEDEBUG
         self.process = None
         self.output = None
+        self.evidence = []  # folders of evidence saved for this installation
 
     def windows_path(self, path):
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
     def start(self, *args):
         """Starts melodek.exe with the given arguments and waits for its main dialog."""
+        self.start_process(["wine", self.exe, *args])
+
+    def start_command_lines(self, *command_lines):
+        """Starts the program through command lines given whole, as the shell
+        runs a verb (the launch tool; it ends when they have)."""
+        self.start_process(["wine", os.path.join(TOOLS_DIR, "launch.exe"), "run", *command_lines])
+
+    def start_process(self, command):
         for name in os.listdir(self.folder):
             if name.startswith("capture.raw"):
                 os.remove(os.path.join(self.folder, name))
         self.close_output()
         self.output = open(self.log, "ab")
-        self.process = subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env,
+        self.process = subprocess.Popen(command, cwd=self.folder, env=self.env,
                                         stdout=self.output, stderr=subprocess.STDOUT)
-        ok = wait_for(lambda: probe("main-window")[0] == 0, timeout=30)
-        if not ok:
-            raise AssertionError("melodek.exe did not bring up its main dialog")
+        self.wait_window(lambda: probe("main-window")[0] == 0, "melodek.exe did not bring up its main dialog")
+
+    def launch(self, *args):
+        """Starts another melodek.exe with the given arguments and returns its
+        process at once (its output goes to the same log)."""
+        with open(self.log, "ab") as out:
+            return subprocess.Popen(["wine", self.exe, *args], cwd=self.folder, env=self.env, stdout=out,
+                                    stderr=subprocess.STDOUT)
+
+    def wait_window(self, predicate, what, timeout=30):
+        """Polls for a window (predicate() true); when it does not come,
+        fails with `what` and the evidence saved in the test's folder."""
+        if not wait_for(predicate, timeout=timeout):
+            raise AssertionError(self.save_evidence(what))
+
+    def save_evidence(self, what):
+        """Saves what a person needs to see why a window did not come (see
+        evidence.py); returns `what` with that evidence, for a failure."""
+        text, folder = save_evidence(self.folder, what, self.process, self.log)
+        self.evidence.append(folder)
+        return text
 
     def command(self, command_id):
         return probe("command", command_id)[0] == 0
@@ -164,9 +216,24 @@ class MelodekTestCase(unittest.TestCase):
         self.apps = []
 
     def tearDown(self):
+        # A test that failed some other way than through wait_window (an
+        # assertion on a wait of its own) keeps evidence too, taken before
+        # the programs are ended.
+        if self.failed_so_far():
+            for app in self.apps:
+                if app.process is not None and not app.evidence:
+                    print(app.save_evidence("%s failed" % self.id()))
         for app in self.apps:
             app.kill()
         os.environ["MELODEK_EXE"] = "melodek.exe"
+
+    def failed_so_far(self):
+        """True when this test (or one of its subtests) has failed."""
+        result = getattr(getattr(self, "_outcome", None), "result", None)
+        for test, _ in getattr(result, "failures", []) + getattr(result, "errors", []):
+            if test is self or getattr(test, "test_case", None) is self:
+                return True
+        return False
 
     def melodek(self, name=None, **kwargs):
         app = Melodek(name or self.id().split(".")[-1], **kwargs)

@@ -13,6 +13,14 @@
 //   probe tray-window               prints the handle of the shell's notification window
 //   probe click <x> <y> [right]     clicks the mouse at a screen position
 //   probe visible <caption>         exit code 0 when melodek.exe has a visible window with that caption
+//   probe hold-name <name> <ms>     holds a mutex of that name (a running copy that does not answer),
+//                                   prints "held" and keeps it for <ms> milliseconds
+//   probe start-each <program> <switch> <file>...
+//                                   starts "<program>" <switch> "<file>" once per file, one right after the
+//                                   other (as the shell runs a verb for each selected file), then waits for
+//                                   all; exit code 0 when every one ended with 0
+//   probe processes                 every Windows process ("pid parent threads name"), each followed by its
+//                                   top-level windows ("  hwnd class visible|hidden caption")
 // Soak test:
 //   probe actions <ms> <item>...    one item every <ms> milliseconds: a number posts WM_COMMAND
 //                                   with that id, "save" sends WM_QUERYENDSESSION (settings save);
@@ -89,6 +97,7 @@
 //                                   shows at (hx, hy) after the last step, before the button goes up
 //   probe press <x> <y> [right]     moves the mouse there, then clicks (left or right)
 //   probe black-rows <x> <y0> <y1>  prints the screen rows y0..y1 whose pixel at x is black
+// Tool tips, accessible names, the keyboard's focus and high contrast: see probe_access.cpp.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -102,7 +111,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/window_messages.h"
 #include "framework/unique_handle.h"
+#include "tests/e2e/probe_access.h"
 #include "tests/support/process_counts.h"
 
 namespace {
@@ -147,14 +158,18 @@ std::vector<HWND> MelodekWindows() {
   return search.windows;
 }
 
-// The main dialog: a dialog-class window without caption that holds an OK button.
+// The main dialog: a hidden dialog-class window with the program's main window
+// text (none before it sets it) that holds an OK button; message boxes of the
+// program share the text, but are shown.
 HWND MainWindow() {
   for (HWND window : MelodekWindows()) {
     char className[64] = {};
     char caption[64] = {};
     ::GetClassNameA(window, className, sizeof className);
     ::GetWindowTextA(window, caption, sizeof caption);
-    if (std::strcmp(className, "#32770") == 0 && caption[0] == '\0' && ::GetDlgItem(window, IDOK) != nullptr) {
+    const bool mainTitle = caption[0] == '\0' || std::strcmp(caption, kMainWindowTitle) == 0;
+    if (std::strcmp(className, "#32770") == 0 && mainTitle && !::IsWindowVisible(window) &&
+        ::GetDlgItem(window, IDOK) != nullptr) {
       return window;
     }
   }
@@ -204,6 +219,48 @@ HWND FindVisible(const char* caption) {
   }
   return nullptr;
 }
+struct ProcessWindows {
+  DWORD process;
+  std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOfProcess(HWND window, LPARAM state) {
+  auto* search = reinterpret_cast<ProcessWindows*>(state);
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (process == search->process) search->windows.push_back(window);
+  return TRUE;
+}
+
+// What a person looks at when a start went wrong: every process of the
+// prefix and its top-level windows. Captions are read without sending the
+// window a message (a hung program must not hang the probe).
+int PrintProcesses() {
+  UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 1;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry)) {
+    std::printf("%lu %lu %lu %s\n", static_cast<unsigned long>(entry.th32ProcessID),
+                static_cast<unsigned long>(entry.th32ParentProcessID), static_cast<unsigned long>(entry.cntThreads),
+                entry.szExeFile);
+    ProcessWindows search{entry.th32ProcessID, {}};
+    ::EnumWindows(&CollectOfProcess, reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.windows) {
+      char className[64] = {};
+      WCHAR caption[128] = {};
+      char text[384] = {};
+      ::GetClassNameA(window, className, sizeof className);
+      ::InternalGetWindowText(window, caption, 128);
+      ::WideCharToMultiByte(CP_UTF8, 0, caption, -1, text, sizeof text, nullptr, nullptr);
+      std::printf("  %lu %s %s \"%s\"\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)), className,
+                  ::IsWindowVisible(window) ? "visible" : "hidden", text);
+    }
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
 // The play list editor tests' verbs live in a namespace of their own.
 namespace lists {
 // --- windows and list views of a dialog ------------------------------------------
@@ -1013,6 +1070,7 @@ int RunScalingVerb(const std::string& verb, int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string verb = argv[1];
+  if (const int code = RunAccessVerb(verb, argc, argv); code >= 0) return code;
   if (verb == "main-window") {
     std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(MainWindow())));
     return MainWindow() != nullptr ? 0 : 1;
@@ -1173,6 +1231,39 @@ int main(int argc, char** argv) {
     }
     ::ReleaseDC(nullptr, screen);
     std::printf("\n");
+    return 0;
+  }
+  if (verb == "processes") return PrintProcesses();
+  if (verb == "start-each" && argc >= 5) {
+    std::vector<UniqueHandle> started;
+    for (int i = 4; i < argc; ++i) {
+      std::string commandLine = std::string("\"") + argv[2] + "\" " + argv[3] + " \"" + argv[i] + "\"";
+      STARTUPINFOA startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION process{};
+      if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process)) {
+        return 1;
+      }
+      ::CloseHandle(process.hThread);
+      started.emplace_back(process.hProcess);
+    }
+    int result = 0;
+    for (const UniqueHandle& process : started) {
+      DWORD code = 1;
+      if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0 || !::GetExitCodeProcess(process.get(), &code) ||
+          code != 0) {
+        result = 1;
+      }
+    }
+    return result;
+  }
+  if (verb == "hold-name" && argc >= 4) {
+    UniqueHandle name(::CreateMutexA(nullptr, FALSE, argv[2]));
+    if (!name || ::GetLastError() == ERROR_ALREADY_EXISTS) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    ::Sleep(Number(argv[3]));
     return 0;
   }
   if (verb == "wait-exit" && argc >= 3) {

@@ -41,7 +41,9 @@ class Package(MelodekTestCase):
         version = project_version()
         bits = "32" if flavour == "win" else "64"
         path = os.path.join(out, "melodek-%s-win%s.zip" % (version, bits))
-        self.assertEqual(printed.strip(), path)
+        setup = os.path.join(out, "melodek-%s-win%s-setup.exe" % (version, bits))
+        self.assertEqual(printed.split(), [path, setup])
+        self.assertTrue(os.path.getsize(setup) > 0)
 
         unpacked = os.path.join(BUILD, "e2e", "package_unpacked")
         shutil.rmtree(unpacked, ignore_errors=True)

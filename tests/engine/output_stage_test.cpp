@@ -82,19 +82,22 @@ TEST(OutputStageGain, PlainRefillScalesShiftsAndSaturates) {
   EXPECT_EQ(stage->Ring().AvailableBytes(), 0u);
 }
 
-TEST(OutputStagePosition, FlushMovesBothCountersToTheFrameOfTheTime) {
+TEST(OutputStagePosition, FlushDropsWhatWaitsAndRestartsThePositionAtTheTime) {
   auto stage = FreshStage();
+  Write16(*stage, std::vector<int16_t>(1000, 5));
   stage->Flush(1000);
-  EXPECT_EQ(stage->Ring().ReadCounter(), 176400u);
-  EXPECT_EQ(stage->Ring().WriteCounter(), 176400u);
+  EXPECT_EQ(stage->Ring().AvailableBytes(), 0u);
   EXPECT_EQ(stage->PositionMs(), 1000u);
 
   ASSERT_TRUE(stage->Configure(48000, 1, 16));
   stage->Flush(1000);
-  EXPECT_EQ(stage->Ring().ReadCounter(), 192000u);
   EXPECT_EQ(stage->PositionMs(), 1000u);
+  std::vector<int16_t> buffer(96000);  // one second at 48 kHz stereo
+  Write16(*stage, buffer);
+  stage->FillPlain(buffer.data(), static_cast<uint32_t>(buffer.size()));
+  EXPECT_EQ(stage->PositionMs(), 2000u);
   stage->Flush(-5);
-  EXPECT_EQ(stage->Ring().WriteCounter(), 0u);
+  EXPECT_EQ(stage->PositionMs(), 0u);
 
   // Every time comes back as itself: no drift from rounding to frames.
   for (uint32_t rate : {8000u, 11025u, 22050u, 44100u, 48000u, 96000u}) {
@@ -192,14 +195,17 @@ TEST(OutputStageFormat, WritingPastTheFreeSpaceNeverOverrunsTheRing) {
 class FakeEqualizer : public EqualizerPath {
  public:
   bool Active() const override { return active; }
-  void Fill(SampleRing& ring, int32_t multiplier, int16_t* dst, uint32_t samples) override {
+  void Fill(SampleRing& ring, const GainPlan& gains, int16_t* dst, uint32_t samples) override {
     ++fills;
-    lastMultiplier = multiplier;
+    lastMultiplier = gains.At(ring.ReadCounter());
     lastSamples = samples;
     for (uint32_t i = 0; i < samples; ++i) dst[i] = 77;
     ring.AdvanceReadCapped(samples * 2);
   }
   void Reset() override { ++resets; }
+  uint32_t NextStreamByte(const SampleRing& ring) const override { return ring.ReadCounter(); }
+  uint32_t PlainBytesBefore(uint32_t) const override { return UINT32_MAX; }
+  void Activate() override { active = true; }
   uint32_t PendingStreamSamples() const override { return pending; }
   uint32_t DrainPending(int16_t* dst, uint32_t samples) override {
     const uint32_t take = std::min(pending, samples);
@@ -241,7 +247,14 @@ TEST(OutputStageRefill, ChoosesSilencePlainOrEqualizer) {
   EXPECT_EQ(eq.fills, 1);
   EXPECT_EQ(buffer[0], 0);
   stage->TogglePause();
+  // Muted: one refill fades the stream out at its own gain, then silence.
   stage->Mute();
+  Write16(*stage, std::vector<int16_t>(kBufferSamples * 2, 1000));
+  stage->FillOutputBuffer(buffer.data(), kBufferBytes);
+  EXPECT_EQ(eq.lastMultiplier, 20000);
+  EXPECT_EQ(buffer[0], 77);
+  EXPECT_LT(buffer[2 * OutputStage::kFadeOutFrames - 1], 77);
+  EXPECT_EQ(buffer[2 * OutputStage::kFadeOutFrames], 0);
   stage->FillOutputBuffer(buffer.data(), kBufferBytes);
   EXPECT_EQ(eq.lastMultiplier, 0);
 
@@ -251,7 +264,7 @@ TEST(OutputStageRefill, ChoosesSilencePlainOrEqualizer) {
   stage->SetVolume(16384);
   Write16(*stage, {123, -456});
   stage->FillOutputBuffer(buffer.data(), kBufferBytes);
-  EXPECT_EQ(eq.fills, 2);
+  EXPECT_EQ(eq.fills, 3);  // the fade-out and the silent refill asked it too
   EXPECT_EQ(buffer[0], 123);
   EXPECT_EQ(buffer[1], -456);
   EXPECT_EQ(buffer[2], 0);

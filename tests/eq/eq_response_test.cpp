@@ -17,6 +17,7 @@ namespace {
 using eq_test::Feed;
 using eq_test::kPi;
 using eq_test::Plain;
+using eq_test::ReferenceFft;
 using eq_test::Stereo;
 using eq_test::Tone;
 
@@ -40,29 +41,6 @@ double GainAt(double hertz, const std::vector<double>& gains) {
   while (kBands[hi] < hertz) ++hi;
   const double t = (hertz - kBands[hi - 1]) / (kBands[hi] - kBands[hi - 1]);
   return gains[hi - 1] + t * (gains[hi] - gains[hi - 1]);
-}
-
-// In-place radix-2 transform in double precision (the reference; forward
-// for sign -1, unnormalised).
-void ReferenceFft(std::vector<std::complex<double>>& a, int sign) {
-  const size_t n = a.size();
-  for (size_t i = 1, j = 0; i < n; ++i) {
-    size_t bit = n >> 1;
-    for (; j & bit; bit >>= 1) j ^= bit;
-    j |= bit;
-    if (i < j) std::swap(a[i], a[j]);
-  }
-  for (size_t len = 2; len <= n; len <<= 1) {
-    const std::complex<double> step = std::polar(1.0, sign * 2 * kPi / static_cast<double>(len));
-    for (size_t i = 0; i < n; i += len) {
-      std::complex<double> w = 1;
-      for (size_t k = 0; k < len / 2; ++k, w *= step) {
-        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
-        a[i + k] = u + v;
-        a[i + k + len / 2] = u - v;
-      }
-    }
-  }
 }
 
 // The block filter in double precision on one channel: blocks of 8192

@@ -23,6 +23,7 @@ constexpr uint32_t kRequest = 16384;  // what the wave output asks for (32768-by
 std::vector<CFft::Kernel> Kernels() {
   std::vector<CFft::Kernel> kernels{CFft::Kernel::kScalar};
   if (CFft::VectorKernelAvailable()) kernels.push_back(CFft::Kernel::kVector);
+  if (CFft::WideKernelAvailable()) kernels.push_back(CFft::Kernel::kWide);
   return kernels;
 }
 
@@ -198,7 +199,11 @@ TEST_P(EqStageTest, AnEmptyRingAnswersSilenceAndKeepsWhatIsPending) {
 
 INSTANTIATE_TEST_SUITE_P(Kernels, EqStageTest, testing::ValuesIn(Kernels()),
                          [](const testing::TestParamInfo<CFft::Kernel>& info) {
-                           return info.param == CFft::Kernel::kVector ? "Vector" : "Scalar";
+                           switch (info.param) {
+                             case CFft::Kernel::kVector: return "Vector";
+                             case CFft::Kernel::kWide: return "Wide";
+                             default: return "Scalar";
+                           }
                          });
 
 TEST(EqCurveToGains, InterpolatesBetweenPointsAndHoldsTheEnds) {

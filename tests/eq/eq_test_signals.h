@@ -2,6 +2,7 @@
 #pragma once
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -44,6 +45,29 @@ inline EqualizerCurve Curve(std::vector<float> x, std::vector<float> y) {
   curve.x = std::move(x);
   curve.y = std::move(y);
   return curve;
+}
+
+// In-place radix-2 transform in double precision (the reference; forward
+// for sign -1, unnormalised).
+inline void ReferenceFft(std::vector<std::complex<double>>& a, int sign) {
+  const size_t n = a.size();
+  for (size_t i = 1, j = 0; i < n; ++i) {
+    size_t bit = n >> 1;
+    for (; j & bit; bit >>= 1) j ^= bit;
+    j |= bit;
+    if (i < j) std::swap(a[i], a[j]);
+  }
+  for (size_t len = 2; len <= n; len <<= 1) {
+    const std::complex<double> step = std::polar(1.0, sign * 2 * kPi / static_cast<double>(len));
+    for (size_t i = 0; i < n; i += len) {
+      std::complex<double> w = 1;
+      for (size_t k = 0; k < len / 2; ++k, w *= step) {
+        const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
+        a[i + k] = u + v;
+        a[i + k + len / 2] = u - v;
+      }
+    }
+  }
 }
 
 inline EqualizerCurve Flat(float gain) { return Curve({100.0f}, {gain}); }

@@ -122,7 +122,8 @@ TEST(FftTransform, MatchesDirectTransformAndRoundTrips) {
     cases.push_back({n, 1, CFft::Kernel::kScalar});
     cases.push_back({n, 2, CFft::Kernel::kScalar});
     cases.push_back({n, 3, CFft::Kernel::kScalar});
-    if (CFft::VectorKernelAvailable()) cases.push_back({n, 2, CFft::Kernel::kVector});
+    if (CFft::VectorKernelAvailable()) cases.push_back({n, 1, CFft::Kernel::kVector});
+    if (CFft::WideKernelAvailable()) cases.push_back({n, 1, CFft::Kernel::kWide});
   }
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.points << " points, " << c.channels << " channels, kernel "
@@ -152,9 +153,9 @@ TEST(FftTransform, MatchesDirectTransformAndRoundTrips) {
 }
 
 TEST(FftTransform, EqualizerSizeRoundTripAndConstant) {
-  for (CFft::Kernel kernel : {CFft::Kernel::kScalar, CFft::Kernel::kVector}) {
+  for (CFft::Kernel kernel : {CFft::Kernel::kScalar, CFft::Kernel::kVector, CFft::Kernel::kWide}) {
     CFft fft;
-    ASSERT_TRUE(fft.Init(8192, 2));
+    ASSERT_TRUE(fft.Init(8192, 1));
     if (!fft.SelectKernel(kernel)) continue;
     SCOPED_TRACE(static_cast<int>(kernel));
     const int32_t floats = fft.bufferFloats();
@@ -165,27 +166,26 @@ TEST(FftTransform, EqualizerSizeRoundTripAndConstant) {
     // Thirteen passes each way: a few float roundings of full-scale values.
     for (int32_t i = 0; i < floats; ++i) ASSERT_NEAR(fft.timeBuffer()[i], input[i], 0.1) << i;
 
-    // Constant 1.0 (real parts, both channels) transforms to 1.0 at point 0.
+    // Constant 1.0 left and 0.5 right (real and imaginary parts) transforms
+    // to 1 + 0.5i at point 0.
     fft.ClearTime();
     for (int32_t k = 0; k < 8192; ++k) {
-      fft.timeBuffer()[4 * k] = 1.0f;
-      fft.timeBuffer()[4 * k + 2] = 1.0f;
+      fft.timeBuffer()[2 * k] = 1.0f;
+      fft.timeBuffer()[2 * k + 1] = 0.5f;
     }
     fft.Forward();
     const float* s = fft.spectrumBuffer();
     EXPECT_NEAR(s[0], 1.0f, 1e-6);
-    EXPECT_NEAR(s[2], 1.0f, 1e-6);
-    EXPECT_NEAR(s[1], 0.0f, 1e-6);
-    EXPECT_NEAR(s[3], 0.0f, 1e-6);
-    EXPECT_LT(MaxAbs(s + 4, floats - 4), 1e-6);
+    EXPECT_NEAR(s[1], 0.5f, 1e-6);
+    EXPECT_LT(MaxAbs(s + 2, floats - 2), 1e-6);
   }
 }
 
 TEST(FftTransform, VectorAndScalarPathsAgree) {
   if (!CFft::VectorKernelAvailable()) GTEST_SKIP() << "no SSE on this processor";
   CFft vector, scalar;
-  ASSERT_TRUE(vector.Init(8192, 2));
-  ASSERT_TRUE(scalar.Init(8192, 2));
+  ASSERT_TRUE(vector.Init(8192, 1));
+  ASSERT_TRUE(scalar.Init(8192, 1));
   ASSERT_TRUE(vector.SelectKernel(CFft::Kernel::kVector));
   ASSERT_TRUE(scalar.SelectKernel(CFft::Kernel::kScalar));
   EXPECT_EQ(vector.ActiveKernel(), CFft::Kernel::kVector);
@@ -203,11 +203,12 @@ TEST(FftTransform, VectorAndScalarPathsAgree) {
   for (int32_t i = 0; i < floats; ++i) {
     ASSERT_NEAR(vector.timeBuffer()[i], scalar.timeBuffer()[i], 0.05) << i;
   }
-  // The vector path exists for two channels only.
-  CFft mono;
-  ASSERT_TRUE(mono.Init(64, 1));
-  EXPECT_FALSE(mono.SelectKernel(CFft::Kernel::kVector));
-  EXPECT_EQ(mono.ActiveKernel(), CFft::Kernel::kScalar);
+  // The vector kernels exist for one (packed) channel only.
+  CFft stereo;
+  ASSERT_TRUE(stereo.Init(64, 2));
+  EXPECT_FALSE(stereo.SelectKernel(CFft::Kernel::kVector));
+  EXPECT_FALSE(stereo.SelectKernel(CFft::Kernel::kWide));
+  EXPECT_EQ(stereo.ActiveKernel(), CFft::Kernel::kScalar);
 }
 
 }  // namespace

@@ -205,4 +205,63 @@ TEST(GraphModel, HitTestAndLabelThinning) {
   EXPECT_EQ(ThinLabels({0, 10, 17}, {16, 16, 2}), (std::vector<size_t>{0, 2}));
 }
 
+TEST(ThinLabels, KeepsAGapBetweenNeighbours) {
+  struct Case {
+    std::vector<int> centres, widths;
+    int gap;
+    std::vector<size_t> kept;
+  } cases[] = {
+      // Touching labels read as one number ("100160250"): with a gap every other one goes.
+      {{0, 16, 32, 48}, {16, 16, 16, 16}, 0, {0, 1, 2, 3}},
+      {{0, 16, 32, 48}, {16, 16, 16, 16}, 4, {0, 2}},
+      {{0, 20, 40}, {16, 16, 16}, 4, {0, 1, 2}},  // exactly the gap apart: all stay
+      {{0, 19, 40}, {16, 16, 16}, 4, {0, 2}},     // a pixel short: the middle one goes
+      // The low end of the third-octave row at 96 DPI (15 pixels a band):
+      // "25" "31.5" "40" "50" "63" "80" "100" "125" "160" "200".
+      {{10, 25, 40, 55, 70, 85, 100, 115, 130, 145}, {12, 22, 12, 12, 12, 12, 18, 18, 18, 18}, 4,
+       {0, 2, 4, 6, 8}},
+      // The same at 144 DPI: everything half as wide again, and so is the gap.
+      {{15, 37, 60, 82, 105, 127, 150, 172, 195, 217}, {18, 33, 18, 18, 18, 18, 27, 27, 27, 27}, 6,
+       {0, 2, 4, 6, 8}},
+      // A lone label, and none at all.
+      {{50}, {200}, 10, {0}},
+      {{}, {}, 4, {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ThinLabels(c.centres, c.widths, c.gap), c.kept) << c.gap;
+}
+
+TEST(ThinLabels, LeavesOutWhatSticksOutOfTheArea) {
+  struct Case {
+    int areaLeft, areaRight;
+    std::vector<size_t> kept;
+  } cases[] = {
+      // Labels 16 wide centred at 10, 30, 50, 70 (edges 2..18, 22..38, 42..58, 62..78).
+      {0, 100, {0, 1, 2, 3}},
+      {2, 78, {0, 1, 2, 3}},   // exactly inside
+      {3, 77, {1, 2}},         // a pixel short at either end
+      // A label of the other axis at the top left (up to 40, with the gap):
+      // the row starts after it, its neighbour keeps its place.
+      {44, 100, {3}},
+      {42, 100, {2, 3}},
+      {100, 0, {}},            // no room at all
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ThinLabels({10, 30, 50, 70}, {16, 16, 16, 16}, 4, c.areaLeft, c.areaRight), c.kept) << c.areaLeft;
+  }
+}
+
+TEST(GraphModel, KeyboardNudgeStaysInTheRange) {
+  GraphModel model;  // range 0..100, points at the middle height 50
+  model.NudgePoint(1, 10);
+  EXPECT_EQ(model.Points()[1].y, 60);
+  EXPECT_EQ(model.Points()[1].x, 0);  // x never moves
+  model.NudgePoint(1, 45);
+  EXPECT_EQ(model.Points()[1].y, 100);
+  model.NudgePoint(0, -80);
+  EXPECT_EQ(model.Points()[0].y, 0);
+  model.NudgePoint(3, 5);   // no such point
+  model.NudgePoint(-1, 5);
+  EXPECT_EQ(model.Points()[2].y, 50);
+}
+
 }  // namespace

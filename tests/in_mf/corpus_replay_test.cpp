@@ -5,6 +5,7 @@
 // title and artist they were tagged with.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -77,6 +78,34 @@ TEST(InMfCorpus, GaplessSeedsKeepTheInvariants) {
     SCOPED_TRACE(seed.name);
     FuzzMp3Gapless(seed.bytes.data(), seed.bytes.size());
   }
+}
+
+// Seeds named real_<start>_<length>_<kind>_<reported>.bin: the real samples
+// lie at start for length (media units), found from the edit list, iTunSMPB
+// or both as kind says; plain_* seeds have nothing to trim.
+TEST(InMfCorpus, Mp4GaplessSeedsFindTheRealSamples) {
+  const std::vector<Seed> seeds = CorpusFiles("mp4_gapless");
+  EXPECT_GE(seeds.size(), 20u) << "run fuzz/in_mf/make_corpus.py";
+  int real = 0;
+  for (const Seed& seed : seeds) {
+    SCOPED_TRACE(seed.name);
+    const Mp4Content content = FuzzMp4Gapless(seed.bytes.data(), seed.bytes.size());
+    unsigned long long start = 0, length = 0;
+    char kind[32] = {};
+    if (std::sscanf(seed.name.c_str(), "real_%llu_%llu_%31[a-z_]", &start, &length, kind) == 3) {
+      const std::string k(kind);
+      const Mp4Content::From expected = StartsWith(k, "smpb")   ? Mp4Content::From::kItunSmpb
+                                        : StartsWith(k, "both") ? Mp4Content::From::kBoth
+                                                                : Mp4Content::From::kEditList;
+      EXPECT_EQ(content.from, expected);
+      EXPECT_EQ(content.start, start);
+      EXPECT_EQ(content.length, length);
+      ++real;
+    } else if (StartsWith(seed.name, "plain_")) {
+      EXPECT_EQ(content.from, Mp4Content::From::kNone);
+    }
+  }
+  EXPECT_GE(real, 10);
 }
 
 }  // namespace

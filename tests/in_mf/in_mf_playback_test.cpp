@@ -29,9 +29,8 @@ const FormatCase kFormats[] = {
     {"song.flac", "source.wav", 0, 0, 0, 0.0},
     {"song.mp3", "source.wav", 1152, 0, 0, 20.0},
     {"mono22k.mp3", "source_mono22k.wav", 1152, 0, 0, 20.0},
-    // Wine's AAC path puts one extra frame at the start and drops the last
-    // partial AAC frame (679 frames here) at the end.
-    {"song.m4a", "source.wav", 1152, 0, 2, 20.0},
+    // The edit list's priming and padding trimmed by the plug-in: exact.
+    {"song.m4a", "source.wav", 0, 0, 0, 20.0},
     // WMA records no decoder delay: the 2048 frames of the WMA decoder's
     // delay stay in the output (ASF has no field the plug-in could trim by).
     {"song.wma", "source.wav", 2048 + 1152, 2000, 2100, 20.0},

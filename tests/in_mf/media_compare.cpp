@@ -1,6 +1,7 @@
 #include "tests/in_mf/media_compare.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -63,4 +64,18 @@ double SnrDb(const std::vector<int16_t>& source, int64_t source_start, const std
   }
   if (noise == 0) return 200.0;
   return 10.0 * std::log10(signal / noise);
+}
+
+int MaxAbsDiff(const std::vector<int16_t>& a, int64_t a_frame, const std::vector<int16_t>& b, int64_t b_frame,
+               int64_t frames, int channels) {
+  if (a_frame < 0 || b_frame < 0 || frames < 0) return -1;
+  const size_t count = static_cast<size_t>(frames * channels);
+  const size_t a_first = static_cast<size_t>(a_frame * channels), b_first = static_cast<size_t>(b_frame * channels);
+  if (a_first + count > a.size() || b_first + count > b.size()) return -1;
+  int largest = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const int d = std::abs(int(a[a_first + i]) - int(b[b_first + i]));
+    if (d > largest) largest = d;
+  }
+  return largest;
 }

@@ -25,3 +25,8 @@ int BestLag(const std::vector<int16_t>& source, int64_t source_start, const std:
 // source_start + j - lag.
 double SnrDb(const std::vector<int16_t>& source, int64_t source_start, const std::vector<int16_t>& decoded,
              int channels, int lag);
+
+// Largest difference between a[a_frame..] and b[b_frame..] over frames
+// frames, -1 when either holds fewer.
+int MaxAbsDiff(const std::vector<int16_t>& a, int64_t a_frame, const std::vector<int16_t>& b, int64_t b_frame,
+               int64_t frames, int channels);

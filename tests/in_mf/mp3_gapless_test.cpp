@@ -122,11 +122,13 @@ TEST(PcmFramesTest, TimeConversionsRoundTrip) {
 }
 
 TEST(PcmFramesTest, FloatToPcm16RoundsAndClips) {
-  const float in[] = {0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 2.0f, -3.0f, 1.0f / 65536, -1.0f / 65536,
-                      std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()};
+  // Halves of a step (n/65536) go to the even neighbour.
+  const float in[] = {0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 2.0f, -3.0f, 1.0f / 65536, -1.0f / 65536, 3.0f / 65536,
+                      -3.0f / 65536, 1.4f / 32768, 1.6f / 32768, std::numeric_limits<float>::quiet_NaN(),
+                      std::numeric_limits<float>::infinity()};
   int16_t out[sizeof in / sizeof in[0]];
   FloatToPcm16(in, sizeof in / sizeof in[0], out);
-  const int16_t expected[] = {0, 16384, -16384, 32767, -32768, 32767, -32768, 1, -1, 0, 32767};
+  const int16_t expected[] = {0, 16384, -16384, 32767, -32768, 32767, -32768, 0, 0, 2, -2, 1, 2, 0, 32767};
   for (size_t i = 0; i < sizeof in / sizeof in[0]; ++i) EXPECT_EQ(out[i], expected[i]) << i;
 }
 

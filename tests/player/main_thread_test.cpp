@@ -43,7 +43,7 @@ TEST(MainThread, RunsCommandsInPostingOrderAndQuits) {
       "volume 16384",
       "gain 0", "eq 0", "play a.wav", "show Title", "play-started",
       "stop", "close", "next-file end", "gain 0", "eq 0", "play b.wav", "show Title", "play-started",
-      "stop", "close",
+      "stop", "close", "play-state",
       "stop", "close",  // quit stops playback first
   };
   EXPECT_EQ(WaitForEvents(log, expected.size()), expected);

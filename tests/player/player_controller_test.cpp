@@ -66,6 +66,23 @@ TEST_F(PlayerControllerTest, TrackEndAdvancesOnlyWhilePlaying) {
   EXPECT_TRUE(log.Events().empty());
 }
 
+TEST_F(PlayerControllerTest, PauseStopAndAnEndWithNothingPlayableTellTheWindows) {
+  Command(PC_PLAY);
+  log.Clear();
+  Command(PC_PAUSE);
+  Command(PC_STOP);
+  EXPECT_EQ(log.Events(), (Events{"pause", "play-state", "stop", "close", "play-state"}));
+
+  // The last playable file ends and the next one fails: the windows hear of
+  // the attempt and of the stop.
+  host.current = 1;
+  Command(PC_PLAY);
+  log.Clear();
+  Send(UM_TRACK_END);
+  EXPECT_EQ(log.Events(), (Events{"stop", "close", "next-file end", "gain -8192", "eq 0", "play missing.wav",
+                                  "play-started", "play-state"}));
+}
+
 TEST_F(PlayerControllerTest, HeldEqualizerIsLeftAlone) {
   Command(PC_HOLD_EQUALIZER, 0x101);  // only the low byte counts
   EXPECT_TRUE(controller.eqHeld());
@@ -84,11 +101,11 @@ TEST_F(PlayerControllerTest, SettingsCommandsReachTheEngine) {
   Command(PC_PAUSE);
   Command(PC_SET_EQUALIZER, 5);
   Command(PC_SET_EQUALIZER, 77);
-  EXPECT_EQ(log.Events(), (Events{"volume 8192", "gain -20000", "pause", "eq 2", "eq 0"}));
+  EXPECT_EQ(log.Events(), (Events{"volume 8192", "gain -20000", "pause", "play-state", "eq 2", "eq 0"}));
 }
 
 TEST_F(PlayerControllerTest, UnknownAndUnusedCodesAreIgnored) {
-  for (uint32_t code : {5u, 6u, 10u, 13u, 99u, 0xFFFFFFFFu}) Command(code);
+  for (uint32_t code : {5u, 6u, 10u, 16u, 99u, 0xFFFFFFFFu}) Command(code);
   EXPECT_TRUE(log.Events().empty());
   bool quit = true;
   EXPECT_FALSE(controller.HandleMessage(kWmUser + 1, 0, 0, quit));
@@ -109,4 +126,88 @@ TEST_F(PlayerControllerTest, PrevNextReloadAndQuit) {
   EXPECT_EQ(log.Events(), (Events{"stop", "close"}));
   EXPECT_FALSE(controller.playing());
 }
+}  // namespace
+
+namespace {
+
+// Gapless playback's protocol: a done decoder queues the next file, the
+// model moves on when it is heard, and commands act on the file heard.
+TEST_F(PlayerControllerTest, GaplessQueuesTheNextFileAndMovesOnWhenItIsHeard) {
+  Command(PC_PLAY);
+  log.Clear();
+  Send(UM_DECODER_DONE, 0, 0);  // a.wav has delivered everything
+  EXPECT_EQ(log.Events(), (Events{"preroll b.wav gain 16384 eq 2"}));
+  EXPECT_EQ(controller.QueuedFileIds(), (std::vector<int32_t>{2}));
+  EXPECT_EQ(host.current, 0);  // nothing moves until b.wav is heard
+
+  log.Clear();
+  Send(UM_DECODER_DONE, 0, 0);   // stale: a.wav is no longer the newest
+  Send(UM_FILE_HEARD, 0, 999);   // no such queued file
+  EXPECT_TRUE(log.Events().empty());
+
+  Send(UM_FILE_HEARD, 0, 101);
+  EXPECT_EQ(log.Events(), (Events{"advance 2", "heard 101", "show Title 101", "play-started"}));
+  EXPECT_EQ(host.titles[2], "Title 101");
+  EXPECT_TRUE(controller.QueuedFileIds().empty());
+
+  // Next while the following file is queued but not heard: that file plays
+  // from its start, walked to from the file heard.
+  log.Clear();
+  Send(UM_DECODER_DONE, 0, 101);
+  Command(PC_NEXT);
+  EXPECT_EQ(log.Events(), (Events{"preroll missing.wav gain -8192 eq 0", "next-file", "gain -8192", "eq 0",
+                                  "play missing.wav", "play-started"}));
+  EXPECT_TRUE(controller.QueuedFileIds().empty());
+
+  // Nothing after the last file, or gapless playback off: the stream ends.
+  host.current = 1;
+  Command(PC_PLAY);
+  engine.newest = 0;
+  host.current = 2;
+  log.Clear();
+  Send(UM_DECODER_DONE, 0, 0);
+  Command(PC_SET_GAPLESS, 0);
+  host.current = 0;
+  Send(UM_DECODER_DONE, 0, 0);
+  EXPECT_EQ(log.Events(), (Events{"decline", "hold off", "decline"}));
+  EXPECT_FALSE(controller.gapless());
+}
+
+TEST_F(PlayerControllerTest, GaplessQueueYieldsToSeeksEditsAndFailures) {
+  Command(PC_PLAY);
+  Send(UM_DECODER_DONE, 0, 0);
+  // A seek while b.wav is queued: the plug-in decodes b.wav, so a.wav plays
+  // again and the seek goes to it.
+  engine.seekWorks = false;
+  log.Clear();
+  Command(PC_SEEK, 500);
+  EXPECT_EQ(log.Events(), (Events{"seek 500", "stop", "close", "gain 0", "eq 0", "play a.wav",
+                                  "show Title", "play-started", "seek 500"}));
+  EXPECT_TRUE(controller.QueuedFileIds().empty());
+
+  // An edit that changes what follows a.wav drops the queued file and
+  // queues the new next one; an edit that does not leaves it.
+  engine.seekWorks = true;
+  engine.newest = 0;
+  Send(UM_DECODER_DONE, 0, 0);
+  log.Clear();
+  Command(PC_PLAYLIST_EDITED);
+  EXPECT_TRUE(log.Events().empty());
+  host.files[1].volume = 50;
+  engine.decoderDone = true;
+  Command(PC_PLAYLIST_EDITED);
+  EXPECT_EQ(log.Events(), (Events{"cancel", "preroll b.wav gain 8192 eq 2"}));
+  EXPECT_EQ(controller.QueuedFileIds(), (std::vector<int32_t>{2}));
+
+  // A file that cannot join leaves nothing queued; the stream ends as usual.
+  Command(PC_STOP);
+  Command(PC_PLAY);
+  engine.newest = 0;
+  engine.preRollWorks = false;
+  log.Clear();
+  Send(UM_DECODER_DONE, 0, 0);
+  EXPECT_EQ(log.Events(), (Events{"preroll b.wav gain 8192 eq 2", "decline"}));
+  EXPECT_TRUE(controller.QueuedFileIds().empty());
+}
+
 }  // namespace

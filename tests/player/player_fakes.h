@@ -49,7 +49,46 @@ class RecordingEngine : public AudioEngineControl {
   void SetFileGain(int32_t g) override { log_.Add("gain " + std::to_string(g)); }
   void SetEqCurve(const EqualizerCurve& curve) override { log_.Add("eq " + std::to_string(curve.Count())); }
   void SetNotifyThread(uint32_t) override { log_.Add("notify"); }
-  std::string CurrentTitle() const override { return "Title"; }
+  std::string CurrentTitle() const override { return title; }
+
+  // Gapless playback: files queue while preRollWorks; the first queued
+  // file gets token 101, the next 102, ...
+  void SetGaplessHold(bool on) override { log_.Add(on ? "hold on" : "hold off"); }
+  uint32_t NewestToken() const override { return newest; }
+  bool NewestDecoderDone() const override { return decoderDone; }
+  bool PreRoll(const std::string& path, int32_t gain, const EqualizerCurve* curve,
+               uint32_t& token) override {
+    log_.Add("preroll " + path + " gain " + std::to_string(gain) +
+             (curve ? " eq " + std::to_string(curve->Count()) : " eq held"));
+    if (!preRollWorks) return false;
+    token = newest = ++lastToken;
+    queuedTokens.push_back(token);
+    decoderDone = false;
+    return true;
+  }
+  void DeclinePreRoll() override { log_.Add("decline"); }
+  std::vector<uint32_t> CancelPreRoll() override {
+    log_.Add("cancel");
+    queuedTokens.clear();
+    return queuedTokens;
+  }
+  void PromoteHeard(uint32_t token) override {
+    log_.Add("heard " + std::to_string(token));
+    title = "Title " + std::to_string(token);
+  }
+  void PluginPostedEnd() override { log_.Add("plugin-eof"); }
+  bool Seek(int32_t ms) override {
+    log_.Add("seek " + std::to_string(ms));
+    return seekWorks;
+  }
+
+  bool preRollWorks = true;
+  bool seekWorks = true;
+  bool decoderDone = true;
+  uint32_t newest = 0;
+  uint32_t lastToken = 100;
+  std::vector<uint32_t> queuedTokens;
+  std::string title = "Title";
 
  private:
   EventLog& log_;
@@ -80,6 +119,18 @@ class ScriptedHost : public PlayerHost {
     if (current + 1 < static_cast<int>(files.size())) ++current;
     return true;
   }
+  std::optional<SoundFile> PeekNextFile(const std::vector<int32_t>& queuedIds) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    int at = current;
+    for (int32_t id : queuedIds) at = IndexOf(id);
+    if (at < 0 || at + 1 >= static_cast<int>(files.size())) return std::nullopt;
+    return files[at + 1];
+  }
+  void AdvanceToQueued(int32_t id) override {
+    log_.Add("advance " + std::to_string(id));
+    std::lock_guard<std::mutex> guard(lock_);
+    current = IndexOf(id);
+  }
   bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) override {
     if (presetId != 5) return false;
     curve.x = {10.0f, 100.0f};
@@ -89,12 +140,20 @@ class ScriptedHost : public PlayerHost {
   std::vector<std::string> PluginFolders() override { return {".", "Plugins"}; }
   void ShowTitleText(const std::string& text) override { log_.Add("show " + text); }
   void BroadcastPlayStarted() override { log_.Add("play-started"); }
+  void BroadcastPlayState() override { log_.Add("play-state"); }
 
   std::vector<SoundFile> files;
   int current = 0;
   std::map<int32_t, std::string> titles;
 
  private:
+  int IndexOf(int32_t id) const {
+    for (size_t i = 0; i < files.size(); ++i) {
+      if (files[i].id == id) return static_cast<int>(i);
+    }
+    return -1;
+  }
+
   EventLog& log_;
   std::mutex lock_;
 };

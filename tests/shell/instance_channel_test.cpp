@@ -8,11 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/hand_over.h"
 #include "tests/e2e/dde_conversation.h"
 #include "tests/shell/child_process.h"
 
@@ -21,6 +25,7 @@ constexpr int kChildIsFirst = 10;
 constexpr int kChildIsNotFirst = 11;
 constexpr int kChildSent = 0;
 constexpr int kChildNotSent = 1;
+constexpr int kChildNoAnswer = 12;
 
 std::string UniqueName(const char* tag) {
   return "MelodekShellTest" + std::to_string(::GetCurrentProcessId()) + tag;
@@ -28,17 +33,46 @@ std::string UniqueName(const char* tag) {
 
 std::string WithNul(const std::string& text) { return std::string(text.c_str(), text.size() + 1); }
 
-// A serving channel that records what it receives.
+// A serving channel that records what it receives (the texts, and every
+// hand-over whole); it takes hand-overs at once unless told to hold them.
 struct RecordingChannel {
-  explicit RecordingChannel(const std::string& name) : name(name) {
-    channel.SetReceiver([this](const std::string& text) { received.push_back(text); });
+  explicit RecordingChannel(const std::string& name, bool hold = false) : name(name) {
+    channel.SetReceiver([this](const CInstanceChannel::HandOver& handOver) {
+      received.push_back(handOver.arguments);
+      handOvers.push_back(handOver);
+    });
     serving = channel.BecomeFirstInstance(name);
+    if (!hold) channel.ReleaseHeld();
   }
   std::string name;
   CInstanceChannel channel;
   std::vector<std::string> received;
+  std::vector<CInstanceChannel::HandOver> handOvers;
   bool serving = false;
 };
+
+// Starts this program as a child without waiting for it.
+UniqueHandle StartSelf(const std::vector<std::string>& arguments) {
+  std::string commandLine = "\"" + ModuleFilePath() + "\"";
+  for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+    return UniqueHandle();
+  }
+  ::CloseHandle(process.hThread);
+  return UniqueHandle(process.hProcess);
+}
+
+// Pumps this thread's messages until the child ends; its exit code, or -1.
+int ExitCodeOf(const UniqueHandle& child) {
+  if (!child || !shell_test::PumpUntilSignalled(child.get(), 60000)) return -1;
+  DWORD code = 0;
+  ::GetExitCodeProcess(child.get(), &code);
+  return static_cast<int>(code);
+}
 
 // Windows form of a path of the build machine (the build runs outside Wine).
 std::string WindowsPath(std::string path) {
@@ -168,8 +202,144 @@ TEST(InstanceChannel, TestClientToolTalksToTheChannel) {
   EXPECT_EQ(server.received, (std::vector<std::string>{"a.mp3 b.mp3", "xyz"}));
 }
 
+TEST(InstanceChannel, HoldsHandOversUntilItsListsAreLoaded) {
+  RecordingChannel server(UniqueName("Hold"), /*hold=*/true);
+  ASSERT_TRUE(server.serving);
+  bool poked = false;
+  CInstanceChannel::SendResult play{};
+  CInstanceChannel::SendResult add{};
+  ASSERT_TRUE(shell_test::RunOnOtherThread([&] {
+    poked = CInstanceChannel::SendCommandLine(server.name, "a.wav");
+    play = CInstanceChannel::SendDirect(server.name, {HandOverKind::kPlay, "b.wav"}, 7, 5000);
+    add = CInstanceChannel::SendDirect(server.name, {HandOverKind::kAdd, "c.wav d.wav"}, 133790000000000042, 5000);
+  }));
+  // Taken at once, handed on only now, in their order.
+  EXPECT_TRUE(poked);
+  EXPECT_EQ(play, CInstanceChannel::SendResult::kDelivered);
+  EXPECT_EQ(add, CInstanceChannel::SendResult::kDelivered);
+  EXPECT_TRUE(server.handOvers.empty());
+  server.channel.ReleaseHeld();
+  ASSERT_EQ(server.handOvers.size(), 3u);
+  EXPECT_EQ(server.handOvers[0].kind, HandOverKind::kPlay);
+  EXPECT_EQ(server.handOvers[0].launched, 0u);  // DDE names no launch time
+  EXPECT_EQ(server.handOvers[1].kind, HandOverKind::kPlay);
+  EXPECT_EQ(server.handOvers[1].launched, 7u);
+  EXPECT_EQ(server.handOvers[2].kind, HandOverKind::kAdd);
+  EXPECT_EQ(server.handOvers[2].launched, 133790000000000042ULL);
+  EXPECT_EQ(server.received, (std::vector<std::string>{"a.wav", "b.wav", "c.wav d.wav"}));
+  // From now on at once.
+  EXPECT_TRUE(CInstanceChannel::SendCommandLine(server.name, "e.wav"));
+  EXPECT_EQ(server.received.back(), "e.wav");
+}
+
+TEST(InstanceChannel, HandOverWindowRefusesWhatNoStartSends) {
+  RecordingChannel server(UniqueName("Refuse"));
+  ASSERT_TRUE(server.serving);
+  HWND window = ::FindWindowExA(HWND_MESSAGE, nullptr, CInstanceChannel::kHandOverClass, server.name.c_str());
+  ASSERT_NE(window, nullptr);
+  const std::vector<uint8_t> bytes = DirectHandOverBytes(1, "x.wav");
+  struct Case {
+    const char* what;
+    ULONG_PTR tag;
+    DWORD size;
+  };
+  const Case cases[] = {{"unknown tag", 0x1234, static_cast<DWORD>(bytes.size())},
+                        {"shorter than the launch time", kDirectPlayTag, 7}};
+  for (const Case& c : cases) {
+    COPYDATASTRUCT copy{c.tag, c.size, const_cast<uint8_t*>(bytes.data())};
+    LRESULT taken = TRUE;
+    ASSERT_TRUE(shell_test::RunOnOtherThread(
+        [&] { taken = ::SendMessageA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy)); }));
+    EXPECT_EQ(taken, FALSE) << c.what;
+  }
+  EXPECT_TRUE(server.received.empty());
+  // The DDE service has no topic for adds: an older copy refuses them too.
+  EXPECT_FALSE(dde_test::Conversation(server.name, "ADD").connected());
+}
+
+TEST(InstanceChannel, AnEndingCopyTakesNothingAndKeepsItsNameUntilSaved) {
+  RecordingChannel server(UniqueName("Ending"));
+  ASSERT_TRUE(server.serving);
+  server.channel.StopServing();
+  EXPECT_FALSE(server.channel.IsServing());
+  EXPECT_EQ(CInstanceChannel::Send(server.name, "TEXT", "DATA_ITEM", "lost?"),
+            CInstanceChannel::SendResult::kNoServer);
+  EXPECT_EQ(CInstanceChannel::SendDirect(server.name, {HandOverKind::kPlay, "lost?"}, 0, 2000),
+            CInstanceChannel::SendResult::kNoServer);
+  EXPECT_EQ(shell_test::RunSelf({"--child", "first-instance", server.name}), kChildIsNotFirst);
+  server.channel.ReleaseName();
+  EXPECT_EQ(shell_test::RunSelf({"--child", "first-instance", server.name}), kChildIsFirst);
+  EXPECT_TRUE(server.received.empty());
+}
+
+TEST(HandOver, WaitsForAFirstCopyThatDoesNotAnswerYet) {
+  RecordingChannel server(UniqueName("Late"));
+  ASSERT_TRUE(server.serving);
+  UniqueHandle child = StartSelf({"--child", "hand-over", server.name, "10000", "play", "late.wav"});
+  ASSERT_TRUE(child);
+  ::Sleep(1500);  // this copy is busy starting up: it pumps no messages
+  EXPECT_EQ(ExitCodeOf(child), kChildSent);
+  EXPECT_EQ(server.received, std::vector<std::string>{"late.wav"});
+}
+
+TEST(HandOver, BecomesTheFirstCopyWhenTheOldOneEnds) {
+  const std::string name = UniqueName("Ended");
+  // A copy that ends: it holds the mutex and serves nothing any more.
+  UniqueHandle ending(::CreateMutexA(nullptr, FALSE, name.c_str()));
+  ASSERT_TRUE(ending);
+  UniqueHandle child = StartSelf({"--child", "hand-over", name, "10000", "play", "next.wav"});
+  ASSERT_TRUE(child);
+  ::Sleep(700);
+  ending.reset();
+  EXPECT_EQ(ExitCodeOf(child), kChildIsFirst);
+}
+
+TEST(HandOver, GivesUpAfterTheBoundWhenNobodyAnswers) {
+  const std::string name = UniqueName("Mute");
+  UniqueHandle mute(::CreateMutexA(nullptr, FALSE, name.c_str()));
+  ASSERT_TRUE(mute);
+  const DWORD started = ::GetTickCount();
+  EXPECT_EQ(ExitCodeOf(StartSelf({"--child", "hand-over", name, "1500", "play", "x.wav"})), kChildNoAnswer);
+  EXPECT_GE(::GetTickCount() - started, 1500u);
+}
+
+TEST(HandOver, SimultaneousStartsAllArriveWhole) {
+  RecordingChannel server(UniqueName("Crowd"));
+  ASSERT_TRUE(server.serving);
+  std::vector<UniqueHandle> children;
+  std::vector<std::string> expected;
+  for (int i = 0; i < 8; ++i) {
+    // Two files each (the child's one argument is the whole text handed over).
+    const std::string files = "C:\\music\\" + std::to_string(i) + "a.wav " + std::to_string(i) + "b.wav";
+    expected.push_back(files);
+    children.push_back(StartSelf({"--child", "hand-over", server.name, "10000", i % 2 ? "add" : "play", files}));
+  }
+  for (const UniqueHandle& child : children) EXPECT_EQ(ExitCodeOf(child), kChildSent);
+  std::vector<std::string> received = server.received;
+  std::sort(received.begin(), received.end());
+  EXPECT_EQ(received, expected);
+  for (const CInstanceChannel::HandOver& handOver : server.handOvers) {
+    // Every start names when it was launched, and keeps its kind.
+    EXPECT_NE(handOver.launched, 0u) << handOver.arguments;
+    const int start = handOver.arguments[9] - '0';
+    EXPECT_EQ(handOver.kind, start % 2 ? HandOverKind::kAdd : HandOverKind::kPlay) << handOver.arguments;
+  }
+}
+
 int RunChild(int argc, char** argv) {
   const std::string mode = argc > 2 ? argv[2] : "";
+  if (mode == "hand-over" && argc == 7) {
+    CInstanceChannel channel;
+    const StartRequest request{std::strcmp(argv[5], "add") == 0 ? HandOverKind::kAdd : HandOverKind::kPlay, argv[6]};
+    switch (BecomeFirstOrHandOver(channel, argv[3], request, std::strtoul(argv[4], nullptr, 10))) {
+      case StartRole::kFirst:
+        return kChildIsFirst;
+      case StartRole::kHandedOver:
+        return kChildSent;
+      case StartRole::kNoAnswer:
+        return kChildNoAnswer;
+    }
+  }
   if (mode == "first-instance" && argc == 4) {
     CInstanceChannel channel;
     return channel.BecomeFirstInstance(argv[3]) ? kChildIsFirst : kChildIsNotFirst;
