@@ -17,6 +17,7 @@
 #include "app/volume.h"
 #include "common/window_messages.h"
 #include "app/window_utils.h"
+#include "engine/plugin_info.h"
 #include "framework/dialog.h"
 #include "framework/module_path.h"
 #include "playlist/gather.h"
@@ -509,4 +510,38 @@ void CPlayerApp::PlayFileById(int32_t id) {
 
 void CPlayerApp::SetPlayingFileVolume(int32_t volume) {
   PostPlayerCommand(PC_SET_FILE_GAIN, FileGainOfVolume(volume));
+}
+
+// --- ReplayGain and loudness ------------------------------------------------------
+
+void CPlayerApp::SetReplayGain(const ReplayGainSettings& settings) {
+  loudness_.SetSettings(settings);
+  PostPlayerCommand(PC_LOUDNESS_CHANGED, 0);
+}
+
+int32_t CPlayerApp::LoudnessOf(const SoundFile& file) {
+  const int32_t mode = model_.PlayMode();
+  const GainPolicy policy = loudness_.Policy(mode == kPlayModeRandomAll || mode == kPlayModeRandomList);
+  if (!policy.enabled) return kLoudnessUnity;
+  // The file's own tags first; a measurement stands in for files without.
+  FileGainValues values = engine_ ? ReplayGainTagsOf(engine_->plugins(), file.path) : FileGainValues();
+  if (!values.HasGain()) values = loudness_.Measured(file.id);
+  return LoudnessFixedPoint(FileGainFactor(values, policy));
+}
+
+std::unique_ptr<LoudnessAnalysis> CPlayerApp::NewLoudnessAnalysis() {
+  if (!engine_) return nullptr;
+  return std::make_unique<LoudnessAnalysis>(engine_->plugins());
+}
+
+void CPlayerApp::StoreLoudness(const LoudnessProgress& results) {
+  for (const LoudnessTrackResult& track : results.tracks) {
+    if (track.outcome == LoudnessOutcome::kMeasured) {
+      loudness_.PutTrack(track.entryId, static_cast<float>(track.lufs), static_cast<float>(track.peak));
+    }
+  }
+  for (const LoudnessAlbumResult& album : results.albums) {
+    loudness_.PutAlbum(album.entryIds, static_cast<float>(album.lufs), static_cast<float>(album.peak));
+  }
+  PostPlayerCommand(PC_LOUDNESS_CHANGED, 0);
 }

@@ -13,6 +13,7 @@
 #include "app/add_order.h"
 #include "app/command_line.h"
 #include "app/instance_channel.h"
+#include "app/loudness_store.h"
 #include "app/tray_tip.h"
 #include "engine/player_host.h"
 #include "eq/eq_presets.h"
@@ -93,6 +94,7 @@ class CPlayerApp : public CApplication,
     return model_.PeekNextFile(queuedIds);
   }
   void AdvanceToQueued(int32_t fileId) override { model_.AdvanceToQueued(fileId); }
+  int32_t LoudnessOf(const SoundFile& file) override;
   bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) override;
   std::vector<std::string> PluginFolders() override;
   void ShowTitleText(const std::string& text) override;
@@ -141,6 +143,8 @@ class CPlayerApp : public CApplication,
   void ResetFilePresets(int32_t presetId) override { model_.ResetPresetId(presetId); }
   void HoldEqualizer(bool hold) override { PostPlayerCommand(PC_HOLD_EQUALIZER, hold ? 1 : 0); }
   HWND controllerWindow() const override { return controllerWindow_; }
+  ReplayGainSettings replayGain() const override { return loudness_.Settings(); }
+  void SetReplayGain(const ReplayGainSettings& settings) override;
 
   // --- PlayListEditHost (UI thread) ------------------------------------------
   PlayListSet& PlayLists() override { return model_; }
@@ -150,6 +154,9 @@ class CPlayerApp : public CApplication,
   void QueueFiles(const std::vector<int32_t>& ids) override;
   void SetPlayingFileVolume(int32_t volume) override;
   std::array<SettingsRect, kPlayListRectCount>& PlayListRects() override { return playListRects_; }
+  std::unique_ptr<LoudnessAnalysis> NewLoudnessAnalysis() override;
+  void StoreLoudness(const LoudnessProgress& results) override;
+  std::optional<LoudnessRecord> LoudnessOf(int32_t id) override { return loudness_.Find(id); }
 
   // --- JumpHost (UI thread) -------------------------------------------------------
   const CharFolder& SearchFolder() override;
@@ -198,7 +205,8 @@ class CPlayerApp : public CApplication,
   MediaKeyRefusals refusedMediaKeys_;  // held by other programs at the last registration
   std::array<SettingsRect, kPlayListRectCount> playListRects_{};
   // The settings of the block after the classic fields, and the records of
-  // newer versions this one does not know (written back as they came).
+  // newer versions this one does not know (written back as they came); the
+  // ReplayGain settings and measured loudness live in loudness_ instead.
   SettingsExtension extension_;
   HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
   DWORD uiThreadId_ = 0;             // set once at start-up
@@ -211,6 +219,7 @@ class CPlayerApp : public CApplication,
   // --- shared with the player thread ---------------------------------------
   PlayListSet model_;     // locks internally
   EqPresetList presets_;  // locks internally
+  LoudnessStore loudness_;  // locks internally
   mutable std::mutex foldersLock_;
   std::vector<std::string> pluginFolders_;  // guarded by foldersLock_
 

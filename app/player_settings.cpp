@@ -2,6 +2,8 @@
 // settings file's snapshot.
 #include <shlobj.h>
 
+#include <unordered_set>
+
 #include "app/player_app.h"
 #include "app/start_with_windows.h"
 #include "app/window_utils.h"
@@ -52,6 +54,9 @@ void CPlayerApp::ApplySettings(SettingsData& settings, bool archiveLoaded) {
   hotKeys_ = JoinHotKeys(settings.hotKeys, settings.extension.extraHotKeys);
   playListRects_ = settings.playListRects;
   extension_ = std::move(settings.extension);
+  loudness_.SetSettings(extension_.replayGain);
+  loudness_.ReplaceRecords(extension_.loudness);
+  extension_.loudness.clear();
   {
     std::lock_guard<std::mutex> lock(foldersLock_);
     pluginFolders_ = settings.pluginFolders;
@@ -95,6 +100,14 @@ SettingsData CPlayerApp::CollectSettings() {
     settings.PlayMode = model.PlayMode();
     settings.Repeat = model.Repeat();
   });
+  // Entries deleted from every list take their measured loudness with them.
+  std::unordered_set<int32_t> liveIds;
+  for (const PlayList& list : settings.playLists) {
+    for (const SoundFile& file : list.files) liveIds.insert(file.id);
+  }
+  loudness_.KeepOnly(liveIds);
+  settings.extension.replayGain = loudness_.Settings();
+  settings.extension.loudness = loudness_.Records();
   return settings;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #define MELODEK_PLUGIN_CALL __cdecl
 
@@ -93,6 +94,35 @@ static_assert(sizeof(void*) != 8 || (sizeof(Out_Module) == 160 && offsetof(Out_M
 
 typedef In_Module*(MELODEK_PLUGIN_CALL* GetInModuleFn)(void);
 #define MELODEK_GET_IN_MODULE_NAME "winampGetInModule2"
+
+// Optional exports a plug-in DLL may have beside winampGetInModule2, looked
+// up by name (C calls, like the module's members).
+//
+// Extended file information: copies the value named `name` ("artist",
+// "replaygain_track_gain", ...) of `file` into dest, which holds destlen
+// characters with the terminator; non-zero when the plug-in has a value.
+typedef int(MELODEK_PLUGIN_CALL* ExtendedFileInfoFn)(const char* file, const char* name, char* dest, int destlen);
+typedef int(MELODEK_PLUGIN_CALL* ExtendedFileInfoWFn)(const wchar_t* file, const wchar_t* name, wchar_t* dest,
+                                                      int destlen);
+#define MELODEK_EXTENDED_FILE_INFO_NAME "winampGetExtendedFileInfo"
+#define MELODEK_EXTENDED_FILE_INFO_W_NAME "winampGetExtendedFileInfoW"
+
+// Extended read: a file decoded without playing it (what transcoders use).
+// open gives a handle (0: refused) and the PCM format: bits per sample,
+// channels, rate, and size, the bytes to come (-1: unknown). getData fills
+// dest with up to len bytes of whole frames and returns their count (0 at
+// the end); a non-zero *killswitch asks it to give up. close ends the handle.
+typedef intptr_t(MELODEK_PLUGIN_CALL* ExtendedReadOpenFn)(const char* file, int* size, int* bps, int* nch,
+                                                          int* srate);
+typedef intptr_t(MELODEK_PLUGIN_CALL* ExtendedReadOpenWFn)(const wchar_t* file, int* size, int* bps, int* nch,
+                                                           int* srate);
+typedef intptr_t(MELODEK_PLUGIN_CALL* ExtendedReadGetDataFn)(intptr_t handle, char* dest, size_t len,
+                                                             int* killswitch);
+typedef void(MELODEK_PLUGIN_CALL* ExtendedReadCloseFn)(intptr_t handle);
+#define MELODEK_EXTENDED_READ_OPEN_NAME "winampGetExtendedRead_open"
+#define MELODEK_EXTENDED_READ_OPEN_W_NAME "winampGetExtendedRead_openW"
+#define MELODEK_EXTENDED_READ_GET_DATA_NAME "winampGetExtendedRead_getData"
+#define MELODEK_EXTENDED_READ_CLOSE_NAME "winampGetExtendedRead_close"
 
 // End-of-file message some plug-ins post to hMainWindow; Melodek ignores it.
 #define MELODEK_PLUGIN_EOF_MESSAGE (WM_USER + 2)

@@ -37,6 +37,10 @@
 #define IDC_VOLUME_TEXT 1018     // volume as text, read-only
 #define IDC_GAPLESS 1030         // "Gapless playback" check box
 #define IDC_START_WITH_WINDOWS 1029  // "Start Melodek when Windows starts" (the Run entry)
+#define IDC_RG_MODE 1040         // ReplayGain: Off, Track, Album, By play order
+#define IDC_RG_PREAMP 1041       // pre-amplification of files with values, dB
+#define IDC_RG_UNTAGGED 1042     // gain of files without values, dB
+#define IDC_RG_CLIPPING 1043     // "Prevent clipping"
 
 // The hot key list and the hot key editor.
 #define IDD_HOTKEY_EDIT 131
@@ -85,13 +89,18 @@
 #define IDC_PLAY_MODE 1014         // the five play modes
 #define IDC_REPEAT 1015            // "Repeat"
 #define IDC_PLAYLIST_SPLITTER 1020  // hidden bar between the panes
+#define IDC_LOUDNESS_STATUS 1044    // the loudness analysis: progress, then its result
+#define IDC_LOUDNESS_STOP 1045      // stops the loudness analysis
+// The file and list panes' right-click menus.
+#define ID_FILE_VOLUME 32800        // "Volume and Equalizer...": the volume popup
+#define ID_ANALYZE_LOUDNESS 32801   // "Analyze Loudness"
+#define ID_QUEUE_FILES 32802        // "Queue" (Q): the selected files play next
 
 // The volume popup of the play list editor.
 #define IDD_VOLUME 149
 #define IDC_VOLUME_ADJUST 1021       // slider, -100..100 %
 #define IDC_VOLUME_ADJUST_TEXT 1022  // the adjustment as text
 #define IDC_VOLUME_PRESET 1028       // the equalizer presets
-#define IDC_VOLUME_QUEUE 1029        // "Q": queue the selected files
 
 // The Jump to File window.
 #define IDD_JUMP 151

@@ -39,3 +39,7 @@ constexpr const char kNotifiedCaptions[] = "Config;HotKeyEdit;HotKeyList;PlayLis
 
 // Posted by the title display to itself: a new text waits under its lock.
 constexpr uint32_t UM_TITLE_TEXT = kWmUser + 102;
+
+// Posted by the loudness analysis's worker to the play list editor: results
+// wait to be taken (after each file and at the end).
+constexpr uint32_t UM_LOUDNESS_PROGRESS = kWmUser + 103;

@@ -167,8 +167,8 @@ void CAudioEngine::Stop() {
 
 // --- gapless playback ------------------------------------------------------------
 
-bool CAudioEngine::PreRoll(const std::string& path, int32_t fileGain, const EqualizerCurve* curve,
-                           uint32_t& token) {
+bool CAudioEngine::PreRoll(const std::string& path, int32_t fileGain, int32_t loudness,
+                           const EqualizerCurve* curve, uint32_t& token) {
   OutputStage& stage = output_.Stage();
   auto decline = [&] {
     stage.ReleaseEndHold();
@@ -183,6 +183,7 @@ bool CAudioEngine::PreRoll(const std::string& path, int32_t fileGain, const Equa
   token = newestToken_.load() + 1;
   queueToken_ = token;
   queueGain_ = fileGain;
+  queueLoudness_ = loudness;
   queueHasCurve_ = curve != nullptr;
   if (curve != nullptr) queueCurve_ = *curve;
   queueResult_.store(0);
@@ -222,7 +223,7 @@ bool CAudioEngine::PreRoll(const std::string& path, int32_t fileGain, const Equa
 
 int CAudioEngine::OpenQueuedStream(int rate, int channels, int bits) {
   uint32_t start = 0;
-  const int latency = output_.AppendStream(rate, channels, bits, queueToken_, queueGain_, start);
+  const int latency = output_.AppendStream(rate, channels, bits, queueToken_, queueGain_, queueLoudness_, start);
   if (latency >= 0 && queueHasCurve_) equalizer_.ScheduleEqCurve(queueCurve_, start);
   queueResult_.store(latency >= 0 ? 1 : -1);
   return latency;

@@ -44,13 +44,14 @@ class CAudioEngine : public AudioEngineControl {
   void TogglePause() override { output_.Stage().TogglePause(); }
   void SetVolume(int32_t multiplier) override { output_.Stage().SetVolume(multiplier); }
   void SetFileGain(int32_t gain) override { output_.Stage().SetFileGain(gain); }
+  void SetLoudness(int32_t loudness) override { output_.Stage().SetLoudness(loudness); }
   void SetEqCurve(const EqualizerCurve& curve) override;
   void SetNotifyThread(uint32_t threadId) override { output_.SetNotifyThread(threadId); }
   EqualizerStage& equalizer() { return equalizer_; }
   void SetGaplessHold(bool on) override { output_.Stage().SetGaplessHold(on); }
   uint32_t NewestToken() const override { return newestToken_.load(); }
   bool NewestDecoderDone() const override { return output_.Stage().Ring().decoderFinished.load(); }
-  bool PreRoll(const std::string& path, int32_t fileGain, const EqualizerCurve* curve,
+  bool PreRoll(const std::string& path, int32_t fileGain, int32_t loudness, const EqualizerCurve* curve,
                uint32_t& token) override;
   void DeclinePreRoll() override { output_.Stage().ReleaseEndHold(); }
   std::vector<uint32_t> CancelPreRoll() override;
@@ -66,6 +67,8 @@ class CAudioEngine : public AudioEngineControl {
   bool TitleOf(const std::string& path, std::string& title);
 
   CWaveOutput& output() { return output_; }
+  // The loaded plug-ins (the loudness analysis looks files' plug-ins up here).
+  PluginLibrary& plugins() { return plugins_; }
 
  private:
   // Makes the plug-in the active one (for the file `token`, heard or
@@ -115,6 +118,7 @@ class CAudioEngine : public AudioEngineControl {
   std::atomic<bool> queueOpenPending_{false};
   uint32_t queueToken_ = 0;
   int32_t queueGain_ = 0;
+  int32_t queueLoudness_ = kLoudnessUnity;
   bool queueHasCurve_ = false;
   EqualizerCurve queueCurve_;
   std::atomic<int> queueResult_{0};  // 0 waiting, 1 joined, -1 refused

@@ -22,6 +22,8 @@ class AudioEngineControl {
   virtual void TogglePause() = 0;
   virtual void SetVolume(int32_t multiplier) = 0;
   virtual void SetFileGain(int32_t gain) = 0;
+  // The file's loudness factor, OutputStage::kLoudnessUnity = 1.0.
+  virtual void SetLoudness(int32_t loudness) = 0;
   // An empty curve switches the equalizer off.
   virtual void SetEqCurve(const EqualizerCurve& curve) = 0;
   // The thread that receives UM_TRACK_END when a file drained at its end.
@@ -40,11 +42,11 @@ class AudioEngineControl {
   virtual bool NewestDecoderDone() const = 0;
   // Queues `path` behind the files in the output: the plug-in of the newest
   // one (done decoding) is stopped, the new one's samples follow in the same
-  // stream with `fileGain` and, unless null, `curve` from their first
+  // stream with `fileGain`, `loudness` and, unless null, `curve` from their first
   // sample. True with its token; false when it cannot join (another rate,
   // no plug-in, the plug-in fails): the playing file then ends as usual.
-  virtual bool PreRoll(const std::string& path, int32_t fileGain, const EqualizerCurve* curve,
-                       uint32_t& token) = 0;
+  virtual bool PreRoll(const std::string& path, int32_t fileGain, int32_t loudness,
+                       const EqualizerCurve* curve, uint32_t& token) = 0;
   // No next file: the newest file's end is the stream's end.
   virtual void DeclinePreRoll() = 0;
   // Drops the queued files none of whose samples was played yet (their

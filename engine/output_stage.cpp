@@ -21,7 +21,7 @@ constexpr uint32_t kConvertChunkFrames = 512;
 void OutputStage::Reset(uint32_t token) {
   {
     std::lock_guard<std::mutex> lock(segmentLock_);
-    segments_[0] = Segment{token, 0, 0, fileGain_.load()};
+    segments_[0] = Segment{token, 0, 0, fileGain_.load(), loudness_.load()};
     segmentCount_ = 1;
   }
   endHeld_.store(false);
@@ -54,31 +54,44 @@ void OutputStage::SetFileGain(int32_t value) {
   RecomputeMultiplier();
 }
 
-int32_t OutputStage::MultiplierOf(int32_t fileGain) const {
-  const int64_t m = (static_cast<int64_t>(fileGain) + 32768) * volume_.load() / 32768;
+void OutputStage::SetLoudness(int32_t value) {
+  const int32_t loudness = std::clamp(value, 0, kMaxLoudness);
+  {
+    std::lock_guard<std::mutex> lock(segmentLock_);
+    loudness_.store(loudness);
+    segments_[0].loudness = loudness;
+  }
+  RecomputeMultiplier();
+}
+
+int32_t OutputStage::MultiplierOf(int32_t fileGain, int32_t loudness) const {
+  // One division, so that at unit loudness the product is the volumes' own.
+  const int64_t m = (static_cast<int64_t>(fileGain) + 32768) * volume_.load() * loudness /
+                    (int64_t{32768} * kLoudnessUnity);
   return static_cast<int32_t>(std::clamp<int64_t>(m, 0, kMaxMultiplier));
 }
 
-void OutputStage::RecomputeMultiplier() { multiplier_.store(MultiplierOf(fileGain_.load())); }
+void OutputStage::RecomputeMultiplier() { multiplier_.store(MultiplierOf(fileGain_.load(), loudness_.load())); }
 
 GainPlan OutputStage::CurrentGainPlan(bool ownGains) const {
   const bool muted = muted_.load() && !ownGains;
   std::lock_guard<std::mutex> lock(segmentLock_);
-  GainPlan plan(muted ? 0 : MultiplierOf(segments_[0].fileGain));
+  GainPlan plan(muted ? 0 : MultiplierOf(segments_[0].fileGain, segments_[0].loudness));
   for (int i = 1; i < segmentCount_; ++i) {
-    plan.SwitchAt(segments_[i].start, muted ? 0 : MultiplierOf(segments_[i].fileGain));
+    plan.SwitchAt(segments_[i].start, muted ? 0 : MultiplierOf(segments_[i].fileGain, segments_[i].loudness));
   }
   return plan;
 }
 
 // --- segments ---------------------------------------------------------------
 
-bool OutputStage::AppendSegment(uint32_t token, int32_t fileGain) {
+bool OutputStage::AppendSegment(uint32_t token, int32_t fileGain, int32_t loudness) {
   std::lock_guard<std::mutex> lock(segmentLock_);
   if (segmentCount_ >= kMaxSegments) return false;
   const uint32_t start = ring_.WriteCounter();
   segments_[segmentCount_++] =
-      Segment{token, start, start, std::clamp(fileGain, -kMaxFileGain, kMaxFileGain)};
+      Segment{token, start, start, std::clamp(fileGain, -kMaxFileGain, kMaxFileGain),
+              std::clamp(loudness, 0, kMaxLoudness)};
   carryBytes_ = 0;
   ring_.decoderFinished.store(false);
   endHeld_.store(false);
@@ -113,6 +126,7 @@ void OutputStage::NoteNowPlaying(uint32_t streamEnd,
       std::move(segments_.begin() + 1, segments_.begin() + segmentCount_, segments_.begin());
       --segmentCount_;
       fileGain_.store(segments_[0].fileGain);
+      loudness_.store(segments_[0].loudness);
       token = segments_[0].token;
     }
     RecomputeMultiplier();

@@ -14,6 +14,7 @@
 
 #include "engine/gain_plan.h"
 #include "engine/pcm_converter.h"
+#include "engine/replay_gain.h"
 #include "engine/sample_ring.h"
 
 // The equalizer path of the refill; implemented by the equalizer stage.
@@ -55,7 +56,7 @@ enum class BufferAction {
 //   decoder thread : Write, CanWrite, IsPlaying, Flush (the plug-in's calls)
 //   refill side    : FillOutputBuffer, FillPlain, StartBuffer, OnBufferDone,
 //                    BufferLost, FinishDrain, Abandon
-//   player thread  : Reset, TogglePause, SetVolume, SetFileGain, Mute,
+//   player thread  : Reset, TogglePause, SetVolume, SetFileGain, SetLoudness, Mute,
 //                    MarkStopped, SetEqualizer, SetGaplessHold,
 //                    ReleaseEndHold; Configure and BeginDevice from whichever
 //                    thread opens the device, before the first buffer is
@@ -72,7 +73,13 @@ class OutputStage {
   static constexpr int32_t kUnity = 16384;
   static constexpr int32_t kMaxVolume = 32768;
   static constexpr int32_t kMaxFileGain = 16384;
-  static constexpr int32_t kMaxMultiplier = 65536;
+  // Room for a quiet file's loudness gain on top of the volumes; every
+  // path saturates the scaled samples, so any multiplier is safe.
+  static constexpr int32_t kMaxMultiplier = kUnity * 64;
+  // A file's loudness factor (LoudnessFixedPoint): fine enough for 0.01 dB
+  // steps at any level.
+  static constexpr int32_t kLoudnessUnity = ::kLoudnessUnity;
+  static constexpr int32_t kMaxLoudness = ::kMaxLoudness;
   static constexpr uint32_t kDefaultBufferCount = 2;
   static constexpr uint32_t kMaxRate = 768000;
   // How long Write waits for ring space a plug-in did not ask for with CanWrite.
@@ -99,6 +106,8 @@ class OutputStage {
   void TogglePause() { paused_.store(!paused_.load()); }
   void SetVolume(int32_t value);    // clamped to 0..32768
   void SetFileGain(int32_t value);  // clamped to -16384..16384
+  // The heard file's loudness factor (ReplayGain), clamped to 0..kMaxLoudness.
+  void SetLoudness(int32_t value);
   // First step of a stop: the next refill fades the stream out over
   // kFadeOutFrames (no click where it is cut), every later one carries
   // silence.
@@ -133,7 +142,7 @@ class OutputStage {
   // A queued file: its samples start at the ring's write position. The
   // caller has configured the format (same rate as the device). False when
   // kMaxSegments are queued already.
-  bool AppendSegment(uint32_t token, int32_t fileGain);
+  bool AppendSegment(uint32_t token, int32_t fileGain, int32_t loudness = kLoudnessUnity);
   // Drops the queued segments none of whose samples was read yet, with
   // their samples (the write position moves back to the first one's start);
   // the newest remaining segment's decoder counts as done again. Returns how
@@ -225,10 +234,11 @@ class OutputStage {
     uint32_t start = 0;   // ring byte position of its first sample
     uint32_t base = 0;    // ring byte position of its time 0 (moved by a seek)
     int32_t fileGain = 0;
+    int32_t loudness = kLoudnessUnity;
   };
 
   void RecomputeMultiplier();
-  int32_t MultiplierOf(int32_t fileGain) const;
+  int32_t MultiplierOf(int32_t fileGain, int32_t loudness) const;
   void NoteEmptyFillLocked(uint32_t bytes);
   // Calls decoderDone_ once the stream left to play is within kQueueLeadMs.
   void NoticeDoneWhenNear();
@@ -245,6 +255,7 @@ class OutputStage {
   // Player thread writes; refill thread reads M.
   std::atomic<int32_t> volume_{kUnity};
   std::atomic<int32_t> fileGain_{0};
+  std::atomic<int32_t> loudness_{kLoudnessUnity};
   std::atomic<int32_t> multiplier_{0};  // 0 until the first SetVolume / SetFileGain
 
   std::atomic<int32_t> endState_{kRunning};   // refill: 0->1; player: 2 and 0

@@ -73,6 +73,17 @@ void PlayerController::RunCommand(uint32_t code, int32_t argument) {
     case PC_SET_EQUALIZER:
       ApplyPreset(argument);
       break;
+    case PC_LOUDNESS_CHANGED:
+      // The file heard takes its new gain at once; the queued ones were
+      // queued with their old one.
+      if (const std::optional<SoundFile> file = host_.CurrentSoundFile()) {
+        engine_.SetLoudness(host_.LoudnessOf(*file));
+      }
+      if (!queued_.empty()) {
+        DropQueue();
+        if (playing_ && gapless_ && engine_.NewestDecoderDone()) QueueNextFile();
+      }
+      break;
     case PC_HOLD_EQUALIZER:
       eqHeld_ = (argument & 0xFF) != 0;
       break;
@@ -114,7 +125,8 @@ bool PlayerController::QueueNextFile() {
   EqualizerCurve curve;  // an unknown preset leaves it empty: equalizer off
   if (!eqHeld_) host_.BuildEqualizerCurve(next->presetId, curve);
   uint32_t token = 0;
-  if (!engine_.PreRoll(next->path, FileGainOfVolume(next->volume), eqHeld_ ? nullptr : &curve, token)) {
+  if (!engine_.PreRoll(next->path, FileGainOfVolume(next->volume), host_.LoudnessOf(*next),
+                       eqHeld_ ? nullptr : &curve, token)) {
     return false;  // the engine let the stream end as usual
   }
   queued_.push_back(QueuedFile{*next, token});
@@ -182,6 +194,7 @@ void PlayerController::PlayCurrent() {
   const std::optional<SoundFile> file = host_.CurrentSoundFile();
   if (!file) return;
   engine_.SetFileGain(FileGainOfVolume(file->volume));
+  engine_.SetLoudness(host_.LoudnessOf(*file));
   if (!eqHeld_) ApplyPreset(file->presetId);
   if (engine_.Play(file->path)) {
     playing_ = true;

@@ -24,6 +24,9 @@ class PlayerHost {
   // file once it is heard.
   virtual std::optional<SoundFile> PeekNextFile(const std::vector<int32_t>& queuedIds) = 0;
   virtual void AdvanceToQueued(int32_t fileId) = 0;
+  // The loudness factor the file plays at (LoudnessFixedPoint) under the
+  // ReplayGain settings: its plug-in's values, else what was measured of it.
+  virtual int32_t LoudnessOf(const SoundFile& file) = 0;
   // False (curve untouched) when no preset has the id.
   virtual bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) = 0;
   virtual std::vector<std::string> PluginFolders() = 0;

@@ -21,6 +21,7 @@ enum PlayerCommand : uint32_t {
   PC_SEEK = 13,              // argument: ms in the file heard (while a next file is queued)
   PC_SET_GAPLESS = 14,       // argument: 1 on, 0 off
   PC_PLUGIN_EOF = 15,        // a plug-in posted its end-of-file message
+  PC_LOUDNESS_CHANGED = 16,  // the ReplayGain settings or measurements changed
 };
 
 // The gain offset of a file's volume percentage: volume * 163.84, truncated

@@ -104,7 +104,7 @@ bool CWaveOutput::PrimeLocked() {
 }
 
 int CWaveOutput::AppendStream(int rate, int channels, int bits, uint32_t token,
-                              int32_t fileGain, uint32_t& start) {
+                              int32_t fileGain, int32_t loudness, uint32_t& start) {
   std::lock_guard<std::mutex> lock(deviceLock_);
   if (!device_ || rate <= 0 || static_cast<uint32_t>(rate) != stage_.CurrentFormat().rate ||
       channels <= 0 || bits <= 0 || stage_.EndStateNow() != OutputStage::kRunning) {
@@ -116,7 +116,7 @@ int CWaveOutput::AppendStream(int rate, int channels, int bits, uint32_t token,
     return -1;
   }
   start = stage_.Ring().WriteCounter();
-  if (!stage_.AppendSegment(token, fileGain)) return -1;
+  if (!stage_.AppendSegment(token, fileGain, loudness)) return -1;
   const uint64_t latencyMs = uint64_t{bufferBytes_} * buffers_.size() * 1000 / stage_.DeviceBytesPerSecond();
   return static_cast<int>(latencyMs);
 }

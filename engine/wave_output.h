@@ -50,11 +50,11 @@ class CWaveOutput {
   // Gapless playback: the output of a file queued behind the one playing,
   // whose decoder has delivered everything. With the device open at the
   // same rate, the new file's samples follow in the same ring and stream (a
-  // new segment `token` with its file gain; `start` gets the ring position
+  // new segment `token` with its file gain and loudness; `start` gets the ring position
   // of its first sample) and the device latency is returned; otherwise -1
   // and nothing changes: the caller lets the playing file end as usual.
   int AppendStream(int rate, int channels, int bits, uint32_t token, int32_t fileGain,
-                   uint32_t& start);
+                   int32_t loudness, uint32_t& start);
   // Drops the queued files none of whose samples was played yet, with the
   // refill kept out; returns how many.
   int DropQueuedFiles();

@@ -9,6 +9,8 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine32:i386 wine64 xvfb x11-utils x11-apps imagemagick
   sox alsa-utils lame flac ffmpeg
+  # Test-only: the reference loudness meter and a tag tool that writes ID3v2 TXXX frames.
+  libebur128-dev python3-mutagen
   # The Windows setups are built with NSIS (its package carries the 32-bit and 64-bit stubs).
   nsis
   # Media Foundation decodes through GStreamer: each Wine flavour needs its own architecture's plug-ins.

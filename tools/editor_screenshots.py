@@ -1,6 +1,6 @@
 """Screenshots of the play list editor under Xvfb for docs/: two lists, a
-current file, and the volume popup open (Wine without a window manager
-draws no caption). Run with the Wine environment of
+current file, the list's measured loudness, and the volume popup open (Wine
+without a window manager draws no caption). Run with the Wine environment of
 scripts/wine-env.sh up (DISPLAY, WINEPREFIX) and MELODEK_BUILD set:
     python3 tools/editor_screenshots.py docs/"""
 import os
@@ -10,7 +10,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
 from melodek_e2e import Melodek, neutral_folder, probe, settings_bytes, tone_file, wait_for, write_bytes  # noqa: E402
-from test_playlist_editor import EDITOR, FILES, SLIDER, Editor, numbers  # noqa: E402
+from test_playlist_editor import EDITOR, FILES, LISTS, SLIDER, Editor, numbers  # noqa: E402
 
 
 def shoot(path, box):
@@ -29,7 +29,8 @@ def main(out):
         files = []
         for i, name in enumerate(songs):
             file_name = "%02d %s.wav" % (i + 1, name)
-            tone_file(os.path.join(music, file_name), 1000 + i)
+            # A second each, at levels of their own: the Loudness column differs.
+            tone_file(os.path.join(music, file_name), 1000 + 700 * i, frames=44100)
             files.append((i + 1, windows_music + "\\" + file_name, [0, 0, 10, 0, -20][i % 5], 0))
         lists = [("Jazz", files), ("Evening", [(20, windows_music + "\\evening.wav", 0, 0)])]
         write_bytes(os.path.join(app.folder, "melodek.mlcfg"),
@@ -38,10 +39,20 @@ def main(out):
         probe("send-keys", 10, 112)
         wait_for(lambda: probe("visible", EDITOR)[0] == 0, timeout=15)
         ed = Editor()
-        # The volume popup first, right after it opens.
+        # The list's loudness, measured from the list pane's menu.
+        x, y = ed.row_point(LISTS, 0)
+        probe("click", x, y, "right")
+        wait_for(lambda: probe("menu-window")[0] == 0, timeout=10)
+        probe("send-keys", 0, 40)
+        probe("send-keys", 0, 13)
+        wait_for(lambda: probe("text", EDITOR, 1044)[1].startswith("Loudness measured"), timeout=60)
+        # The volume popup, right after it opens from the file pane's menu.
         ed.click_row(FILES, 5)
         x, y = ed.row_point(FILES, 5)
         probe("click", x, y, "right")
+        wait_for(lambda: probe("menu-window")[0] == 0, timeout=10)
+        probe("send-keys", 0, 40)
+        probe("send-keys", 0, 13)
         wait_for(lambda: probe("dialog-rect", SLIDER)[0] == 0, timeout=10)
         time.sleep(1)
         frame = ed.rect()
@@ -55,6 +66,10 @@ def main(out):
         probe("mouse", "move", 1200, 780)  # off the list: no path's tool tip in the picture
         time.sleep(6)  # the path's tool tip is gone again
         shoot(os.path.join(out, "playlist_editor.png"), (frame[0], frame[1], frame[2] + 4, frame[3] + 4))
+        # The loudness column scrolled into view.
+        probe("send-item", EDITOR, FILES, 0x1014, 400, 0)  # LVM_SCROLL
+        time.sleep(1)
+        shoot(os.path.join(out, "playlist_editor_loudness.png"), (frame[0], frame[1], frame[2] + 4, frame[3] + 4))
     finally:
         app.kill()
 

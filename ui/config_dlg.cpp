@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "common/resource.h"
 #include "app/volume.h"
 #include "common/window_messages.h"
@@ -14,6 +16,8 @@
 namespace {
 constexpr int kFolderColumnWidth = 400;  // pixels
 constexpr char kOwnFolder[] = ".";       // the program's own folder: never deleted
+// In the order of ReplayGainMode.
+constexpr const char* kReplayGainModes[] = {"Off", "Track", "Album", "By play order"};
 
 std::string WindowText(HWND window) {
   const int length = ::GetWindowTextLengthA(window);
@@ -75,11 +79,35 @@ BOOL CConfigDlg::OnInitDialog() {
   SetVolumeRange(decibels);
   ::SendMessageA(Item(IDC_VOLUME), TBM_SETPOS, TRUE, target_.volume());
   UpdateVolumeText();
+  InitReplayGain();
   ::CheckDlgButton(Handle(), IDC_GAPLESS, target_.gapless() ? BST_CHECKED : BST_UNCHECKED);
 
   startsWithWindows_ = target_.StartsWithWindows();
   ::CheckDlgButton(Handle(), IDC_START_WITH_WINDOWS, startsWithWindows_ ? BST_CHECKED : BST_UNCHECKED);
   return TRUE;
+}
+
+void CConfigDlg::InitReplayGain() {
+  const ReplayGainSettings settings = target_.replayGain();
+  const HWND modes = Item(IDC_RG_MODE);
+  for (const char* mode : kReplayGainModes) ::SendMessageA(modes, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(mode));
+  ::SendMessageA(modes, CB_SETCURSEL, static_cast<WPARAM>(settings.mode), 0);
+  ::SetDlgItemTextA(Handle(), IDC_RG_PREAMP, FormatCentiDecibels(settings.preampCentiDb).c_str());
+  ::SetDlgItemTextA(Handle(), IDC_RG_UNTAGGED, FormatCentiDecibels(settings.untaggedGainCentiDb).c_str());
+  ::CheckDlgButton(Handle(), IDC_RG_CLIPPING, settings.preventClipping ? BST_CHECKED : BST_UNCHECKED);
+}
+
+ReplayGainSettings CConfigDlg::ReplayGainShown() const {
+  ReplayGainSettings settings = target_.replayGain();
+  const LRESULT mode = ::SendMessageA(Item(IDC_RG_MODE), CB_GETCURSEL, 0, 0);
+  if (mode >= 0 && mode < static_cast<LRESULT>(std::size(kReplayGainModes))) {
+    settings.mode = static_cast<ReplayGainMode>(mode);
+  }
+  // Text that is not a number keeps the stored value.
+  if (auto preamp = ParseCentiDecibels(WindowText(Item(IDC_RG_PREAMP)))) settings.preampCentiDb = *preamp;
+  if (auto untagged = ParseCentiDecibels(WindowText(Item(IDC_RG_UNTAGGED)))) settings.untaggedGainCentiDb = *untagged;
+  settings.preventClipping = ::IsDlgButtonChecked(Handle(), IDC_RG_CLIPPING) == BST_CHECKED;
+  return settings;
 }
 
 void CConfigDlg::OnOK() {
@@ -88,6 +116,7 @@ void CConfigDlg::OnOK() {
   target_.SetControlAlpha(SliderPosition(IDC_TRANSPARENCY));
   target_.SetVolumeStep(ParseVolumeStep(WindowText(Item(IDC_VOLUME_STEP))));
   target_.SetPluginFolders(FolderRows());
+  target_.SetReplayGain(ReplayGainShown());
   const bool gapless = ::IsDlgButtonChecked(Handle(), IDC_GAPLESS) == BST_CHECKED;
   if (gapless != target_.gapless()) target_.SetGapless(gapless);
   // Stored through the set-volume operation, so that the player's gain always

@@ -1,7 +1,8 @@
 // The Config dialog: plug-in folders, the Controller's transparency, the
-// volume with its mode, the step of the volume keys, and whether the program
-// starts with Windows (the Run entry, read when the dialog opens, written on
-// OK only when the box changed).
+// volume with its mode, the step of the volume keys, ReplayGain (mode,
+// pre-amplification, the gain of files without values, clipping prevention),
+// gapless playback, and whether the program starts with Windows (the Run
+// entry, read when the dialog opens, written on OK only when the box changed).
 //
 // Volume and transparency follow the sliders at once; OK stores the rest;
 // Cancel puts back only the Controller's stored transparency (volume changes
@@ -53,6 +54,9 @@ class CConfigDlg : public CDialog {
   // The slider's volume to the application, unless it holds it already.
   void ApplySliderVolume();
   void ApplyTransparency(int alpha);
+  void InitReplayGain();
+  // The ReplayGain settings the controls show.
+  ReplayGainSettings ReplayGainShown() const;
 
   static const MessageMapEntry<CConfigDlg> kMessageMap[];
 

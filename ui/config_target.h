@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_extension.h"
+
 class ConfigTarget {
  public:
   virtual int32_t volume() const = 0;      // percent, or dB when volumeType() != 0
@@ -22,6 +24,9 @@ class ConfigTarget {
   // player and tells the program's windows, naming `sender` as the changer.
   virtual void SetVolume(int32_t value, int32_t type, HWND sender) = 0;
   virtual HWND controllerWindow() const = 0;
+  virtual ReplayGainSettings replayGain() const = 0;
+  // Stores the settings; the playing file takes its new gain at once.
+  virtual void SetReplayGain(const ReplayGainSettings& settings) = 0;
   // Gapless playback: the next file follows the last sample of the one
   // playing without a gap. Setting it tells the player.
   virtual bool gapless() const = 0;

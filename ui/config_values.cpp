@@ -1,8 +1,12 @@
 // Arithmetic of the Config dialog.
 #include "ui/config_values.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
+
+#include "engine/replay_gain.h"
 
 namespace {
 int32_t TruncateToInt32(double value) {
@@ -38,4 +42,16 @@ int32_t ParseVolumeStep(const std::string& text) {
   if (negative) return static_cast<int32_t>(-value);
   return value > std::numeric_limits<int32_t>::max() ? std::numeric_limits<int32_t>::max()
                                                      : static_cast<int32_t>(value);
+}
+
+std::optional<int32_t> ParseCentiDecibels(const std::string& text) {
+  const std::optional<double> db = ParseGainDb(text);
+  if (!db) return std::nullopt;
+  return static_cast<int32_t>(std::lround(std::clamp(*db, -15.0, 15.0) * 100));
+}
+
+std::string FormatCentiDecibels(int32_t centiDb) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", centiDb / 100.0);
+  return text;
 }

@@ -23,6 +23,7 @@ constexpr int kListColumnWidth = 100;
 constexpr int kTitleColumnWidth = 300;
 constexpr int kVolumeColumnWidth = 40;
 constexpr int kPresetColumnWidth = 100;
+constexpr int kLoudnessColumnWidth = 70;
 
 // `width` in pixels at 96 DPI.
 void InsertColumn(HWND list, int column, const char* title, int width) {
@@ -65,6 +66,9 @@ const MessageMapEntry<CPlayListEditDlg> CPlayListEditDlg::kMessageMap[] = {
     {WM_CAPTURECHANGED, &CPlayListEditDlg::OnCaptureChanged},
     {UM_SELECTION_CHANGED, &CPlayListEditDlg::OnSelectionChanged},
     {UM_QUEUE_CHANGED, &CPlayListEditDlg::OnQueueChanged},
+    OnNotify<CPlayListEditDlg>(NM_RCLICK, IDC_PLAYLISTS, &CPlayListEditDlg::OnListRightClick),
+    {UM_LOUDNESS_PROGRESS, &CPlayListEditDlg::OnLoudnessProgress},
+    OnCommandId<CPlayListEditDlg>(IDC_LOUDNESS_STOP, &CPlayListEditDlg::OnStopAnalysis),
 };
 
 CPlayListEditDlg::CPlayListEditDlg(PlayListEditHost& host)
@@ -97,6 +101,7 @@ BOOL CPlayListEditDlg::OnInitDialog() {
   InsertColumn(files_.Handle(), 0, "SoundFile", kTitleColumnWidth);
   InsertColumn(files_.Handle(), 1, "Volume", kVolumeColumnWidth);
   InsertColumn(files_.Handle(), 2, "Equalizer", kPresetColumnWidth);
+  InsertColumn(files_.Handle(), 3, "Loudness", kLoudnessColumnWidth);
   files_.SetTextsFromParent(true);
   // 3. Layout.
   layout_.Init(Handle());
@@ -105,6 +110,8 @@ BOOL CPlayListEditDlg::OnInitDialog() {
   layout_.SetAnchor(IDC_SOUNDFILES, kAnchorLeft | kAnchorRight | kAnchorTop | kAnchorBottom);
   layout_.SetAnchor(IDOK, kAnchorRight | kAnchorBottom);
   layout_.SetAnchor(IDCANCEL, kAnchorRight | kAnchorBottom);
+  layout_.SetAnchor(IDC_LOUDNESS_STATUS, kAnchorLeft | kAnchorRight | kAnchorBottom);
+  layout_.SetAnchor(IDC_LOUDNESS_STOP, kAnchorRight | kAnchorBottom);
   layout_.AddSplitter(IDC_PLAYLIST_SPLITTER, kSplitterVertical, {IDC_PLAYLISTS, IDC_SOUNDFILES});
   // 4. Tool tips naming each visible file's path.
   toolTip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -288,6 +295,8 @@ LRESULT CPlayListEditDlg::OnFileText(WPARAM, LPARAM lParam, bool&) {
     text = std::to_string(file->volume);
   } else if (info->item.iSubItem == 2) {
     text = PresetName(file->presetId);
+  } else if (info->item.iSubItem == 3) {
+    text = LoudnessText(file->id);
   }
   CopyWholeCharacters(text, info->item.pszText, static_cast<size_t>(info->item.cchTextMax));
   return 0;
@@ -392,19 +401,32 @@ LRESULT CPlayListEditDlg::OnFileDoubleClick(WPARAM, LPARAM, bool&) {
 }
 
 LRESULT CPlayListEditDlg::OnFileRightClick(WPARAM, LPARAM, bool&) {
+  if (files_.FindFocused() == -1) return 0;
+  const UINT command = TrackMenu(true);
+  if (command == ID_FILE_VOLUME) {
+    EditVolumeOfSelection();
+  } else if (command == ID_ANALYZE_LOUDNESS) {
+    std::vector<SoundFile> chosen;
+    for (int row : files_.SelectedRows()) {
+      if (const SoundFile* file = ShownFile(row)) chosen.push_back(*file);
+    }
+    AnalyzeEntries(chosen);
+  } else if (command == ID_QUEUE_FILES) {
+    QueueSelectedFiles();
+  }
+  return 0;
+}
+
+void CPlayListEditDlg::EditVolumeOfSelection() {
   const int focused = files_.FindFocused();
-  if (focused == -1) return 0;
+  if (focused == -1) return;
   const SoundFile* file = ShownFile(focused);
-  if (file == nullptr || !model_.FindFile(file->id)) return 0;
+  if (file == nullptr || !model_.FindFile(file->id)) return;
   CVolumeDlg popup(presets_);
   popup.volumeAdjust = file->volume;
   popup.presetId = file->presetId;
   popup.DoModal(Handle());
-  if (popup.QueueChosen()) {
-    QueueSelectedFiles();
-    return 0;
-  }
-  if (!popup.Changed()) return 0;
+  if (!popup.Changed()) return;
   const int32_t playing = model_.SelFileId();
   for (int row : files_.SelectedRows()) {
     if (static_cast<size_t>(row) >= shown_.size()) continue;
@@ -416,7 +438,6 @@ LRESULT CPlayListEditDlg::OnFileRightClick(WPARAM, LPARAM, bool&) {
     if (entry.id == playing) host_.SetPlayingFileVolume(entry.volume);
   }
   ::InvalidateRect(files_.Handle(), nullptr, TRUE);
-  return 0;
 }
 
 void CPlayListEditDlg::MarkCurrent(int32_t selFileId) {

@@ -22,8 +22,6 @@ const MessageMapEntry<CVolumeDlg> CVolumeDlg::kMessageMap[] = {
     MessageMapEntry<CVolumeDlg>(WM_COMMAND, WM_COMMAND, CBN_SELCHANGE, IDC_VOLUME_PRESET, IDC_VOLUME_PRESET,
                                 &CVolumeDlg::OnPresetChosen),
     {WM_ACTIVATE, &CVolumeDlg::OnActivate},
-    MessageMapEntry<CVolumeDlg>(WM_COMMAND, WM_COMMAND, BN_CLICKED, IDC_VOLUME_QUEUE, IDC_VOLUME_QUEUE,
-                                &CVolumeDlg::OnQueue),
 };
 
 CVolumeDlg::CVolumeDlg(std::vector<PresetChoice> presets) : CDialog(IDD_VOLUME), presets_(std::move(presets)) {}
@@ -89,7 +87,7 @@ bool CVolumeDlg::PreTranslateMessage(MSG& message) {
   // mouse message, so it runs first and the position is read after.
   HWND slider = Item(IDC_VOLUME_ADJUST);
   if (message.message == WM_MOUSEMOVE && message.hwnd == slider && ::GetCapture() == slider) {
-    ::DispatchMessageW(&message);  // taken in its Unicode form (framework/application.h)
+    ::DispatchMessageA(&message);
     volumeAdjust = SliderPosition();
     ShowAdjust(volumeAdjust);
     return true;
@@ -112,9 +110,7 @@ LRESULT CVolumeDlg::OnAnyNotify(WPARAM, LPARAM lParam, bool& handled) {
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
   if (header == nullptr || header->code == static_cast<UINT>(NM_CUSTOMDRAW)) return 0;
   HWND focus = ::GetFocus();
-  if (focus != Item(IDC_VOLUME_ADJUST) && focus != Item(IDC_VOLUME_PRESET) && focus != Item(IDC_VOLUME_QUEUE)) {
-    Close();
-  }
+  if (focus != Item(IDC_VOLUME_ADJUST) && focus != Item(IDC_VOLUME_PRESET)) Close();
   return 0;
 }
 
@@ -132,12 +128,6 @@ LRESULT CVolumeDlg::OnPresetChosen(WPARAM, LPARAM, bool&) {
     presetId = static_cast<int32_t>(::SendMessageA(combo, CB_GETITEMDATA, static_cast<WPARAM>(at), 0));
     changed_ = true;
   }
-  Close();
-  return 0;
-}
-
-LRESULT CVolumeDlg::OnQueue(WPARAM, LPARAM, bool&) {
-  queueChosen_ = true;
   Close();
   return 0;
 }

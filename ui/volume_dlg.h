@@ -1,8 +1,7 @@
 // The volume popup of the play list editor: a file's own volume adjustment
-// (-100..100 %) and its equalizer preset, and "Q", which queues the selected
-// files instead. It opens centred on the mouse and closes after one change
-// or when the user goes elsewhere; the caller then reads volumeAdjust and
-// presetId (or QueueChosen), however it closed. Modal, UI thread.
+// (-100..100 %) and its equalizer preset. It opens centred on the mouse and
+// closes after one change or when the user goes elsewhere; the caller then
+// reads volumeAdjust and presetId, however it closed. Modal, UI thread.
 #pragma once
 #include <cstdint>
 #include <climits>
@@ -26,8 +25,6 @@ class CVolumeDlg : public CDialog {
   // True when the popup closed by a rule that reads the slider or the
   // preset; Escape, Enter and going elsewhere change nothing.
   bool Changed() const { return changed_; }
-  // True when the popup closed by "Q": nothing changed, the files are queued.
-  bool QueueChosen() const { return queueChosen_; }
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
@@ -40,7 +37,6 @@ class CVolumeDlg : public CDialog {
   LRESULT OnButtonDown(WPARAM, LPARAM, bool& handled);
   LRESULT OnPresetChosen(WPARAM, LPARAM, bool& handled);
   LRESULT OnActivate(WPARAM, LPARAM, bool& handled);
-  LRESULT OnQueue(WPARAM, LPARAM, bool& handled);
   int SliderPosition() const;
   void ShowAdjust(int value);
   void Close();
@@ -51,5 +47,4 @@ class CVolumeDlg : public CDialog {
   int lastShown_ = INT_MIN;
   bool closing_ = false;
   bool changed_ = false;
-  bool queueChosen_ = false;
 };

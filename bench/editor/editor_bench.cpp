@@ -46,6 +46,9 @@ class BenchHost : public PlayListEditHost {
   void QueueFiles(const std::vector<int32_t>&) override {}
   void SetPlayingFileVolume(int32_t) override {}
   std::array<SettingsRect, kPlayListRectCount>& PlayListRects() override { return rects_; }
+  std::unique_ptr<LoudnessAnalysis> NewLoudnessAnalysis() override { return nullptr; }
+  void StoreLoudness(const LoudnessProgress&) override {}
+  std::optional<LoudnessRecord> LoudnessOf(int32_t) override { return std::nullopt; }
 
   std::atomic<int> titles{0};
 

@@ -11,28 +11,8 @@
 #include <vector>
 
 #include "bench/in_mf/sink_output.h"
+#include "bench/process_clock.h"
 #include "common/plugin_api.h"
-
-namespace {
-
-
-double CpuSeconds() {
-  FILETIME created, exited, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-  auto seconds = [](const FILETIME& t) {
-    return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
-  };
-  return seconds(kernel) + seconds(user);
-}
-
-double WallSeconds() {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(now.QuadPart) / frequency.QuadPart;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {

@@ -1,15 +1,22 @@
-// Fuzz entries of in_mf.dll's tag readers and MP3/MP4 gapless readers. Besides
+// Fuzz entries of in_mf.dll's tag readers, MP3/MP4 gapless readers and the
+// MP3 carry between files of a set. Besides
 // "no crash, no read outside the data" (the sanitizers' part) they check
 // what every caller relies on: clean, bounded text; a bounded number of
 // reads (time); the same answer on a second read; and the format detection
 // agreeing with the reader it picks.
 #include "fuzz/in_mf/fuzz_entries.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "plugins/in_mf/mp3_frames.h"
 #include "plugins/in_mf/mp3_gapless.h"
+#include "plugins/in_mf/tag_lookup.h"
 #include "plugins/in_mf/mp4_gapless.h"
+#include "plugins/in_mf/source_view.h"
 #include "plugins/in_mf/tag_text.h"
 
 namespace {
@@ -50,9 +57,20 @@ void CheckText(const std::string& text) {
   for (char c : text) Check(static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
 }
 
+// Every text field, in a fixed order.
+std::vector<const std::string*> Texts(const TagFields& f) {
+  return {&f.title,     &f.artist,    &f.album,     &f.trackGain,     &f.trackPeak,
+          &f.albumGain, &f.albumPeak, &f.r128TrackGain, &f.r128AlbumGain};
+}
+
 void CheckFields(const TagFields& fields) {
-  CheckText(fields.title);
-  CheckText(fields.artist);
+  for (const std::string* text : Texts(fields)) CheckText(*text);
+  // The answers the plug-ins give the host come from these fields only.
+  for (const char* name : {"title", "artist", "album", "replaygain_track_gain", "replaygain_track_peak",
+                           "replaygain_album_gain", "replaygain_album_peak"}) {
+    std::string value;
+    if (LookUpTagValue(fields, name, value)) CheckText(value);
+  }
 }
 
 void CheckCost(const CountingSource& source) {
@@ -60,7 +78,13 @@ void CheckCost(const CountingSource& source) {
   Check(source.bytes() <= kMaxBytesAsked);
 }
 
-bool Same(const TagFields& a, const TagFields& b) { return a.title == b.title && a.artist == b.artist; }
+bool Same(const TagFields& a, const TagFields& b) {
+  const auto x = Texts(a), y = Texts(b);
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (*x[i] != *y[i]) return false;
+  }
+  return true;
+}
 
 // Runs `read` on the data twice: bounded, clean, and the same both times.
 template <typename Read>
@@ -98,7 +122,7 @@ TagFields FuzzId3v2(const uint8_t* data, size_t size) {
   });
   // 0 (no tag) or at least the header; a 28-bit size plus header and footer.
   Check(tag_size == 0 || (tag_size >= 10 && tag_size <= 10 + 0x0FFFFFFFull + 10));
-  if (tag_size == 0) Check(fields.title.empty() && fields.artist.empty());
+  if (tag_size == 0) Check(fields.title.empty() && fields.artist.empty() && fields.trackGain.empty());
   CheckDetection(data, size);
   return fields;
 }
@@ -214,4 +238,55 @@ Mp4Content FuzzMp4Gapless(const uint8_t* data, size_t size) {
     }
   }
   return content;
+}
+
+Mp3Carry FuzzMp3Carry(const uint8_t* data, size_t size) {
+  if (size < 2) return Mp3Carry{};
+  const size_t split = std::min<size_t>(data[0] | (data[1] << 8), size - 2);
+  const uint8_t* previous_data = data + 2;
+  const uint8_t* next_data = previous_data + split;
+  const size_t next_size = size - 2 - split;
+  CountingSource previous(previous_data, split), next(next_data, next_size);
+  const Mp3Carry carry = PlanMp3Carry(previous, next);
+  CheckCost(previous);
+  CheckCost(next);
+  CountingSource previous_again(previous_data, split), next_again(next_data, next_size);
+  const Mp3Carry again = PlanMp3Carry(previous_again, next_again);
+  Check(again.tail_frames == carry.tail_frames && again.tail_offset == carry.tail_offset &&
+        again.tail_bytes == carry.tail_bytes && again.next_audio_offset == carry.next_audio_offset);
+  if (!carry.valid()) return carry;
+  // Whole frames of the next file's stream, inside the previous file, from
+  // the part of it read at its end.
+  Check(carry.samples_per_frame == 576 || carry.samples_per_frame == 1152);
+  Check(carry.lead_frames() == int64_t(carry.tail_frames) * carry.samples_per_frame);
+  Check(carry.tail_bytes > 0 && carry.tail_bytes <= 16 * 1024);
+  Check(carry.tail_offset <= split && carry.tail_bytes <= split - carry.tail_offset);
+  Check(carry.next_audio_offset + 4 <= next_size);
+  Mp3Frame first;
+  Check(ParseMp3Frame(next_data + carry.next_audio_offset, first));
+  Check(first.samples_per_frame == carry.samples_per_frame);
+  const uint8_t* tail = previous_data + carry.tail_offset;
+  size_t at = 0;
+  int frames = 0;
+  while (at < carry.tail_bytes) {
+    Mp3Frame frame;
+    Check(carry.tail_bytes - at >= 4 && ParseMp3Frame(tail + at, frame) && SameMp3Stream(frame, first));
+    at += frame.bytes;
+    ++frames;
+  }
+  Check(at == carry.tail_bytes && frames == carry.tail_frames);
+  // What the media source then reads: the carried frames, then the next
+  // file from its first frame.
+  SourceView view;
+  view.head.assign(tail, tail + carry.tail_bytes);
+  view.file_from = carry.next_audio_offset;
+  MemoryByteSource next_file(next_data, next_size);
+  const uint64_t view_size = view.Size(next_size);
+  Check(view_size == carry.tail_bytes + next_size - carry.next_audio_offset);
+  std::vector<uint8_t> shown(static_cast<size_t>(view_size) + 8);
+  Check(view.Read(next_file, 0, shown.data(), shown.size()) == view_size);
+  Check(std::memcmp(shown.data(), tail, carry.tail_bytes) == 0);
+  Check(std::memcmp(shown.data() + carry.tail_bytes, next_data + carry.next_audio_offset,
+                    next_size - carry.next_audio_offset) == 0);
+  return carry;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "plugins/in_mf/audio_tags.h"
+#include "plugins/in_mf/mp3_carry.h"
 #include "plugins/in_mf/mp4_gapless.h"
 
 // Each returns normally for any input; a broken invariant aborts. The tag
@@ -22,3 +23,7 @@ void FuzzMp3Gapless(const uint8_t* data, size_t size);
 // The first 8 bytes are the length the decoder reports (little endian); the
 // rest is the file. Returns where the reader found the real samples.
 Mp4Content FuzzMp4Gapless(const uint8_t* data, size_t size);
+// The first 2 bytes (little endian) are the length of the previous file,
+// which follows them; the rest is the next file. Returns the carry planned
+// from the one into the other.
+Mp3Carry FuzzMp3Carry(const uint8_t* data, size_t size);

@@ -6,19 +6,26 @@ ffmpeg (M4A, WMA, ID3v2 written by another tool), cut to the fuzzers' 8 KiB
 input limit where they are longer. A few hand-made layouts no tool writes
 (ID3v2.2, tag-wide unsynchronisation, an ID3v2 tag before FLAC) follow,
 then M4A files with an edit list, iTunSMPB (written by
-tests/in_mf/add_itunsmpb.py), both, and both disagreeing.
+tests/in_mf/add_itunsmpb.py), both, and both disagreeing, and pairs of MP3
+files from gapless sets (lame --nogap) and pairs that are none.
 
 File names say what the replay test expects of a seed:
   tagged_*   title "Seed Title", artist "Seed Artist"
   unicode_*  title "S\u00e9ed \u266a Title", artist "Seed Artist"
+  gain_*     album "Seed Album" and the ReplayGain values of GAINS
+  r128_*     an R128_TRACK_GAIN of -2304 (read as "-4.00 dB")
   real_<start>_<length>_*  (mp4_gapless) the real samples lie there
   plain_*    no tags (tag readers), nothing to trim (mp4_gapless)
+  carry_<n>_*  (mp3_carry) the previous file's last n frames are carried
+  none_*     (mp3_carry) nothing is carried
   (others)   only what the fuzz entries check for any input; crash inputs
              the fuzzers found are kept as found_* beside the seeds (this
              script leaves them alone).
 
-Usage: make_corpus.py [corpus folder]   (default: corpus/ beside this script)
-Tools: sox, lame, flac, ffmpeg (scripts/setup.sh installs them).
+Usage: /usr/bin/python3 make_corpus.py [corpus folder]   (default: corpus/
+beside this script; the system Python, which has Debian's mutagen)
+Tools: sox, lame, flac, ffmpeg, and Python's mutagen with its mid3v2 (for
+the ReplayGain seeds; scripts/setup.sh installs them all).
 """
 import os
 import shutil
@@ -31,6 +38,9 @@ TITLE = "Seed Title"
 ARTIST = "Seed Artist"
 UNICODE_TITLE = "S\u00e9ed \u266a Title"
 MAX_LEN = 8192
+ALBUM = "Seed Album"
+GAINS = {"REPLAYGAIN_TRACK_GAIN": "-7.25 dB", "REPLAYGAIN_TRACK_PEAK": "0.988525",
+         "REPLAYGAIN_ALBUM_GAIN": "-6.50 dB", "REPLAYGAIN_ALBUM_PEAK": "1.000000"}
 
 
 def run(*args):
@@ -141,6 +151,36 @@ def make(tmp):
     id3 = read(out("v23.mp3"))
     seeds["flac_comments/tagged_after_id3v2.flac"] = head(id3[:id3_tag_size(id3)] + tagged_flac)
 
+    # ReplayGain values as tag tools write them: ID3v2 TXXX frames (mid3v2,
+    # lower-case descriptions), Vorbis comments (metaflac), MP4 freeform items
+    # and ASF attributes (mutagen).
+    import mutagen.asf
+    import mutagen.mp4
+    shutil.copy(out("plain.mp3"), out("g.mp3"))
+    run("mid3v2", "--TALB", ALBUM, *[a for k, v in GAINS.items() for a in ("--TXXX", "%s:%s" % (k.lower(), v))],
+        out("g.mp3"))
+    seeds["id3v2/gain_mid3v2.mp3"] = head(read(out("g.mp3")))
+    shutil.copy(out("p.flac"), out("g.flac"))
+    run("metaflac", "--set-tag=ALBUM=" + ALBUM, *["--set-tag=%s=%s" % kv for kv in GAINS.items()], out("g.flac"))
+    seeds["flac_comments/gain_metaflac.flac"] = head(read(out("g.flac")))
+    shutil.copy(out("p.flac"), out("r.flac"))
+    run("metaflac", "--set-tag=R128_TRACK_GAIN=-2304", out("r.flac"))
+    seeds["flac_comments/r128_metaflac.flac"] = head(read(out("r.flac")))
+    shutil.copy(out("p.m4a"), out("g.m4a"))
+    m4a = mutagen.mp4.MP4(out("g.m4a"))
+    m4a["\xa9alb"] = ALBUM
+    for k, v in GAINS.items():
+        m4a["----:com.apple.iTunes:" + k.lower()] = mutagen.mp4.MP4FreeForm(v.encode())
+    m4a.save()
+    seeds["mp4_tags/gain_mutagen.m4a"] = head(read(out("g.m4a")))
+    shutil.copy(out("p.wma"), out("g.wma"))
+    wma = mutagen.asf.ASF(out("g.wma"))
+    wma["WM/AlbumTitle"] = ALBUM
+    for k, v in GAINS.items():
+        wma[k.lower()] = v
+    wma.save()
+    seeds["asf_tags/gain_mutagen.wma"] = head(read(out("g.wma")))
+
     # The LAME header; the first 8 bytes are the length the decoder reports.
     for name, opts, source in (("mpeg1", ["-b", "32"], wav44), ("mpeg2", ["-b", "8"], wav),
                                ("vbr", ["-V", "5"], wav44)):
@@ -172,6 +212,41 @@ def make(tmp):
                 seeds["mp4_gapless/real_1024_%d_%s_%d.bin" % (frames, name, reported)] = head(
                     struct.pack("<q", reported) + read(out("%s%d.m4a" % (kind, frames))))
         seeds["mp4_gapless/plain_no_edit_%d.bin" % frames] = head(struct.pack("<q", media) + read(out("n%d.m4a" % frames)))
+
+    # Pairs of MP3 files; the first 2 bytes are the previous file's length.
+    # Sets cut at no frame boundary: MPEG-2 (lame resamples 32 kbit/s to
+    # 16 kHz; 123 bytes of main data a frame: 3 for the reservoir, the last,
+    # one more), MPEG-1 (173 bytes: 3 + 2) with and without tags, MPEG-2.5
+    # (8 kHz, 59 bytes: the previous file's 2 frames are all of it).
+    def pair(previous, next_file):
+        return head(struct.pack("<H", len(previous)) + previous + next_file)
+
+    def nogap(stem, source, cuts, *opts):
+        bounds = [0, *cuts, None]
+        names = []
+        for n in range(len(bounds) - 1):
+            part = out("%s%d.wav" % (stem, n))
+            length = [] if bounds[n + 1] is None else ["%ds" % (bounds[n + 1] - bounds[n])]
+            run("sox", "-R", source, part, "trim", "%ds" % bounds[n], *length)
+            names.append(part)
+        run("lame", "--quiet", "--nogap", *opts, *names)
+        return [read(name[:-4] + ".mp3") for name in names]
+
+    wav1s = out("s1.wav")
+    run("sox", "-R", "-n", "-r", "44100", "-b", "16", "-c", "2", wav1s, "synth", "1", "sine", "300-3000", "sine",
+        "2000-500", "gain", "-6")
+    a, b, c = nogap("m2_", wav1s, [17000, 32001], "-b", "32")
+    seeds["mp3_carry/carry_5_mpeg2_first.bin"] = pair(a, b)
+    seeds["mp3_carry/carry_5_mpeg2_second.bin"] = pair(b, c)
+    a1, b1 = nogap("m1_", wav1s, [13000], "-b", "64", "--resample", "44.1")
+    seeds["mp3_carry/carry_5_mpeg1.bin"] = pair(a1, b1)
+    a1t, b1t = nogap("m1t_", wav1s, [13000], "-b", "64", "--resample", "44.1", "--add-id3v2", "--tt", TITLE)
+    seeds["mp3_carry/carry_5_mpeg1_tagged.bin"] = pair(a1t, b1t)
+    a25, b25 = nogap("m25_", wav, [1801], "-b", "8")
+    seeds["mp3_carry/carry_2_mpeg25_short.bin"] = pair(a25, b25)
+    seeds["mp3_carry/none_info_frame_next.bin"] = pair(a1, lame("plain44.mp3", "-b", "64", source=wav44))
+    seeds["mp3_carry/none_other_rate.bin"] = pair(a, b1)
+    seeds["mp3_carry/none_not_mp3.bin"] = pair(a1, b"this is not a sound file\n" * 40)
     return seeds
 
 

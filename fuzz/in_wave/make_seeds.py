@@ -42,6 +42,14 @@ def frames(count, frame_bytes):
     return bytes((i * 37 + 11) & 0xFF for i in range(count * frame_bytes))
 
 
+def id3_tag(*frames):
+    """An ID3v2.3 tag of text and user text frames (id, body) in Latin-1."""
+    body = b"".join(fid + struct.pack(">IH", len(text) + 1, 0) + b"\0" + text for fid, text in frames)
+    size = len(body)
+    synchsafe = bytes([(size >> 21) & 0x7F, (size >> 14) & 0x7F, (size >> 7) & 0x7F, size & 0x7F])
+    return b"ID3\x03\x00\x00" + synchsafe + body
+
+
 def seeds():
     s16 = frames(8, 4)
     ds64 = chunk(b"ds64", struct.pack("<QQQI", 0xFFFFFFFF, 16, 4, 0))
@@ -58,6 +66,12 @@ def seeds():
     yield "ok_unknown_size", riff(fmt(), data(s16, declared=0xFFFFFFFF))
     yield "ok_fmt_after_data", riff(data(s16), fmt())
     yield "ok_rf64", riff(ds64, fmt(), data(s16, declared=0xFFFFFFFF), magic=b"RF64")
+    # A tag chunk after the data (ReplayGain: track gain -7.25 dB, peak 0.5),
+    # and one that claims more than the file holds.
+    tag = id3_tag((b"TIT2", b"Tagged"), (b"TXXX", b"REPLAYGAIN_TRACK_GAIN\0-7.25 dB"),
+                  (b"TXXX", b"replaygain_track_peak\0" b"0.5"))
+    yield "ok_id3_chunk", riff(fmt(), data(s16), chunk(b"id3 ", tag))
+    yield "ok_id3_chunk_cut", riff(fmt(), data(s16), chunk(b"ID3 ", tag))[:-10]
     yield "bad_zero_channels", riff(fmt(channels=0, align=4), data(s16))
     yield "bad_absurd_rate", riff(fmt(rate=4000000000 // 4), data(s16))
     yield "bad_block_align", riff(fmt(align=1000), data(s16))

@@ -10,9 +10,18 @@ namespace {
 constexpr int kMaxFlacBlocks = 1024;
 constexpr uint32_t kMaxCommentBlockBytes = 1024 * 1024;
 constexpr uint32_t kMaxComments = 10000;
+constexpr size_t kMaxGainNameBytes = 32;
 
 const uint8_t kAsfHeaderGuid[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                     0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+
+bool SameLetters(const std::string& a, const char* upper) {
+  if (a.size() != std::strlen(upper)) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(a[i])) != upper[i]) return false;
+  }
+  return true;
+}
 
 bool KeyIs(const uint8_t* key, size_t length, const char* name) {
   if (std::strlen(name) != length) return false;
@@ -44,6 +53,10 @@ void ParseVorbisComments(const std::vector<uint8_t>& block, TagFields& fields) {
     std::string* field = nullptr;
     if (KeyIs(entry, key_length, "TITLE")) field = &fields.title;
     if (KeyIs(entry, key_length, "ARTIST")) field = &fields.artist;
+    if (KeyIs(entry, key_length, "ALBUM")) field = &fields.album;
+    if (!field && key_length <= kMaxGainNameBytes) {
+      field = GainFieldNamed(fields, std::string(reinterpret_cast<const char*>(entry), key_length));
+    }
     if (field && field->empty()) field->assign(CleanTagText(DecodeTagText(eq + 1, value_length, TagEncoding::kUtf8)));
   }
 }
@@ -90,8 +103,18 @@ TagFields ReadAudioTags(ByteSource& source) {
     ReadAsfTags(source, fields);
     return fields;
   }
-  if (!fields.Complete()) ReadId3v1(source, fields);
+  if (!fields.NamesComplete()) ReadId3v1(source, fields);
   return fields;
+}
+
+std::string* GainFieldNamed(TagFields& fields, const std::string& name) {
+  if (SameLetters(name, "REPLAYGAIN_TRACK_GAIN")) return &fields.trackGain;
+  if (SameLetters(name, "REPLAYGAIN_TRACK_PEAK")) return &fields.trackPeak;
+  if (SameLetters(name, "REPLAYGAIN_ALBUM_GAIN")) return &fields.albumGain;
+  if (SameLetters(name, "REPLAYGAIN_ALBUM_PEAK")) return &fields.albumPeak;
+  if (SameLetters(name, "R128_TRACK_GAIN")) return &fields.r128TrackGain;
+  if (SameLetters(name, "R128_ALBUM_GAIN")) return &fields.r128AlbumGain;
+  return nullptr;
 }
 
 std::string ComposeTagTitle(const TagFields& fields) {

@@ -1,6 +1,8 @@
-// Title and artist from the tags of the formats the plug-in plays: ID3v2 and
-// ID3v1 (MP3, also found before FLAC), FLAC Vorbis comments, MP4 "ilst" items
-// and the ASF content description (WMA). All text comes out as UTF-8.
+// Title, artist, album and the ReplayGain values from the tags of the formats
+// the plug-in plays: ID3v2 (text and "TXXX" frames) and ID3v1 (MP3, also
+// found before FLAC), FLAC Vorbis comments, MP4 "ilst" items (freeform
+// "----" ones for ReplayGain) and the ASF content descriptions (WMA). All
+// text comes out as UTF-8.
 // Every parser reads only through a ByteSource and bounds what it reads, so
 // huge or corrupt tags cost little and never read outside the data.
 #pragma once
@@ -12,8 +14,29 @@
 struct TagFields {
   std::string title;
   std::string artist;
-  bool Complete() const { return !title.empty() && !artist.empty(); }
+  std::string album;
+  // ReplayGain values as written ("-7.25 dB", "0.988525"), from
+  // REPLAYGAIN_TRACK_GAIN and its siblings, whatever their case.
+  std::string trackGain;
+  std::string trackPeak;
+  std::string albumGain;
+  std::string albumPeak;
+  // Opus-style R128_TRACK_GAIN / R128_ALBUM_GAIN (Vorbis comments): Q7.8
+  // decibels relative to -23 LUFS, as written.
+  std::string r128TrackGain;
+  std::string r128AlbumGain;
+
+  bool NamesComplete() const { return !title.empty() && !artist.empty() && !album.empty(); }
+  bool GainsComplete() const {
+    return !trackGain.empty() && !trackPeak.empty() && !albumGain.empty() && !albumPeak.empty();
+  }
+  bool Complete() const { return NamesComplete() && GainsComplete(); }
 };
+
+// Which field a Vorbis comment, ID3v2 "TXXX" description, MP4 freeform name
+// or ASF attribute names ("REPLAYGAIN_TRACK_GAIN", "replaygain_album_peak",
+// "R128_TRACK_GAIN", any case); null for other names.
+std::string* GainFieldNamed(TagFields& fields, const std::string& name);
 
 // Largest text value taken from any tag; longer values are skipped.
 constexpr size_t kMaxTagValueBytes = 64 * 1024;

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "plugins/common/win_file_source.h"
 #include "plugins/in_mf/file_info.h"
 #include "plugins/in_mf/mf_audio_reader.h"
 #include "plugins/in_mf/mf_runtime.h"
+#include "plugins/in_mf/mp3_carry.h"
 #include "plugins/in_mf/pcm_frames.h"
 
 namespace {
@@ -16,6 +18,19 @@ constexpr int64_t kChunkFrames = 576;    // what hosts' visualisation expects pe
 constexpr DWORD kPollMs = 5;
 constexpr int64_t kSeekPrerollFrames = 4096;
 
+// Puts the previous file's last frames before the file when the two are
+// files of an MP3 gapless set; returns the frames they decode to (0: none).
+int64_t CarryFromPrevious(const std::wstring& previous, const std::wstring& path, SourceView& view) {
+  WinFileSource before, file;
+  if (previous.empty() || !before.Open(previous) || !file.Open(path)) return 0;
+  const Mp3Carry carry = PlanMp3Carry(before, file);
+  if (!carry.valid() || !before.ReadBlock(carry.tail_offset, static_cast<size_t>(carry.tail_bytes), view.head)) {
+    return 0;
+  }
+  view.file_from = carry.next_audio_offset;
+  return carry.lead_frames();
+}
+
 }  // namespace
 
 struct DecodeSession::ThreadStart {
@@ -23,9 +38,10 @@ struct DecodeSession::ThreadStart {
   HMODULE dll;
 };
 
-DecodeSession::DecodeSession(In_Module* module, std::wstring path)
+DecodeSession::DecodeSession(In_Module* module, std::wstring path, std::wstring previous)
     : module_(module),
       path_(std::move(path)),
+      previous_(std::move(previous)),
       opened_event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       go_event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       stop_event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
@@ -83,7 +99,12 @@ void DecodeSession::Run() {
   ComApartment com;
   MfAudioReader reader;
   const GaplessRecord gapless = ReadGaplessRecord(path_);
-  bool ok = StartMediaFoundation() && !stop_ && reader.Open(path_, gapless.mp4_source_patches);
+  SourceView view;
+  view.patches = gapless.mp4_source_patches;
+  // A file with a LAME header says its own delay: it was not cut from a set.
+  int64_t carried = gapless.mp3.valid ? 0 : CarryFromPrevious(previous_, path_, view);
+  bool ok = StartMediaFoundation() && !stop_ && reader.Open(path_, view);
+  if (!reader.through_view()) carried = 0;
   // The first block proves there is sound to play and gives the time stamp
   // the content starts at.
   std::vector<int16_t> first_block;
@@ -94,8 +115,14 @@ void DecodeSession::Run() {
     info_.sample_rate = format.sample_rate;
     info_.channels = format.channels;
     info_.bitrate_kbps = reader.bitrate() / 1000;
-    const PlayLength length = PlanPlayLength(gapless, reader.duration_hns(), format.sample_rate);
+    // The carried frames are no part of this file.
+    int64_t duration = reader.duration_hns();
+    if (carried > 0 && duration > 0) {
+      duration = std::max<int64_t>(0, duration - FramesToHns(carried, format.sample_rate));
+    }
+    const PlayLength length = PlanPlayLength(gapless, duration, format.sample_rate);
     trim_ = length.trim;
+    trim_.lead_frames += carried;
     info_.length_ms = length.length_ms;
     chunk_.resize(2 * kChunkFrames * format.channels);  // DSP may lengthen a block up to twice
   }
@@ -113,7 +140,8 @@ void DecodeSession::Run() {
 // stamp blocks with an offset (Wine's, when it applies an MP4 edit list
 // itself: the edit's start); counting from the first stamp cancels that.
 // The content starts trim_.lead_frames in (non-zero when the plug-in trims
-// encoder delay and decoder priming itself: MP3, MP4) and is
+// encoder delay and decoder priming itself: MP3, MP4, or when the decoder
+// starts in the previous file's last frames) and is
 // trim_.content_frames long when that is known.
 void DecodeSession::Decode(MfAudioReader& reader, std::vector<int16_t> block, int64_t stamp) {
   const int channels = info_.channels;
@@ -201,6 +229,7 @@ bool DecodeSession::WriteFrames(const int16_t* pcm, int64_t frames) {
 bool DecodeSession::FinishOrResume() {
   while (!stop_ && seek_ms_ < 0) {
     if (!output_->IsPlaying()) {
+      reached_end_ = true;
       if (module_->hMainWindow) PostMessageW(module_->hMainWindow, MELODEK_PLUGIN_EOF_MESSAGE, 0, 0);
       return false;
     }

@@ -9,9 +9,9 @@
 //
 // Threading: Start, Go and Stop come from the thread that runs the host's
 // Play and Stop; SetPaused, RequestSeek and the getters from any host
-// thread. stop_, paused_ and seek_ms_ are atomics; the results of opening
-// (info_, trim_, open_ok_) are written by the decoding thread before it sets
-// opened_event_ and read by others only after that.
+// thread. stop_, paused_, seek_ms_ and reached_end_ are atomics; the results
+// of opening (info_, trim_, open_ok_) are written by the decoding thread
+// before it sets opened_event_ and read by others only after that.
 #pragma once
 #include <windows.h>
 
@@ -36,7 +36,10 @@ struct StreamInfo {
 
 class DecodeSession : public std::enable_shared_from_this<DecodeSession> {
  public:
-  DecodeSession(In_Module* module, std::wstring path);
+  // previous: the file that played to its end right before this one (empty
+  // if none); when the two are files of an MP3 gapless set, decoding starts
+  // in the previous file's last frames (mp3_carry.h).
+  DecodeSession(In_Module* module, std::wstring path, std::wstring previous = std::wstring());
   ~DecodeSession();
   DecodeSession(const DecodeSession&) = delete;
   DecodeSession& operator=(const DecodeSession&) = delete;
@@ -54,6 +57,8 @@ class DecodeSession : public std::enable_shared_from_this<DecodeSession> {
   // Seeks on the decoding thread, which flushes the output to ms.
   void RequestSeek(int ms) { seek_ms_ = ms < 0 ? 0 : ms; }
   int pending_seek_ms() const { return seek_ms_; }
+  // The file played to its end: the host was told.
+  bool reached_end() const { return reached_end_; }
 
  private:
   struct ThreadStart;
@@ -71,6 +76,7 @@ class DecodeSession : public std::enable_shared_from_this<DecodeSession> {
 
   In_Module* const module_;
   const std::wstring path_;
+  const std::wstring previous_;
   Out_Module* output_ = nullptr;  // set by Go before go_event_
   UniqueHandle thread_;
   UniqueHandle opened_event_;
@@ -80,6 +86,7 @@ class DecodeSession : public std::enable_shared_from_this<DecodeSession> {
   std::atomic<bool> paused_{false};
   std::atomic<int> seek_ms_{-1};
   std::atomic<bool> open_ok_{false};
+  std::atomic<bool> reached_end_{false};
   StreamInfo info_;
   DecoderTrim trim_;
   int64_t position_frames_ = 0;  // decoding thread only

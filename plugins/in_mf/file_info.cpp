@@ -12,6 +12,18 @@
 
 namespace {
 
+// Name without folder and extension (a name that is all extension, such as
+// ".mp3", keeps it).
+std::wstring FileNameStem(const std::wstring& path) {
+  size_t slash = path.find_last_of(L"\\/:");
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos && dot > 0) name.erase(dot);
+  return name;
+}
+
+}  // namespace
+
 std::string WideToAnsi(const std::wstring& text) {
   if (text.empty()) return std::string();
   int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
@@ -29,18 +41,6 @@ std::wstring Utf8ToWide(const std::string& text) {
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size);
   return out;
 }
-
-// Name without folder and extension (a name that is all extension, such as
-// ".mp3", keeps it).
-std::wstring FileNameStem(const std::wstring& path) {
-  size_t slash = path.find_last_of(L"\\/:");
-  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
-  size_t dot = name.rfind(L'.');
-  if (dot != std::wstring::npos && dot > 0) name.erase(dot);
-  return name;
-}
-
-}  // namespace
 
 std::wstring AnsiToWide(const char* text) {
   if (!text || !*text) return std::wstring();
@@ -62,16 +62,18 @@ std::string TitleForFile(const std::wstring& path) {
   return title.empty() ? WideToAnsi(FileNameStem(path)) : title;
 }
 
-void CopyTitle(const std::string& title, char* out) {
+void CopyAnsi(const std::string& text, char* out, size_t size) {
   size_t length = 0;
-  while (length < title.size()) {
-    size_t step = IsDBCSLeadByte(static_cast<BYTE>(title[length])) ? 2 : 1;
-    if (length + step > kHostTitleBytes - 1 || length + step > title.size()) break;
+  while (length < text.size()) {
+    size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[length])) ? 2 : 1;
+    if (length + step > size - 1 || length + step > text.size()) break;
     length += step;
   }
-  memcpy(out, title.data(), length);
+  memcpy(out, text.data(), length);
   out[length] = '\0';
 }
+
+void CopyTitle(const std::string& title, char* out) { CopyAnsi(title, out, kHostTitleBytes); }
 
 GaplessRecord ReadGaplessRecord(const std::wstring& path) {
   GaplessRecord record;

@@ -12,6 +12,12 @@
 constexpr size_t kHostTitleBytes = 512;
 
 std::wstring AnsiToWide(const char* text);
+std::string WideToAnsi(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+
+// Copies ANSI text into a buffer of `size` bytes (size > 0), cut at a
+// character boundary so that it fits with its terminator.
+void CopyAnsi(const std::string& text, char* out, size_t size);
 
 // "Artist - Title", "Title", or the file name without folder and extension.
 // The file is open only while its tags are read.

@@ -1,6 +1,9 @@
-// ID3v2 (versions 2.2, 2.3, 2.4) and ID3v1 title and artist.
+// ID3v2 (versions 2.2, 2.3, 2.4) and ID3v1 title, artist and album; the
+// ReplayGain values of ID3v2 "TXXX" frames.
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "plugins/in_mf/audio_tags.h"
@@ -47,6 +50,37 @@ void TakeTextFrame(std::vector<uint8_t> body, bool unsync, std::string& field) {
   field = CleanTagText(DecodeTagText(body.data() + 1, body.size() - 1, Id3Encoding(body[0])));
 }
 
+// Where the NUL-terminated text at the start of data ends (the terminator is
+// one byte, or a 16-bit unit at an even offset for UTF-16), and where the
+// text after it starts; npos when there is no terminator.
+std::pair<size_t, size_t> SplitAtTerminator(const uint8_t* data, size_t size, uint8_t encoding) {
+  if (encoding == 1 || encoding == 2) {
+    for (size_t i = 0; i + 1 < size; i += 2) {
+      if (data[i] == 0 && data[i + 1] == 0) return {i, i + 2};
+    }
+  } else {
+    for (size_t i = 0; i < size; ++i) {
+      if (data[i] == 0) return {i, i + 1};
+    }
+  }
+  return {std::string::npos, std::string::npos};
+}
+
+// A user text frame: encoding, description, terminator, value. Fills the
+// ReplayGain field its description names, when that is still empty.
+void TakeUserTextFrame(std::vector<uint8_t> body, bool unsync, TagFields& fields) {
+  if (unsync) body = RemoveUnsync(body.data(), body.size());
+  if (body.empty()) return;
+  const uint8_t encoding = body[0];
+  const uint8_t* text = body.data() + 1;
+  const size_t size = body.size() - 1;
+  const auto [end, value] = SplitAtTerminator(text, size, encoding);
+  if (end == std::string::npos) return;
+  std::string* field = GainFieldNamed(fields, CleanTagText(DecodeTagText(text, end, Id3Encoding(encoding))));
+  if (!field || !field->empty()) return;
+  *field = CleanTagText(DecodeTagText(text + value, size - value, Id3Encoding(encoding)));
+}
+
 // Walks the frames of a tag body held in 'frames' (offsets relative to it).
 void ReadFrames(ByteSource& frames, uint64_t end, int version, TagFields& fields) {
   const size_t header_size = version == 2 ? 6 : 10;
@@ -72,7 +106,10 @@ void ReadFrames(ByteSource& frames, uint64_t end, int version, TagFields& fields
     std::string* field = nullptr;
     if (id == "TIT2" || id == "TT2") field = &fields.title;
     if (id == "TPE1" || id == "TP1") field = &fields.artist;
-    if (!field || !field->empty() || size > kMaxTagValueBytes) continue;
+    if (id == "TALB" || id == "TAL") field = &fields.album;
+    const bool userText = (id == "TXXX" || id == "TXX") && !fields.GainsComplete();
+    if (!userText && (!field || !field->empty())) continue;
+    if (size > kMaxTagValueBytes) continue;
 
     bool frame_unsync = false;
     uint64_t skip = 0;
@@ -90,7 +127,11 @@ void ReadFrames(ByteSource& frames, uint64_t end, int version, TagFields& fields
     value_bytes_left -= size - skip;
     std::vector<uint8_t> data;
     if (!frames.ReadBlock(body + skip, static_cast<size_t>(size - skip), data)) return;
-    TakeTextFrame(std::move(data), frame_unsync, *field);
+    if (userText) {
+      TakeUserTextFrame(std::move(data), frame_unsync, fields);
+    } else {
+      TakeTextFrame(std::move(data), frame_unsync, *field);
+    }
     if (fields.Complete()) return;
   }
 }
@@ -162,4 +203,5 @@ void ReadId3v1(ByteSource& source, TagFields& fields) {
   if (tag[0] != 'T' || tag[1] != 'A' || tag[2] != 'G') return;
   if (fields.title.empty()) fields.title = CleanTagText(DecodeTagText(tag + 3, 30, TagEncoding::kLatin1));
   if (fields.artist.empty()) fields.artist = CleanTagText(DecodeTagText(tag + 33, 30, TagEncoding::kLatin1));
+  if (fields.album.empty()) fields.album = CleanTagText(DecodeTagText(tag + 63, 30, TagEncoding::kLatin1));
 }

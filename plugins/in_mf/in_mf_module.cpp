@@ -3,9 +3,10 @@
 //
 // Threading contract: the host calls the module's functions from its own
 // threads (Play/Stop/Init/Quit from its player thread, SetOutputTime and
-// GetFileInfo possibly from another). g_lock guards the current session and
-// the playing path; the session's own methods are thread-safe; the decoding
-// thread never touches the module's globals.
+// GetFileInfo possibly from another). g_lock guards the current session, the
+// playing path and the file that last played to its end; the session's own
+// methods are thread-safe; the decoding thread never touches the module's
+// globals.
 #include <windows.h>
 
 #include <memory>
@@ -34,6 +35,10 @@ struct Playing {
 
 SRWLOCK g_lock = SRWLOCK_INIT;
 Playing g_playing;  // guarded by g_lock
+// The file whose playback last reached its end, until the next Play takes
+// it: the file played next may continue it (an MP3 gapless set). A stop
+// before the end (the user's Next) forgets it. Guarded by g_lock.
+std::wstring g_ended_path;
 volatile LONG g_paused = 0;
 
 In_Module& Module();
@@ -49,6 +54,26 @@ class LockGuard {
 std::shared_ptr<DecodeSession> CurrentSession() {
   LockGuard lock;
   return g_playing.session;
+}
+
+// Path up to its last separator, the separator included.
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+bool SamePathText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+// Files of a gapless set lie side by side: a file from another folder, or
+// the same file again (Repeat over one file), does not continue the one
+// that ended. Files other plug-ins play in between go unseen; a file taken
+// wrongly for the next of a set changes only in its first granule, which in
+// a file encoded on its own holds the encoder's delay (silence).
+bool MayContinue(const std::wstring& ended, const std::wstring& next) {
+  return !ended.empty() && SamePathText(FolderOf(ended), FolderOf(next)) && !SamePathText(ended, next);
 }
 
 void MELODEK_PLUGIN_CALL Config(HWND) {}
@@ -70,15 +95,25 @@ void MELODEK_PLUGIN_CALL Stop() {
   }
   if (!ended.session) return;
   ended.session->Stop();
+  {
+    LockGuard lock;
+    g_ended_path = ended.session->reached_end() ? AnsiToWide(ended.path.c_str()) : std::wstring();
+  }
   if (ended.output_open && Module().outMod) Module().outMod->Close();
 }
 
 int MELODEK_PLUGIN_CALL Play(const char* file) {
   Stop();  // a host that plays without stopping first
+  std::wstring ended;
+  {
+    LockGuard lock;
+    ended.swap(g_ended_path);
+  }
   In_Module& module = Module();
   const std::wstring path = AnsiToWide(file);
   if (path.empty() || !module.outMod) return -1;
-  auto session = std::make_shared<DecodeSession>(&module, path);
+  if (!MayContinue(ended, path)) ended.clear();
+  auto session = std::make_shared<DecodeSession>(&module, path, ended);
   if (!session->Start()) return -1;
   const StreamInfo& info = session->info();
   const int latency = module.outMod->Open(info.sample_rate, info.channels, 16, -1, -1);

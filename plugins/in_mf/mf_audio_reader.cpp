@@ -5,8 +5,8 @@
 #include <mfidl.h>
 #include <propvarutil.h>
 
-#include "plugins/in_mf/patched_byte_stream.h"
 #include "plugins/in_mf/pcm_frames.h"
+#include "plugins/in_mf/view_byte_stream.h"
 
 namespace {
 
@@ -47,11 +47,11 @@ MfAudioReader::~MfAudioReader() {
   reader_->ReadSample(kAudio, 0, &stream, &flags, &timestamp, sample.put());
 }
 
-// A patched file goes through a byte stream of the plug-in's; the source
-// resolver still gets the path, to pick the media source by its extension.
-bool MfAudioReader::CreateReader(const std::wstring& path, const std::vector<BytePatch>& patches) {
-  if (!patches.empty()) {
-    ComPtr<IMFByteStream> stream = OpenPatchedByteStream(path, patches);
+// A view goes through a byte stream of the plug-in's; the source resolver
+// still gets the path, to pick the media source by its extension.
+bool MfAudioReader::CreateReader(const std::wstring& path, const SourceView& view) {
+  if (!view.plain()) {
+    ComPtr<IMFByteStream> stream = OpenViewByteStream(path, view);
     ComPtr<IMFSourceResolver> resolver;
     MF_OBJECT_TYPE type = MF_OBJECT_INVALID;
     ComPtr<IUnknown> object;
@@ -62,6 +62,7 @@ bool MfAudioReader::CreateReader(const std::wstring& path, const std::vector<Byt
                                                        &type, object.put())) &&
         SUCCEEDED(object->QueryInterface(IID_IMFMediaSource, reinterpret_cast<void**>(source.put()))) &&
         SUCCEEDED(MFCreateSourceReaderFromMediaSource(source.get(), nullptr, reader_.put()))) {
+      through_view_ = true;
       return true;
     }
     // The reader did not take the source: it is not shut down with a reader.
@@ -70,8 +71,8 @@ bool MfAudioReader::CreateReader(const std::wstring& path, const std::vector<Byt
   return SUCCEEDED(MFCreateSourceReaderFromURL(path.c_str(), nullptr, reader_.put()));
 }
 
-bool MfAudioReader::Open(const std::wstring& path, const std::vector<BytePatch>& patches) {
-  if (!CreateReader(path, patches)) return false;
+bool MfAudioReader::Open(const std::wstring& path, const SourceView& view) {
+  if (!CreateReader(path, view)) return false;
   // Only the first audio stream is decoded; selecting it fails when there is none.
   reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
   if (FAILED(reader_->SetStreamSelection(kAudio, TRUE)) || !ChooseOutputType()) {

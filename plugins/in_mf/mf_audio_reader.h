@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "plugins/in_mf/byte_patches.h"
 #include "plugins/in_mf/com_ptr.h"
+#include "plugins/in_mf/source_view.h"
 
 struct PcmFormat {
   int sample_rate = 0;
@@ -30,12 +30,12 @@ class MfAudioReader {
   MfAudioReader& operator=(const MfAudioReader&) = delete;
 
   // Opens the file and asks for 16-bit PCM when that is what the decoder
-  // gives, else 32-bit float, else 16-bit PCM. With patches, the media
-  // source reads the file with those bytes replaced, or, when it cannot be
-  // made to, the file as it is (the caller's trim then decides from the
-  // length the source reports). false: not openable, no audio stream, or no
-  // format the plug-in can use.
-  bool Open(const std::wstring& path, const std::vector<BytePatch>& patches = {});
+  // gives, else 32-bit float, else 16-bit PCM. With a view that is not
+  // plain, the media source reads the view, or, when it cannot be made to,
+  // the file as it is (through_view() tells). false: not openable, no audio
+  // stream, or no format the plug-in can use.
+  bool Open(const std::wstring& path, const SourceView& view = SourceView());
+  bool through_view() const { return through_view_; }
 
   const PcmFormat& format() const { return format_; }
   int64_t duration_hns() const { return duration_hns_; }  // 0: unknown
@@ -51,11 +51,12 @@ class MfAudioReader {
   Result Read(std::vector<int16_t>& pcm, int64_t& start_hns);
 
  private:
-  bool CreateReader(const std::wstring& path, const std::vector<BytePatch>& patches);
+  bool CreateReader(const std::wstring& path, const SourceView& view);
   bool ChooseOutputType();
 
   ComPtr<IMFSourceReader> reader_;
   bool seek_unread_ = false;  // a seek no Read has waited for yet
+  bool through_view_ = false;
   PcmFormat format_;
   int64_t duration_hns_ = 0;
   int bitrate_ = 0;

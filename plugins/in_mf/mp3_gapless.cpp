@@ -4,46 +4,18 @@
 #include <cstring>
 #include <vector>
 
+#include "plugins/in_mf/mp3_frames.h"
 #include "plugins/in_mf/tag_text.h"
-
-namespace {
-
-constexpr size_t kLeadingZeroLimit = 4096;  // zero padding allowed before the first frame
-
-struct FrameHeader {
-  int sample_rate = 0;
-  int samples_per_frame = 0;
-  size_t xing_offset = 0;  // from the frame start
-};
-
-bool ParseLayer3Header(const uint8_t* h, FrameHeader& out) {
-  if (h[0] != 0xFF || (h[1] & 0xE0) != 0xE0) return false;
-  const int version = (h[1] >> 3) & 3;  // 0: 2.5, 2: 2, 3: 1
-  const int layer = (h[1] >> 1) & 3;    // 1: layer III
-  const int bitrate_index = h[2] >> 4;
-  const int rate_index = (h[2] >> 2) & 3;
-  if (version == 1 || layer != 1 || bitrate_index == 0 || bitrate_index == 15 || rate_index == 3) return false;
-  static const int kRates[3] = {44100, 48000, 32000};
-  const bool mpeg1 = version == 3;
-  const bool mono = (h[3] >> 6) == 3;
-  out.sample_rate = kRates[rate_index] >> (mpeg1 ? 0 : version == 2 ? 1 : 2);
-  out.samples_per_frame = mpeg1 ? 1152 : 576;
-  out.xing_offset = 4 + (mpeg1 ? (mono ? 17 : 32) : (mono ? 9 : 17));
-  return true;
-}
-
-}  // namespace
 
 Mp3GaplessInfo ReadMp3GaplessInfo(ByteSource& source, uint64_t id3_size) {
   Mp3GaplessInfo info;
-  std::vector<uint8_t> buffer(kLeadingZeroLimit + 512);
+  std::vector<uint8_t> buffer(kMp3LeadingZeroLimit + 512);
   buffer.resize(source.ReadAt(id3_size, buffer.data(), buffer.size()));
-  size_t start = 0;
-  while (start < buffer.size() && start < kLeadingZeroLimit && buffer[start] == 0) ++start;
-  FrameHeader header;
-  if (start + 4 > buffer.size() || !ParseLayer3Header(&buffer[start], header)) return info;
+  const size_t start = SkipMp3Padding(buffer.data(), buffer.size());
+  Mp3Frame header;
+  if (start + 4 > buffer.size() || !ParseMp3Frame(&buffer[start], header)) return info;
 
-  size_t pos = start + header.xing_offset;
+  size_t pos = start + 4 + header.side_info_bytes;
   if (pos + 8 > buffer.size()) return info;
   if (std::memcmp(&buffer[pos], "Xing", 4) != 0 && std::memcmp(&buffer[pos], "Info", 4) != 0) return info;
   const uint32_t flags = ReadBE32(&buffer[pos + 4]);

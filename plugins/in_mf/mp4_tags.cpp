@@ -1,5 +1,7 @@
-// MP4/M4A metadata: moov/udta/meta/ilst, items "\xA9nam" (title) and
-// "\xA9ART" (artist), each holding a "data" atom with UTF-8 or UTF-16 text.
+// MP4/M4A metadata: moov/udta/meta/ilst, items "\xA9nam" (title), "\xA9ART"
+// (artist) and "\xA9alb" (album), each holding a "data" atom with UTF-8 or
+// UTF-16 text; ReplayGain values in freeform "----" items, whose "mean" is
+// "com.apple.iTunes" and whose "name" names the value.
 #include "plugins/in_mf/audio_tags.h"
 #include "plugins/in_mf/mp4_boxes.h"
 #include "plugins/in_mf/tag_text.h"
@@ -10,6 +12,18 @@ namespace {
 // not fill their field, so the next item of that kind is read too).
 constexpr uint64_t kMaxValueBytesRead = 1024 * 1024;
 
+// Text of a "data" atom's type: UTF-8 or UTF-16; false for other types.
+bool ItemEncoding(uint32_t data_type, TagEncoding& encoding) {
+  if (data_type == 1) {
+    encoding = TagEncoding::kUtf8;
+  } else if (data_type == 2) {
+    encoding = TagEncoding::kUtf16BE;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void ReadItemText(Mp4BoxReader& reader, uint64_t& value_bytes_left, const Mp4Box& item, std::string& field) {
   Mp4Box data;
   if (!field.empty() || !reader.FindChild(item, "data", data)) return;
@@ -18,16 +32,24 @@ void ReadItemText(Mp4BoxReader& reader, uint64_t& value_bytes_left, const Mp4Box
   value_bytes_left -= data.body_size();
   std::vector<uint8_t> value;
   if (!reader.ReadBody(data, kMaxTagValueBytes + 8, value)) return;
-  const uint32_t type = ReadBE32(value.data()) & 0x00FFFFFF;
   TagEncoding encoding;
-  if (type == 1) {
-    encoding = TagEncoding::kUtf8;
-  } else if (type == 2) {
-    encoding = TagEncoding::kUtf16BE;
-  } else {
-    return;
-  }
+  if (!ItemEncoding(ReadBE32(value.data()) & 0x00FFFFFF, encoding)) return;
   field = CleanTagText(DecodeTagText(value.data() + 8, value.size() - 8, encoding));
+}
+
+// A ReplayGain value is a few characters; a longer one is not read.
+constexpr size_t kMaxGainValueBytes = 256;
+
+void ReadFreeform(Mp4BoxReader& reader, uint64_t& value_bytes_left, const Mp4Box& item, TagFields& fields) {
+  Mp4FreeformItem freeform;
+  if (value_bytes_left < kMaxGainValueBytes) return;
+  if (!ReadMp4FreeformItem(reader, item, kMaxGainValueBytes, freeform)) return;
+  value_bytes_left -= freeform.value.size();
+  if (freeform.mean != "com.apple.iTunes") return;
+  std::string* field = GainFieldNamed(fields, freeform.name);
+  TagEncoding encoding;
+  if (!field || !field->empty() || !ItemEncoding(freeform.data_type, encoding)) return;
+  *field = CleanTagText(DecodeTagText(freeform.value.data(), freeform.value.size(), encoding));
 }
 
 }  // namespace
@@ -43,6 +65,8 @@ void ReadMp4Tags(ByteSource& source, TagFields& fields) {
     if (!reader.Read(pos, ilst.end, item)) return;
     if (item.Is("\xA9nam")) ReadItemText(reader, value_bytes_left, item, fields.title);
     if (item.Is("\xA9" "ART")) ReadItemText(reader, value_bytes_left, item, fields.artist);
+    if (item.Is("\xA9" "alb")) ReadItemText(reader, value_bytes_left, item, fields.album);
+    if (item.Is("----") && !fields.GainsComplete()) ReadFreeform(reader, value_bytes_left, item, fields);
     pos = item.end;
   }
 }

@@ -1,13 +1,17 @@
 // in_wave.dll: Melodek's WAV input plug-in. The exported In_Module and its
-// entry points; the playback itself lives in WavePlayer.
+// entry points, and the extended file information ("length" from the header;
+// title, artist, album and ReplayGain values from an "id3 " chunk); the
+// playback itself lives in WavePlayer, the extended read in extended_read.cpp.
 #include <windows.h>
 
 #include <string>
 
 #include "common/plugin_api.h"
+#include "plugins/in_mf/tag_lookup.h"
 #include "plugins/in_wave/title_from_path.h"
 #include "plugins/in_wave/wav_format.h"
 #include "plugins/in_wave/wav_samples.h"
+#include "plugins/in_wave/wav_tags.h"
 #include "plugins/in_wave/wave_player.h"
 #include "plugins/common/win_file_source.h"
 
@@ -89,6 +93,47 @@ In_Module g_module = {
     nullptr,                                               // outMod (host)
 };
 
+// The value as text in the process's code page (the tags' UTF-8 converted).
+bool LookUp(const char* file, const char* name, std::string& value) {
+  WinFileSource source;
+  if (!file || !*file || !name || !source.Open(file)) return false;
+  if (lstrcmpiA(name, "length") == 0) {
+    wav::WavFormat format;
+    if (wav::ParseWav(source, &format) != wav::ParseResult::kOk) return false;
+    value = std::to_string(wav::FramesToMs(format.frameCount, format.sampleRate));
+    return true;
+  }
+  std::string utf8;
+  if (!LookUpTagValue(ReadWavTags(source), name, utf8)) return false;
+  const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
+  if (units <= 1) return false;
+  std::wstring wide(static_cast<size_t>(units), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], units);
+  const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (bytes <= 1) return false;
+  value.assign(static_cast<size_t>(bytes), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &value[0], bytes, nullptr, nullptr);
+  value.resize(static_cast<size_t>(bytes - 1));
+  return true;
+}
+
 }  // namespace
 
 extern "C" __declspec(dllexport) In_Module* MELODEK_PLUGIN_CALL winampGetInModule2() { return &g_module; }
+
+// The ANSI form only: in_wave names files in the process's code page everywhere.
+extern "C" __declspec(dllexport) int MELODEK_PLUGIN_CALL winampGetExtendedFileInfo(const char* file, const char* name,
+                                                                                   char* dest, int destlen) {
+  std::string value;
+  if (!dest || destlen <= 0 || !LookUp(file, name, value)) return 0;
+  // Cut at a character boundary so that it fits with its terminator.
+  size_t length = 0;
+  while (length < value.size()) {
+    const size_t step = IsLeadByte(static_cast<unsigned char>(value[length])) ? 2 : 1;
+    if (length + step > static_cast<size_t>(destlen) - 1 || length + step > value.size()) break;
+    length += step;
+  }
+  value.copy(dest, length);
+  dest[length] = '\0';
+  return 1;
+}

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <atomic>
 #include <fstream>
 #include <mutex>
@@ -280,3 +281,26 @@ In_Module g_module = {
 }  // namespace
 
 extern "C" __declspec(dllexport) In_Module* MELODEK_PLUGIN_CALL winampGetInModule2() { return &g_module; }
+
+// Third-party plug-ins' extended file information, in the ANSI form: the
+// script's info_NAME lines. Logged, so tests see when the host asks.
+extern "C" __declspec(dllexport) int MELODEK_PLUGIN_CALL winampGetExtendedFileInfo(const char* file, const char* name,
+                                                                                   char* dest, int destlen) {
+  mtest::Script s;
+  if (!file || !name || !dest || destlen <= 0 || !ReadScript(file, &s)) return 0;
+  if (!s.logPath.empty()) g_log.SetPath(s.logPath);
+  std::string key = name;
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  g_log.Line("ExtendedFileInfo " + key);
+  const auto found = s.info.find(key);
+  if (found == s.info.end() || found->second.empty()) return 0;
+  const std::string& value = found->second;
+  if (s.infoUnterminated) {
+    for (int i = 0; i < destlen; ++i) dest[i] = value[static_cast<size_t>(i) % value.size()];
+    return 1;
+  }
+  const size_t n = std::min<size_t>(value.size(), static_cast<size_t>(destlen) - 1);
+  value.copy(dest, n);
+  dest[n] = '\0';
+  return 1;
+}

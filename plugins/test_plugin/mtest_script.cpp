@@ -1,6 +1,7 @@
 // Parsing of the test plug-in's script files.
 #include "plugins/test_plugin/mtest_script.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <sstream>
@@ -85,6 +86,12 @@ bool ParseScript(const std::string& text, Script* script) {
       script->overwrite = true;
     } else if (key == "no_isplaying") {
       script->noIsPlaying = true;
+    } else if (key == "info_unterminated") {
+      script->infoUnterminated = true;
+    } else if (key.compare(0, 5, "info_") == 0 && key.size() > 5) {
+      std::string name = key.substr(5);
+      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      script->info[name] = value;
     }
   }
   return true;

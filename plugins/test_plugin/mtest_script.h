@@ -16,10 +16,15 @@
 //   open_from_thread  Open the output from the decoding thread, not in Play
 //   never_open      accept Play but never open the output
 //   overwrite       write blocks without waiting for CanWrite
+//   info_NAME=TEXT  the value winampGetExtendedFileInfo gives for NAME
+//                   (info_replaygain_track_gain=-6.5 dB, any case of NAME)
+//   info_unterminated  extended file info fills the host's whole buffer
+//                   with its value repeated and no terminator
 //   no_isplaying    at the end, post the end-of-file message without ever
 //                   asking the output's IsPlaying
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "plugins/test_plugin/mtest_pattern.h"
@@ -44,6 +49,8 @@ struct Script {
   bool openFromThread = false;
   bool neverOpen = false;
   bool overwrite = false;
+  std::map<std::string, std::string> info;  // names lower case
+  bool infoUnterminated = false;
   bool noIsPlaying = false;
 
   int FrameBytes() const { return channels * (bits / 8); }

@@ -64,6 +64,11 @@ class FakeTarget : public ConfigTarget {
     volumeCalls.push_back({value, type, sender});
   }
   HWND controllerWindow() const override { return controller; }
+  ReplayGainSettings replayGain() const override { return gain; }
+  void SetReplayGain(const ReplayGainSettings& value) override {
+    gain = value;
+    ++gainStores;
+  }
   bool gapless() const override { return gaplessOn; }
   void SetGapless(bool on) override { gaplessOn = on; }
   bool StartsWithWindows() const override { return runEntry; }
@@ -73,6 +78,8 @@ class FakeTarget : public ConfigTarget {
     return true;
   }
 
+  ReplayGainSettings gain;
+  int gainStores = 0;
   int32_t volumeValue = 100;
   int32_t volumeTypeValue = 0;
   int32_t step = 1;
@@ -379,6 +386,49 @@ TEST(ConfigDlg, OkStoresEverything) {
   EXPECT_EQ(same.alpha, 255);
   EXPECT_EQ(same.folders, std::vector<std::string>{"."});
   EXPECT_TRUE(same.volumeCalls.empty());
+}
+
+TEST(ConfigDlg, ReplayGainShownAndStoredOnOk) {
+  FakeTarget target;
+  target.gain.mode = ReplayGainMode::kByPlayOrder;
+  target.gain.preampCentiDb = -350;
+  target.gain.untaggedGainCentiDb = 200;
+  target.gain.preventClipping = true;
+  CConfigDlg dialog(target);
+  std::string preampShown, untaggedShown;
+  LRESULT modeShown = -1, modeCount = 0;
+  bool clippingShown = false;
+  RunDialog(dialog, IDOK, [&](HWND window) {
+    char text[64] = {};
+    ::GetDlgItemTextA(window, IDC_RG_PREAMP, text, sizeof text);
+    preampShown = text;
+    ::GetDlgItemTextA(window, IDC_RG_UNTAGGED, text, sizeof text);
+    untaggedShown = text;
+    modeShown = ::SendDlgItemMessageA(window, IDC_RG_MODE, CB_GETCURSEL, 0, 0);
+    modeCount = ::SendDlgItemMessageA(window, IDC_RG_MODE, CB_GETCOUNT, 0, 0);
+    clippingShown = ::IsDlgButtonChecked(window, IDC_RG_CLIPPING) == BST_CHECKED;
+    // Album, +20 dB (held to +15), a gain that is not a number (kept), clipping allowed.
+    ::SendDlgItemMessageA(window, IDC_RG_MODE, CB_SETCURSEL, 2, 0);
+    ::SetDlgItemTextA(window, IDC_RG_PREAMP, "+20 dB");
+    ::SetDlgItemTextA(window, IDC_RG_UNTAGGED, "loud");
+    ::CheckDlgButton(window, IDC_RG_CLIPPING, BST_UNCHECKED);
+  });
+  EXPECT_EQ(preampShown, "-3.50");
+  EXPECT_EQ(untaggedShown, "2.00");
+  EXPECT_EQ(modeShown, 3);
+  EXPECT_EQ(modeCount, 4);
+  EXPECT_TRUE(clippingShown);
+  EXPECT_EQ(target.gainStores, 1);
+  EXPECT_EQ(target.gain.mode, ReplayGainMode::kAlbum);
+  EXPECT_EQ(target.gain.preampCentiDb, 1500);
+  EXPECT_EQ(target.gain.untaggedGainCentiDb, 200);
+  EXPECT_FALSE(target.gain.preventClipping);
+
+  // Cancel stores nothing.
+  CConfigDlg cancelled(target);
+  RunDialog(cancelled, IDCANCEL, [](HWND window) { ::SetDlgItemTextA(window, IDC_RG_PREAMP, "-9"); });
+  EXPECT_EQ(target.gainStores, 1);
+  EXPECT_EQ(target.gain.preampCentiDb, 1500);
 }
 
 TEST(ConfigDlg, StartWithWindowsShowsTheRunEntryAndOkChangesItOnlyWhenTicked) {

@@ -64,3 +64,17 @@ TEST(ConfigValues, VolumeStepReadsLikeASignedDecimal) {
   for (const Case& c : cases) EXPECT_EQ(ParseVolumeStep(c.text), c.step) << '"' << c.text << '"';
 }
 }  // namespace
+
+TEST(ConfigValues, ReplayGainDecibelsAsTypedAndShown) {
+  struct Case {
+    const char* text;
+    std::optional<int32_t> centiDb;
+  } cases[] = {{"-3.5", -350}, {"+2,25 dB", 225}, {" 0 ", 0}, {"0.004", 0},
+               {"16", 1500},   {"-40", -1500},     {"", std::nullopt}, {"dB", std::nullopt}, {"x1", std::nullopt}};
+  for (const Case& c : cases) EXPECT_EQ(ParseCentiDecibels(c.text), c.centiDb) << c.text;
+  EXPECT_EQ(FormatCentiDecibels(-350), "-3.50");
+  EXPECT_EQ(FormatCentiDecibels(0), "0.00");
+  EXPECT_EQ(FormatCentiDecibels(1500), "15.00");
+  // What the dialog shows reads back as the same value.
+  for (int32_t v = -1500; v <= 1500; v += 7) EXPECT_EQ(ParseCentiDecibels(FormatCentiDecibels(v)), v);
+}

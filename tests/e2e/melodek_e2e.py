@@ -288,25 +288,39 @@ class SettingsFile:
             self.at += 12 * points
             self.presets.append({"id": preset_id, "name": name, "type": kind, "points": pts})
         self.hot_keys = [(self.int(), self.int(), self.int()) for _ in range(13)]
-        self.rects_at = self.at  # where the editor layout is in the file
+        self.rects_at = self.at  # where the editor's layout lies in the file
         self.rects = [[self.int() for _ in range(4)] for _ in range(6)]
-        # The block after the classic fields: named records.
-        self.extension = {}
+        # The optional block after the classic fields: its records by name.
+        self.records = {}
         if data[self.at:self.at + 8] == b"MLDK.EXT":
             self.at += 8
-            while self.at + 4 < len(data):
+            while self.at + 5 <= len(data):
+                start = self.at
                 name = self.string()
                 length = struct.unpack_from("<I", data, self.at)[0]
                 if self.at + 4 + length > len(data):
+                    self.at = start  # a record running past the end ends the block
                     break
-                self.extension[name] = data[self.at + 4:self.at + 4 + length]
+                self.records[name] = data[self.at + 4:self.at + 4 + length]
                 self.at += 4 + length
         self.trailing = len(data) - self.at  # bytes no reader takes
 
-    def extension_ints(self, name):
-        """A record of the block as its 32-bit values (the queue: count, ids)."""
-        value = self.extension.get(name, b"")
-        return list(struct.unpack("<%di" % (len(value) // 4), value))
+    def loudness(self):
+        """The "loudness" record: {entry id: (track LUFS, track peak, album
+        LUFS or None, album peak or None)}."""
+        value = self.records.get("loudness", b"")
+        if len(value) < 4:
+            return {}
+        out = {}
+        for i in range(struct.unpack_from("<i", value)[0]):
+            entry, lufs, peak, has_album, album, album_peak = struct.unpack_from("<iffiff", value, 4 + 24 * i)
+            out[entry] = (lufs, peak, album if has_album else None, album_peak if has_album else None)
+        return out
+
+    def record_ints(self, name):
+        """A record as its 32-bit values (the queue: count, ids)."""
+        value = self.records.get(name, b"")
+        return list(struct.unpack("<%di" % (len(value) // 4), value[:len(value) // 4 * 4]))
 
     def int(self):
         value = struct.unpack_from("<i", self.data, self.at)[0]
@@ -450,6 +464,21 @@ def settings_bytes(lists, presets, sel_file_id=0, play_mode=1, volume=100, encod
     out += b"".join(struct.pack("<iII", 1, 10, key) for key in
                     (88, 86, 67, 90, 66, 78, 77, 188, 190, 112, 113, 114, 115))
     out += b"\x00" * (6 * 16)
+    return out
+
+
+def settings_extension(replaygain=None, loudness=()):
+    """The optional block after the classic fields, as a newer program writes
+    it: replaygain is (mode, preamp, untagged gain in hundredths of a dB,
+    prevent clipping); loudness holds (id, LUFS, peak) records."""
+    def record(name, value):
+        return counted_string(name) + struct.pack("<I", len(value)) + value
+    out = b"MLDK.EXT"
+    if replaygain is not None:
+        out += record("replaygain", struct.pack("<4i", *replaygain))
+    if loudness:
+        out += record("loudness", struct.pack("<i", len(loudness)) +
+                      b"".join(struct.pack("<iffiff", i, lufs, peak, 0, 0, 0) for i, lufs, peak in loudness))
     return out
 
 

@@ -139,7 +139,6 @@ class Gapless(MelodekTestCase):
         self.assertEqual(app.exit(), 0)
         self.assert_plays_as(app.captured_frames(), frames)
 
-    @unittest.skip("in_mf does not yet carry the decoder's state from one file of a gapless set to the next")
     def test_mp3_gapless_set_joins_within_the_codecs_error(self):
         frames = sweep(180000, seed=2)
         points = [50021, 123457]
@@ -158,17 +157,35 @@ class Gapless(MelodekTestCase):
         # Lossy: align on the signal (a misplaced sample falls far below
         # 20 dB), then compare each join with the uncut encode's error there.
         sounding = without_gaps(app.captured_frames())
-        start = max(range(0, 3000), key=lambda k: -sum(
-            abs(a[0] - b[0]) for a, b in zip(sounding[k:k + 2000:7], frames[:2000:7])))
+
+        def signal_start(after):
+            return max(range(after, after + 3000), key=lambda k: -sum(
+                abs(a[0] - b[0]) for a, b in zip(sounding[k:k + 2000:7], frames[:2000:7])))
+        start = signal_start(0)
         played = sounding[start:start + len(frames)]
+        print("the whole set: %.1f dB (uncut encode %.1f dB)" % (snr_db(frames, played), snr_db(frames, uncut)))
         self.assertGreater(snr_db(frames, played), 20)
-        for point in points:
-            window = slice(point - 4096, point + 4096)
+        # The first frame of each file too, where a decoder that starts on
+        # the file alone is a few dB off the signal. lame moves a cut's last
+        # samples into the next file's first frame: the files join where the
+        # decodes of the ones before end, less the encoder's and decoder's
+        # delay that no header says to trim.
+        lengths = [len(subprocess.run(["ffmpeg", "-v", "quiet", "-i", w[:-4] + ".mp3", "-f", "s16le", "-"],
+                                      stdout=subprocess.PIPE, check=True).stdout) // 4 for w in wavs]
+        joins = [sum(lengths[:n]) - (576 + 529) for n in range(1, len(wavs))]
+        windows = [slice(point - 4096, point + 4096) for point in points] + [slice(j, j + 1152) for j in joins]
+        for window in windows:
             ours, codec = snr_db(frames[window], played[window]), snr_db(frames[window], uncut[window])
-            self.assertGreater(ours, codec - 3, "join at %d: %.1f dB against the uncut encode's %.1f dB" % (
-                point, ours, codec))
-        # The list plays round again: its second time through is aligned too.
-        again = sounding[start + len(frames):start + 2 * len(frames)]
+            print("frames %d to %d: %.1f dB (uncut encode %.1f dB)" % (window.start, window.stop, ours, codec))
+            self.assertGreater(ours, codec - 3, "frames %d to %d: %.1f dB against the uncut encode's %.1f dB" % (
+                window.start, window.stop, ours, codec))
+        # The list plays round again. No header says what to trim, so the
+        # last file's padding and the first file's delay lie between the two
+        # times through (less than two frames): the second is found as the
+        # first was.
+        again_start = signal_start(start + len(frames))
+        self.assertLess(again_start - start - len(frames), 2 * 1152)
+        again = sounding[again_start:again_start + len(frames)]
         self.assertGreater(snr_db(frames, again), 20)
 
     def test_plugin_ending_the_classic_way_joins(self):
@@ -241,7 +258,9 @@ class Gapless(MelodekTestCase):
         tail = sweep(30000, seed=5)
         write_bytes(c, wav_bytes(tail))
         app.start(*map(app.windows_path, (a, b, c)))
-        self.assertTrue(wait_for(lambda: len(app.captured_frames()) > points[0] - 3 * RATE, timeout=60))
+        # Under load the key can take seconds to act: sent with 4.5 s of the
+        # first file left (the second is queued from 5 s on).
+        self.assertTrue(wait_for(lambda: len(app.captured_frames()) > points[0] - 4.5 * RATE, timeout=60))
         probe("send-keys", CTRL_WIN, VK_B)  # the Next hot key
         self.assertTrue(wait_for(lambda: len(app.captured_frames()) > points[0] + 200000, timeout=60))
         self.assertEqual(app.exit(), 0)
@@ -372,13 +391,15 @@ class Gapless(MelodekTestCase):
         # While the first file plays on, its caption stays, though the second
         # is queued behind it for seconds.
         played = lambda: sum(os.path.getsize(p) for p in app.capture_paths()) // 4
+        # Each look at the caption takes a while under load: up to two
+        # seconds' slack after the switch.
         while caption() != "second":
-            self.assertLess(played(), len(long_first) + RATE, "the caption never switched")
+            self.assertLess(played(), len(long_first) + 2 * RATE, "the caption never switched")
         switched = played()
         # It switched when the second file's first sample reached the device:
         # not before the buffer holding it, and not long after (polling).
         self.assertGreater(switched, len(long_first) - 2 * BUFFER_FRAMES)
-        self.assertLess(switched, len(long_first) + RATE)
+        self.assertLess(switched, len(long_first) + 2 * RATE)
         self.assertEqual(app.exit(), 0)
 
 

@@ -20,7 +20,7 @@ JUMP = "Jump to File"
 SEARCH, RESULTS = 1040, 1041
 CTRL, ALT, SHIFT, WIN = 2, 1, 4, 8
 CTRL_WIN = CTRL | WIN
-VK_J, VK_B, VK_F1, VK_F2, VK_F4 = 74, 66, 112, 113, 115
+VK_J, VK_B, VK_Q, VK_F1, VK_F2, VK_F4 = 74, 66, 81, 112, 113, 115
 ENTER, ESCAPE, BACKSPACE, DOWN = 13, 27, 8, 40
 ID_CONTROLLER, ID_EQUALIZER, ID_CLEAR_QUEUE = 32781, 32785, 32787
 JUMP_COMMAND = 13  # the fourteenth hot key command
@@ -174,7 +174,7 @@ class JumpToFileTest(FramedMelodekTestCase):
         self.assertTrue(wait_for(lambda: probe("foreground")[1] == JUMP, timeout=10))
         self.close_jump()
         self.assertEqual(app.exit(), 0)
-        self.assertGreater(saved(app).extension_ints("jumpwindow")[0], 0)  # its size is remembered
+        self.assertGreater(saved(app).record_ints("jumpwindow")[0], 0)  # its size is remembered
 
     def test_queued_files_play_first_and_survive_a_restart(self):
         app = self.melodek()
@@ -201,7 +201,7 @@ class JumpToFileTest(FramedMelodekTestCase):
         ed.click_row(LISTS, 1)
         self.assertEqual(ed.texts(FILES), ["[3] b1", "[1] b2", "b3"])
         self.assertEqual(app.exit(), 0)
-        queue = saved(app).extension_ints("queue")
+        queue = saved(app).record_ints("queue")
         self.assertEqual(queue, [3] + [files[n][0] for n in ("b2.wav", "a4.wav", "b1.wav")])
 
         # After a restart Next plays them in their order, then the list
@@ -213,19 +213,18 @@ class JumpToFileTest(FramedMelodekTestCase):
                         level_runs(app.captured_frames())[:6])
         key(86, CTRL_WIN)  # Stop
 
-        # "Q" on the editor's right-click popup queues the selected files.
+        # "Queue" (Q) on the editor's right-click menu queues the selected files.
         ed = self.open_editor()
         ed.click_row(LISTS, 1)
         ed.click_row(FILES, 2)
         ed.click(*ed.row_point(FILES, 2), right=True)
-        self.assertTrue(wait_for(lambda: probe("item-rect", "-", 1029)[0] == 0, timeout=10))
-        left, top, right, bottom = map(int, probe("item-rect", "-", 1029)[1].split())
-        probe("click", (left + right) // 2, (top + bottom) // 2)
+        self.assertTrue(wait_for(lambda: probe("menu-window")[0] == 0, timeout=10), "file menu")
+        ed.key(VK_Q)
         self.assertTrue(wait_for(lambda: ed.texts(FILES) == ["b1", "b2", "[1] b3"], timeout=10), ed.texts(FILES))
         app.command(ID_CLEAR_QUEUE)
         self.assertTrue(wait_for(lambda: ed.texts(FILES) == ["b1", "b2", "b3"], timeout=10), ed.texts(FILES))
         self.assertEqual(app.exit(), 0)
-        self.assertEqual(saved(app).extension_ints("queue"), [0])
+        self.assertEqual(saved(app).record_ints("queue"), [0])
 
     def test_names_typed_in_any_script_are_kept(self):
         app = self.melodek()
@@ -292,7 +291,7 @@ class JumpToFileTest(FramedMelodekTestCase):
         self.assertEqual(app.exit(), 0)
         settings = saved(app)
         self.assertEqual(len(settings.hot_keys), 13)  # the classic field stays thirteen entries
-        self.assertEqual(settings.extension_ints("hotkeys+"), [1, 1, SHIFT | ALT | WIN, VK_J])
+        self.assertEqual(settings.record_ints("hotkeys+"), [1, 1, SHIFT | ALT | WIN, VK_J])
 
     def screenshot(self, app):
         """The window cut from the screen into the test's folder; copied to

@@ -140,12 +140,16 @@ class PlayListEditorTest(FramedMelodekTestCase):
         ed.drag(ed.row_point(FILES, 0), ed.below_last_row(FILES))
         self.assertEqual(ed.names(FILES), ["t0", "t2", "t4", "t1", "t3"])
 
-        # Right click, volume 10 in the popup: every selected file gets 10 and
-        # the playing one is heard louder at once.
+        # Right click, "Volume and Equalizer..." on its menu, volume 10 in the
+        # popup: every selected file gets 10 and the playing one is heard
+        # louder at once.
         ed.click_row(FILES, 0)
         ed.add_to_selection(FILES, 1)
         x, y = ed.row_point(FILES, 1)
         ed.click(x, y, right=True)
+        self.assertTrue(wait_for(lambda: probe("menu-window")[0] == 0, timeout=10), "file menu")
+        ed.key(DOWN)
+        ed.key(ENTER)
         self.assertTrue(wait_for(lambda: probe("dialog-rect", SLIDER)[0] == 0, timeout=10), "volume popup")
         ed.key(RIGHT, 10)
         popup = numbers(probe("dialog-rect", SLIDER)[1])
@@ -260,6 +264,7 @@ class PlayListEditorTest(FramedMelodekTestCase):
         # Saved off the desktop, the editor is pulled back onto it.
         data = bytearray(read_bytes(os.path.join(folder, "melodek.mlcfg")))
         width, height = rects[0][2] - rects[0][0], rects[0][3] - rects[0][1]
+        # (The optional block of newer settings follows the layout.)
         struct.pack_into("<4i", data, saved.rects_at, 1280 - width + 50, 100, 1280 + 50, 100 + height)
         write_bytes(os.path.join(folder, "melodek.mlcfg"), bytes(data))
         app.start()

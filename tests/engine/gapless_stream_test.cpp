@@ -56,13 +56,22 @@ int16_t Scaled(int16_t sample, int32_t multiplier) {
 struct Join {
   uint32_t framesA, framesB, bufferBytes;
   int32_t gainA, gainB;  // file gains, -16384..16384
+  double loudnessA = 1, loudnessB = 1;  // ReplayGain factors
 };
+
+// The multiplier of a file at volume 1.0: its gain times its loudness.
+int32_t MultiplierAt(int32_t gain, double loudness) {
+  return static_cast<int32_t>((gain + int64_t{32768}) * 16384 * LoudnessFixedPoint(loudness) /
+                              (int64_t{32768} * kLoudnessUnity));
+}
 
 // Cuts at no multiple of 576 or 1024 frames and buffers of odd sizes.
 const Join kJoins[] = {
     {44101, 30011, 32768, 0, 0},      {1, 777, 32768, 0, -8192},
     {12345, 6789, 4004, 8192, -16384}, {100003, 3, 32768, -4000, 16384},
     {8063, 8065, 1236, 0, 1},
+    // Loudness gains, one far enough up that the loud samples saturate.
+    {44101, 30011, 32768, 0, 0, 0.5, 1.9953}, {8063, 8065, 1236, -4000, 1, 1.0, 24.0},
 };
 
 TEST(GaplessStream, FilesJoinSampleExactlyWithTheirOwnGains) {
@@ -70,6 +79,7 @@ TEST(GaplessStream, FilesJoinSampleExactlyWithTheirOwnGains) {
     SCOPED_TRACE(testing::Message() << join.framesA << "+" << join.framesB << " buffer " << join.bufferBytes);
     OutputStage stage;
     stage.SetFileGain(join.gainA);
+    stage.SetLoudness(LoudnessFixedPoint(join.loudnessA));
     stage.Reset(1);
     stage.SetVolume(16384);
     stage.SetGaplessHold(true);
@@ -92,7 +102,7 @@ TEST(GaplessStream, FilesJoinSampleExactlyWithTheirOwnGains) {
     EXPECT_TRUE(stage.EndHeld());
 
     ASSERT_TRUE(stage.Configure(44100, 2, 16));  // the next plug-in's layout
-    ASSERT_TRUE(stage.AppendSegment(2, join.gainB));
+    ASSERT_TRUE(stage.AppendSegment(2, join.gainB, LoudnessFixedPoint(join.loudnessB)));
     EXPECT_FALSE(stage.EndHeld());
     WriteAll(stage, b);
     stage.IsPlaying();
@@ -100,7 +110,7 @@ TEST(GaplessStream, FilesJoinSampleExactlyWithTheirOwnGains) {
     const Played played = PlayOut(stage, join.bufferBytes);
     ASSERT_EQ(stage.EndStateNow(), OutputStage::kNaturalEnd);
 
-    const int32_t mA = (join.gainA + 32768) / 2, mB = (join.gainB + 32768) / 2;
+    const int32_t mA = MultiplierAt(join.gainA, join.loudnessA), mB = MultiplierAt(join.gainB, join.loudnessB);
     for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(early[i], Scaled(a[i], mA)) << i;
     EXPECT_EQ(silence, std::vector<int16_t>(64, 0));
     ASSERT_GE(played.samples.size(), b.size());

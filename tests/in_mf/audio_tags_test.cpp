@@ -168,11 +168,18 @@ TEST(ContainerTagsTest, DamagedDataNeverYieldsForeignText) {
   }
 }
 
+TagFields Named(const std::string& title, const std::string& artist) {
+  TagFields fields;
+  fields.title = title;
+  fields.artist = artist;
+  return fields;
+}
+
 TEST(TagTitleTest, ComposesAndCleans) {
-  EXPECT_EQ(ComposeTagTitle({"Song", "Band"}), "Band - Song");
-  EXPECT_EQ(ComposeTagTitle({"Song", ""}), "Song");
-  EXPECT_EQ(ComposeTagTitle({"", "Band"}), "");
-  EXPECT_EQ(ComposeTagTitle({" Two\r\nLines\t", "  "}), "Two  Lines");
+  EXPECT_EQ(ComposeTagTitle(Named("Song", "Band")), "Band - Song");
+  EXPECT_EQ(ComposeTagTitle(Named("Song", "")), "Song");
+  EXPECT_EQ(ComposeTagTitle(Named("", "Band")), "");
+  EXPECT_EQ(ComposeTagTitle(Named(" Two\r\nLines\t", "  ")), "Two  Lines");
   uint8_t bad[] = {0x00, 0xD8, 'x', 0x00};  // unpaired high surrogate, then 'x'
   EXPECT_EQ(DecodeTagText(bad, sizeof bad, TagEncoding::kUtf16LE), "\xEF\xBF\xBDx");
 }

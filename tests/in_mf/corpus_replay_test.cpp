@@ -2,7 +2,8 @@
 // lame, flac and ffmpeg wrote, plus every crash input found later, kept
 // there) through the same entries the fuzzers run, so their invariants hold
 // in each native test run; the seeds made from tagged files must give the
-// title and artist they were tagged with.
+// title and artist, or the album and ReplayGain values, they were tagged
+// with.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "fuzz/in_mf/fuzz_entries.h"
+#include "plugins/in_mf/tag_lookup.h"
 
 namespace {
 
@@ -63,8 +65,19 @@ TEST(InMfCorpus, TagSeedsGiveTheirTagsAndKeepTheInvariants) {
         EXPECT_EQ(fields.title, "S\xC3\xA9" "ed \xE2\x99\xAA Title");
         EXPECT_EQ(fields.artist, "Seed Artist");
         ++tagged;
+      } else if (StartsWith(seed.name, "gain_")) {
+        EXPECT_EQ(fields.album, "Seed Album");
+        EXPECT_EQ(fields.trackGain, "-7.25 dB");
+        EXPECT_EQ(fields.trackPeak, "0.988525");
+        EXPECT_EQ(fields.albumGain, "-6.50 dB");
+        EXPECT_EQ(fields.albumPeak, "1.000000");
+        ++tagged;
+      } else if (StartsWith(seed.name, "r128_")) {
+        std::string gain;
+        EXPECT_TRUE(LookUpTagValue(fields, "replaygain_track_gain", gain));
+        EXPECT_EQ(gain, "-4.00 dB");
       } else if (StartsWith(seed.name, "plain_")) {
-        EXPECT_TRUE(fields.title.empty() && fields.artist.empty());
+        EXPECT_TRUE(fields.title.empty() && fields.artist.empty() && fields.trackGain.empty());
       }
     }
     EXPECT_GE(tagged, 1) << reader.target;
@@ -78,6 +91,26 @@ TEST(InMfCorpus, GaplessSeedsKeepTheInvariants) {
     SCOPED_TRACE(seed.name);
     FuzzMp3Gapless(seed.bytes.data(), seed.bytes.size());
   }
+}
+
+// Seeds named carry_<frames>_*.bin: pairs of files of a gapless set, the
+// previous file's last frames carried; none_*: pairs that are no set.
+TEST(InMfCorpus, Mp3CarrySeedsCarryTheirFrames) {
+  const std::vector<Seed> seeds = CorpusFiles("mp3_carry");
+  EXPECT_GE(seeds.size(), 8u) << "run fuzz/in_mf/make_corpus.py";
+  int carried = 0;
+  for (const Seed& seed : seeds) {
+    SCOPED_TRACE(seed.name);
+    const Mp3Carry carry = FuzzMp3Carry(seed.bytes.data(), seed.bytes.size());
+    int frames = 0;
+    if (std::sscanf(seed.name.c_str(), "carry_%d_", &frames) == 1) {
+      EXPECT_EQ(carry.tail_frames, frames);
+      ++carried;
+    } else if (StartsWith(seed.name, "none_")) {
+      EXPECT_FALSE(carry.valid());
+    }
+  }
+  EXPECT_GE(carried, 4);
 }
 
 // Seeds named real_<start>_<length>_<kind>_<reported>.bin: the real samples

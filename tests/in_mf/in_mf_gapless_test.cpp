@@ -1,10 +1,12 @@
 // in_mf.dll delivers exactly the real samples of compressed files: no
 // decoder priming or encoder delay at the start, no padding at the end, no
 // real sample lost, compared sample for sample with ffmpeg's decode of the
-// same file, also after seeks; and an MP3 set encoded gaplessly joins.
+// same file, also after seeks; and the files of an MP3 set encoded
+// gaplessly join as one encoding.
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -127,61 +129,194 @@ double WindowSnr(const WavData& source, const std::vector<int16_t>& decoded, int
   return SnrDb(window, 0, part, channels, 0);
 }
 
-// lame --nogap writes no LAME header (it would cut the joins): the three
-// files hold whole frames of one continuous stream, and the plug-in plays
-// every decoded sample of each, as ffmpeg does. Laid end to end they hold
-// the source at one fixed offset (the encoder's and the decoder's delay),
-// nothing lost or added at the joins, and match the source as well as the
-// uncut encode does everywhere but in the first frame after each join: a
-// decoder that starts on a file lacks the overlap of the previous file's
-// last granule there (ffmpeg's decodes of the files show the same).
-TEST(GaplessSetTest, NogapMp3FilesJoinWithoutAGap) {
-  const char* files[] = {"nogap1.mp3", "nogap2.mp3", "nogap3.mp3"};
-  for (const char* file : files) REQUIRE_MEDIA(file);
-  REQUIRE_MEDIA("gapless.mp3");
-  REQUIRE_MEDIA("nogap1_mp3_ffmpeg.wav");
-  WavData source;
-  ASSERT_TRUE(ReadWav(fake_host::MediaPath("gapless.wav"), source));
-  In_Module* m = Plugin();
-  ASSERT_NE(m, nullptr);
-  std::vector<int16_t> joined;
-  std::vector<int64_t> joins;
+// Plays the files one after another as a host does, each to its end, and
+// returns what each wrote.
+std::vector<OutputRecord> PlayInTurn(In_Module* m, std::initializer_list<const char*> files) {
+  std::vector<OutputRecord> outputs;
   for (const char* file : files) {
     SCOPED_TRACE(file);
-    ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, file));
-    const OutputRecord out = fake_host::Output();
-    WavData reference;
-    const std::string name(file);
-    ASSERT_TRUE(ReadWav(fake_host::MediaPath(name.substr(0, name.size() - 4) + "_mp3_ffmpeg.wav"), reference));
-    EXPECT_EQ(out.written_frames, reference.frames());
-    const int diff = MaxAbsDiff(out.pcm, 0, reference.samples, 0, reference.frames(), 2);
-    EXPECT_GE(diff, 0);
-    EXPECT_LE(diff, 2) << "against ffmpeg's decode";
-    joined.insert(joined.end(), out.pcm.begin(), out.pcm.end());
-    joins.push_back(static_cast<int64_t>(joined.size()) / 2);
+    PlayToEnd(m, file);
+    outputs.push_back(fake_host::Output());
   }
-  joins.pop_back();
-  ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, "gapless.mp3"));
-  const std::vector<int16_t> uncut = fake_host::Output().pcm;  // trimmed by its LAME header: lag 0
+  return outputs;
+}
+
+// The decodes the set's tests compare with: ffmpeg's of the files on their
+// own and of the set laid end to end as one file (one stream, decoded
+// without a break).
+struct SetDecodes {
+  WavData alone[3];
+  WavData set;
+  int64_t starts[3] = {};  // where each file begins in the set
+};
+
+bool ReadSetDecodes(SetDecodes& out) {
+  int64_t at = 0;
+  for (int n = 0; n < 3; ++n) {
+    if (!ReadWav(fake_host::MediaPath("nogap" + std::to_string(n + 1) + "_mp3_ffmpeg.wav"), out.alone[n])) {
+      return false;
+    }
+    out.starts[n] = at;
+    at += out.alone[n].frames();
+  }
+  return ReadWav(fake_host::MediaPath("nogap_set_mp3_ffmpeg.wav"), out.set) && out.set.frames() == at;
+}
+
+#define REQUIRE_SET_MEDIA()                                                          \
+  do {                                                                               \
+    for (const char* name : {"nogap1.mp3", "nogap2.mp3", "nogap3.mp3", "gapless.mp3", \
+                             "nogap_set_mp3_ffmpeg.wav", "gapless_mp3_ffmpeg.wav"}) { \
+      REQUIRE_MEDIA(name);                                                           \
+    }                                                                                \
+  } while (0)
+
+// lame --nogap writes no LAME header (it would cut the joins): the three
+// files hold whole frames of one continuous encoding, and a decoder that
+// starts on one of them alone lacks the previous file's last frame (the
+// transform's overlap, the synthesis filter's memory, the bit reservoir).
+// Played one after another, each file continues the one before it: the
+// three decode as the set laid end to end as one file does, nothing lost or
+// added and no cold start at the joins. That holds the source at one fixed
+// offset (the first file's encoder and decoder delay, which without a
+// header nothing says to trim), and at each join, its first frame
+// included, it matches the source as well as the uncut encode does.
+TEST(GaplessSetTest, NogapMp3FilesJoinAsOneEncoding) {
+  REQUIRE_SET_MEDIA();
+  SetDecodes decodes;
+  WavData source, uncut;
+  ASSERT_TRUE(ReadSetDecodes(decodes));
+  ASSERT_TRUE(ReadWav(fake_host::MediaPath("gapless.wav"), source));
+  ASSERT_TRUE(ReadWav(fake_host::MediaPath("gapless_mp3_ffmpeg.wav"), uncut));  // trimmed by its header: lag 0
+  In_Module* m = Plugin();
+  ASSERT_NE(m, nullptr);
+  const std::vector<OutputRecord> outputs = PlayInTurn(m, {"nogap1.mp3", "nogap2.mp3", "nogap3.mp3"});
+  ASSERT_EQ(outputs.size(), 3u);
+  std::vector<int16_t> joined, one_by_one;
+  std::vector<int64_t> joins;
+  for (int n = 0; n < 3; ++n) {
+    EXPECT_EQ(outputs[n].written_frames, decodes.alone[n].frames()) << "file " << n + 1;
+    joined.insert(joined.end(), outputs[n].pcm.begin(), outputs[n].pcm.end());
+    one_by_one.insert(one_by_one.end(), decodes.alone[n].samples.begin(), decodes.alone[n].samples.end());
+    if (n > 0) joins.push_back(decodes.starts[n]);
+  }
+  const int diff = MaxAbsDiff(joined, 0, decodes.set.samples, 0, decodes.set.frames(), 2);
+  EXPECT_GE(diff, 0);
+  EXPECT_LE(diff, 2) << "against ffmpeg's decode of the set as one file";
+  std::printf("largest sample difference from ffmpeg's decode of the set as one file: %d\n", diff);
+
   const int lag = BestLag(source.samples, 0, joined, 2, 1500, 30000);
   EXPECT_EQ(lag, 576 + 529);
   EXPECT_GE(static_cast<int64_t>(joined.size()) / 2 - lag, source.frames());
   EXPECT_LT(static_cast<int64_t>(joined.size()) / 2 - lag, source.frames() + 1152) << "at most one frame of padding";
-  constexpr int64_t kColdStart = 1152;
+  constexpr int64_t kFirstFrame = 1152;
+  constexpr int64_t kAround = 4608;
   for (int64_t join : joins) {
     const int64_t at = join - lag;  // source frame at the join
     SCOPED_TRACE(at);
-    const double before = WindowSnr(source, joined, lag, at - 4608, at);
-    const double after = WindowSnr(source, joined, lag, at + kColdStart, at + 4608);
-    const double uncut_before = WindowSnr(source, uncut, 0, at - 4608, at);
-    const double uncut_after = WindowSnr(source, uncut, 0, at + kColdStart, at + 4608);
-    EXPECT_GE(before, uncut_before - 3.0);
-    EXPECT_GE(after, uncut_after - 3.0);
-    std::printf("join at source frame %lld: %.1f dB before, %.1f dB in the first frame after (uncut %.1f dB), "
-                "%.1f dB after it (uncut %.1f dB)\n",
-                static_cast<long long>(at), before, WindowSnr(source, joined, lag, at, at + kColdStart),
-                WindowSnr(source, uncut, 0, at, at + kColdStart), after, uncut_after);
+    const double first = WindowSnr(source, joined, lag, at, at + kFirstFrame);
+    const double around = WindowSnr(source, joined, lag, at - kAround, at + kAround);
+    const double uncut_first = WindowSnr(source, uncut.samples, 0, at, at + kFirstFrame);
+    const double uncut_around = WindowSnr(source, uncut.samples, 0, at - kAround, at + kAround);
+    EXPECT_GE(first, uncut_first - 3.0);
+    EXPECT_GE(around, uncut_around - 3.0);
+    std::printf("join at source frame %lld: first frame after it %.1f dB (uncut encode %.1f dB, files decoded one "
+                "by one %.1f dB); 2 x %lld frames around it %.1f dB (uncut %.1f dB, one by one %.1f dB)\n",
+                static_cast<long long>(at), first, uncut_first,
+                WindowSnr(source, one_by_one, lag, at, at + kFirstFrame), static_cast<long long>(kAround), around,
+                uncut_around, WindowSnr(source, one_by_one, lag, at - kAround, at + kAround));
   }
+}
+
+// A file continues only the file that played to its end right before it,
+// from the same folder, of the same stream, neither with a header of its
+// own; otherwise it plays as it does alone. Either way it delivers the
+// same number of samples and reports the same length.
+TEST(GaplessSetTest, AFileContinuesOnlyTheFileBeforeItPlayedToItsEnd) {
+  REQUIRE_SET_MEDIA();
+  REQUIRE_MEDIA("mono22k.mp3");
+  REQUIRE_MEDIA("elsewhere\\nogap1.mp3");
+  SetDecodes decodes;
+  ASSERT_TRUE(ReadSetDecodes(decodes));
+  const WavData& alone = decodes.alone[1];
+  In_Module* m = Plugin();
+  ASSERT_NE(m, nullptr);
+  int alone_length = 0;
+  ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, "nogap2.mp3", &alone_length));
+  const struct {
+    const char* what;
+    const char* before;
+    bool to_its_end;
+    bool continues;
+  } cases[] = {
+      {"the file before it, played to its end", "nogap1.mp3", true, true},
+      {"the file before it, stopped before its end (Next)", "nogap1.mp3", false, false},
+      {"the file before it, in another folder", "elsewhere\\nogap1.mp3", true, false},
+      {"itself (Repeat over one file)", "nogap2.mp3", true, false},
+      {"a file with a LAME header", "gapless.mp3", true, false},
+      {"a file of another rate and channel count", "mono22k.mp3", true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.to_its_end) {
+      ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, c.before));
+    } else {
+      fake_host::ResetOutput(4 * 8192);
+      m->Init();
+      ASSERT_EQ(m->Play(fake_host::MediaPath(c.before).c_str()), 0);
+      ASSERT_TRUE(fake_host::WaitForFrames(4096));
+      m->Stop();
+      m->Quit();
+    }
+    int length = 0;
+    ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, "nogap2.mp3", &length));
+    const OutputRecord out = fake_host::Output();
+    EXPECT_EQ(out.written_frames, alone.frames());
+    EXPECT_EQ(length, alone_length);
+    const WavData& expected = c.continues ? decodes.set : alone;
+    const int64_t from = c.continues ? decodes.starts[1] : 0;
+    const int diff = MaxAbsDiff(out.pcm, 0, expected.samples, from, alone.frames(), 2);
+    EXPECT_GE(diff, 0);
+    EXPECT_LE(diff, 2) << (c.continues ? "against the set decoded as one file" : "against the file decoded alone");
+  }
+}
+
+// Seeks in a file that continues the one before it land on the samples of
+// the set decoded as one file, also a seek back to its start, and it still
+// ends at its last sample.
+TEST(GaplessSetTest, SeeksInAFileThatContinuesTheOneBefore) {
+  REQUIRE_SET_MEDIA();
+  SetDecodes decodes;
+  ASSERT_TRUE(ReadSetDecodes(decodes));
+  In_Module* m = Plugin();
+  ASSERT_NE(m, nullptr);
+  ASSERT_NO_FATAL_FAILURE(PlayToEnd(m, "nogap1.mp3"));
+  constexpr int kRate = 44100, kChannels = 2;
+  fake_host::ResetOutput(0);
+  fake_host::DrainMessages();
+  m->Init();
+  ASSERT_EQ(m->Play(fake_host::MediaPath("nogap2.mp3").c_str()), 0);
+  size_t flushes = 0;
+  int64_t target = 0;
+  for (int ms : {900, 0, 400}) {
+    SCOPED_TRACE(ms);
+    m->SetOutputTime(ms);
+    ASSERT_TRUE(fake_host::WaitForFlushes(++flushes));
+    const int64_t first = static_cast<int64_t>(fake_host::Output().flushes.back().sample_index) / kChannels;
+    target = MsToFrames(ms, kRate);
+    const int64_t want = std::min<int64_t>(kRate / 4, decodes.alone[1].frames() - target);
+    fake_host::AddBudget((want + 576) * kChannels * 2);  // the plug-in writes whole blocks of 576
+    ASSERT_TRUE(fake_host::WaitForFrames(first + want));
+    const int diff =
+        MaxAbsDiff(fake_host::Output().pcm, first, decodes.set.samples, decodes.starts[1] + target, want, kChannels);
+    EXPECT_GE(diff, 0);
+    EXPECT_LE(diff, 2);
+  }
+  const int64_t first = static_cast<int64_t>(fake_host::Output().flushes.back().sample_index) / kChannels;
+  fake_host::AddBudget(-1);
+  EXPECT_TRUE(fake_host::WaitForEndOfFile());
+  m->Stop();
+  m->Quit();
+  EXPECT_EQ(fake_host::Output().written_frames - first, decodes.alone[1].frames() - target);
 }
 
 }  // namespace

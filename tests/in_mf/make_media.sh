@@ -34,6 +34,8 @@ if have flac; then
   flac -s -f -T "TITLE=Caf$(printf '\xc3\xa9') Only" source.wav -o titleonly.flac
   cp song.flac "odd #1 100%.flac"  # characters that mean something in URLs
   flac -s -f -T "TITLE=$(head -c 600 /dev/zero | tr '\0' 'x')" -T "ARTIST=Long" source.wav -o long.flac
+  cp song.flac replaygain.flac
+  metaflac --add-replay-gain replaygain.flac
 fi
 if have ffmpeg; then
   ffmpeg -v error -y -i source.wav -c:a aac -b:a 192k -metadata title="M4A Title" -metadata artist="M4A Artist" song.m4a
@@ -72,8 +74,13 @@ if have lame; then
   sox -R gapless.wav nogap2.wav trim 50001s 70006s
   sox -R gapless.wav nogap3.wav trim 120007s
   lame --quiet -b 192 --nogap nogap1.wav nogap2.wav nogap3.wav
+  # The set laid end to end as one file: one stream, decoded without a
+  # break. And the first file of the set in another folder.
+  cat nogap1.mp3 nogap2.mp3 nogap3.mp3 > nogap_set.mp3
+  mkdir -p elsewhere
+  cp nogap1.mp3 elsewhere/
   if have ffmpeg; then
-    for f in gapless nogap1 nogap2 nogap3; do ffmpeg -v error -y -i $f.mp3 -c:a pcm_s16le ${f}_mp3_ffmpeg.wav; done
+    for f in gapless nogap1 nogap2 nogap3 nogap_set; do ffmpeg -v error -y -i $f.mp3 -c:a pcm_s16le ${f}_mp3_ffmpeg.wav; done
   fi
 fi
 

@@ -85,17 +85,6 @@ inline Bytes Mp4Track(const Mp4Layout& s, const std::string& kind) {
   return Mp4Atom("trak", trak);
 }
 
-inline Bytes Mp4FreeformText(const std::string& mean, const std::string& name, const std::string& text) {
-  Bytes item = Mp4FullBox("mean", 0, Latin1(mean));
-  Append(item, Mp4FullBox("name", 0, Latin1(name)));
-  Bytes data;
-  AppendBE32(data, 1);
-  AppendBE32(data, 0);
-  AppendText(data, text);
-  Append(item, Mp4Atom("data", data));
-  return Mp4Atom("----", item);
-}
-
 inline Bytes Mp4TimedFile(const Mp4Layout& s) {
   Bytes out = Mp4Atom("ftyp", Bytes{'M', '4', 'A', ' ', 0, 0, 0, 0, 'i', 's', 'o', 'm'});
   Append(out, Mp4Atom("mdat", Bytes(64, 0x11)));

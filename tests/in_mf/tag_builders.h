@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
@@ -158,5 +159,48 @@ inline Bytes AsfFile(const std::u16string& title, const std::u16string& author) 
   Append(out, other);
   Append(out, content);
   Append(out, Bytes(50, 0x77));  // data object stand-in
+  return out;
+}
+
+// An MP4 freeform item "----" with its mean, name and UTF-8 data.
+inline Bytes Mp4FreeformText(const std::string& mean, const std::string& name, const std::string& utf8) {
+  Bytes meanBody(4, 0), nameBody(4, 0), data;
+  AppendText(meanBody, mean);
+  AppendText(nameBody, name);
+  AppendBE32(data, 1);
+  AppendBE32(data, 0);
+  AppendText(data, utf8);
+  Bytes item = Mp4Atom("mean", meanBody);
+  Append(item, Mp4Atom("name", nameBody));
+  Append(item, Mp4Atom("data", data));
+  return Mp4Atom("----", item);
+}
+
+// An ASF header holding only an extended content description object with
+// the given (name, type, value bytes) attributes.
+inline Bytes AsfExtendedFile(const std::vector<std::tuple<std::u16string, uint16_t, Bytes>>& attributes) {
+  static const uint8_t kHeader[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                      0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+  static const uint8_t kExtended[16] = {0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
+                                        0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+  Bytes body;
+  AppendLE16(body, uint16_t(attributes.size()));
+  for (const auto& [name, type, value] : attributes) {
+    const Bytes n = Utf16LE(name + u'\0');
+    AppendLE16(body, uint16_t(n.size()));
+    Append(body, n);
+    AppendLE16(body, type);
+    AppendLE16(body, uint16_t(value.size()));
+    Append(body, value);
+  }
+  Bytes object(kExtended, kExtended + 16);
+  AppendLE64(object, 24 + body.size());
+  Append(object, body);
+  Bytes out(kHeader, kHeader + 16);
+  AppendLE64(out, 30 + object.size());
+  AppendLE32(out, 1);
+  out.push_back(1), out.push_back(2);
+  Append(out, object);
+  Append(out, Bytes(50, 0x77));
   return out;
 }

@@ -1,6 +1,7 @@
 // Replays the fuzzer's seed corpus (and any crash found later, saved there)
-// through the parser: each file is accepted or refused as its name says, and
-// an accepted format always describes bytes that are inside the file.
+// through the parser: each file is accepted or refused as its name says, an
+// accepted format always describes bytes that are inside the file, and only
+// the seeds with an "id3 " chunk have ReplayGain values.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +9,9 @@
 #include <iterator>
 #include <vector>
 
+#include "plugins/in_mf/tag_lookup.h"
 #include "plugins/in_wave/wav_format.h"
+#include "plugins/in_wave/wav_tags.h"
 
 namespace {
 
@@ -30,6 +33,18 @@ TEST(WavCorpus, EverySeedParsesAsNamed) {
       EXPECT_TRUE(ok);
     } else if (name.rfind("bad_", 0) == 0) {
       EXPECT_FALSE(ok);
+    }
+    wav::MemoryByteSource tagSource(bytes);
+    const TagFields tags = ReadWavTags(tagSource);
+    std::string gain, peak;
+    const bool tagged = LookUpTagValue(tags, "replaygain_track_gain", gain);
+    EXPECT_EQ(tagged, name.rfind("ok_id3_chunk", 0) == 0);
+    if (tagged) {
+      EXPECT_EQ(gain, "-7.25 dB");
+      EXPECT_EQ(tags.title, "Tagged");
+      // The cut chunk lost its last frame, the peak.
+      EXPECT_EQ(LookUpTagValue(tags, "REPLAYGAIN_TRACK_PEAK", peak), name == "ok_id3_chunk.wav");
+      if (!peak.empty()) EXPECT_EQ(peak, "0.5");
     }
     if (!ok) continue;
     EXPECT_GE(f.channels, 1);

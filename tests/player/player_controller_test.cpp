@@ -210,4 +210,21 @@ TEST_F(PlayerControllerTest, GaplessQueueYieldsToSeeksEditsAndFailures) {
   EXPECT_TRUE(controller.QueuedFileIds().empty());
 }
 
+TEST_F(PlayerControllerTest, EachFileStartsAtItsOwnLoudnessAndAChangeReachesTheFileHeard) {
+  host.loudness = {{1, 1 << 23}, {2, 3 << 23}};
+  Command(PC_PLAY);
+  EXPECT_EQ(log.Events(), (Events{"gain 0", "loudness 8388608", "eq 0", "play a.wav", "show Title", "play-started"}));
+  log.Clear();
+  Send(UM_DECODER_DONE, 0, 0);
+  EXPECT_EQ(log.Events(), (Events{"preroll b.wav gain 16384 loudness 25165824 eq 2"}));
+
+  // New settings: the file heard takes its gain at once, the queued file is
+  // queued again with its own.
+  host.loudness = {{1, 1 << 22}, {2, 1 << 25}};
+  engine.decoderDone = true;
+  log.Clear();
+  Command(PC_LOUDNESS_CHANGED);
+  EXPECT_EQ(log.Events(), (Events{"loudness 4194304", "cancel", "preroll b.wav gain 16384 loudness 33554432 eq 2"}));
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "engine/audio_engine_control.h"
 #include "engine/player_host.h"
+#include "engine/replay_gain.h"
 
 class EventLog {
  public:
@@ -47,6 +48,10 @@ class RecordingEngine : public AudioEngineControl {
   void TogglePause() override { log_.Add("pause"); }
   void SetVolume(int32_t m) override { log_.Add("volume " + std::to_string(m)); }
   void SetFileGain(int32_t g) override { log_.Add("gain " + std::to_string(g)); }
+  // Logged when not 1.0, so that the logs of files without a gain stay short.
+  void SetLoudness(int32_t l) override {
+    if (l != kLoudnessUnity) log_.Add("loudness " + std::to_string(l));
+  }
   void SetEqCurve(const EqualizerCurve& curve) override { log_.Add("eq " + std::to_string(curve.Count())); }
   void SetNotifyThread(uint32_t) override { log_.Add("notify"); }
   std::string CurrentTitle() const override { return title; }
@@ -56,9 +61,10 @@ class RecordingEngine : public AudioEngineControl {
   void SetGaplessHold(bool on) override { log_.Add(on ? "hold on" : "hold off"); }
   uint32_t NewestToken() const override { return newest; }
   bool NewestDecoderDone() const override { return decoderDone; }
-  bool PreRoll(const std::string& path, int32_t gain, const EqualizerCurve* curve,
+  bool PreRoll(const std::string& path, int32_t gain, int32_t loudness, const EqualizerCurve* curve,
                uint32_t& token) override {
     log_.Add("preroll " + path + " gain " + std::to_string(gain) +
+             (loudness != kLoudnessUnity ? " loudness " + std::to_string(loudness) : "") +
              (curve ? " eq " + std::to_string(curve->Count()) : " eq held"));
     if (!preRollWorks) return false;
     token = newest = ++lastToken;
@@ -131,6 +137,11 @@ class ScriptedHost : public PlayerHost {
     std::lock_guard<std::mutex> guard(lock_);
     current = IndexOf(id);
   }
+  int32_t LoudnessOf(const SoundFile& file) override {
+    std::lock_guard<std::mutex> guard(lock_);
+    const auto found = loudness.find(file.id);
+    return found == loudness.end() ? kLoudnessUnity : found->second;
+  }
   bool BuildEqualizerCurve(int32_t presetId, EqualizerCurve& curve) override {
     if (presetId != 5) return false;
     curve.x = {10.0f, 100.0f};
@@ -144,6 +155,7 @@ class ScriptedHost : public PlayerHost {
 
   std::vector<SoundFile> files;
   int current = 0;
+  std::map<int32_t, int32_t> loudness;  // by file id; 1.0 when absent
   std::map<int32_t, std::string> titles;
 
  private:

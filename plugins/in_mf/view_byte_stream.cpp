@@ -1,9 +1,9 @@
-// IMFByteStream over WinFileSource. The media source calls it from its own
+// IMFByteStream over a SourceView of a WinFileSource. The media source calls it from its own
 // threads (Read, or BeginRead/EndRead on a work queue) while the decoding
 // thread may seek: the position and the file reads share one lock.
 // Asynchronous reads are done at once and their callback invoked through
 // Media Foundation's work queue (MFInvokeCallback), as MSDN allows.
-#include "plugins/in_mf/patched_byte_stream.h"
+#include "plugins/in_mf/view_byte_stream.h"
 
 #include <mfapi.h>
 #include <mferror.h>
@@ -22,9 +22,9 @@ namespace {
 // read, kept in an attribute store that the read's result carries.
 const GUID kBytesReadKey = {0x5a6c7d3e, 0x2b14, 0x4f0a, {0x9c, 0x1d, 0x8e, 0x7f, 0x6a, 0x5b, 0x4c, 0x3d}};
 
-class PatchedByteStream final : public IMFByteStream {
+class ViewByteStream final : public IMFByteStream {
  public:
-  explicit PatchedByteStream(std::vector<BytePatch> patches) : patches_(std::move(patches)) {}
+  explicit ViewByteStream(SourceView view) : view_(std::move(view)) {}
   bool Open(const std::wstring& path) { return file_.Open(path); }
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -51,7 +51,7 @@ class PatchedByteStream final : public IMFByteStream {
   }
   STDMETHODIMP GetLength(QWORD* length) override {
     if (!length) return E_POINTER;
-    *length = file_.Size();
+    *length = view_.Size(file_.Size());
     return S_OK;
   }
   STDMETHODIMP SetLength(QWORD) override { return E_NOTIMPL; }
@@ -69,7 +69,7 @@ class PatchedByteStream final : public IMFByteStream {
   STDMETHODIMP IsEndOfStream(BOOL* end) override {
     if (!end) return E_POINTER;
     std::lock_guard<std::mutex> lock(mutex_);
-    *end = position_ >= file_.Size();
+    *end = position_ >= view_.Size(file_.Size());
     return S_OK;
   }
   STDMETHODIMP Read(BYTE* buffer, ULONG size, ULONG* read) override {
@@ -122,25 +122,22 @@ class PatchedByteStream final : public IMFByteStream {
   STDMETHODIMP Close() override { return S_OK; }
 
  private:
-  ~PatchedByteStream() = default;
+  ~ViewByteStream() = default;
 
   // The media source reads one compressed packet at a time (some hundred
-  // bytes): whole blocks come from the file, patched, and are served from
-  // memory. Larger reads go to the file directly.
+  // bytes): whole blocks come from the view and are served from memory.
+  // Larger reads go to the view directly.
   size_t ReadLocked(uint64_t offset, BYTE* buffer, size_t size) {
     size_t done = 0;
     while (done < size) {
       const uint64_t at = offset + done;
       if (at < block_offset_ || at - block_offset_ >= block_.size()) {
         if (size - done >= kBlockBytes) {
-          const size_t n = file_.ReadAt(at, buffer + done, size - done);
-          ApplyBytePatches(patches_, at, buffer + done, n);
-          return done + n;
+          return done + view_.Read(file_, at, buffer + done, size - done);
         }
         block_.resize(kBlockBytes);
-        block_.resize(file_.ReadAt(at, block_.data(), kBlockBytes));
+        block_.resize(view_.Read(file_, at, block_.data(), kBlockBytes));
         block_offset_ = at;
-        ApplyBytePatches(patches_, at, block_.data(), block_.size());
         if (block_.empty()) break;
       }
       const size_t from = static_cast<size_t>(at - block_offset_);
@@ -153,19 +150,19 @@ class PatchedByteStream final : public IMFByteStream {
 
   static constexpr size_t kBlockBytes = 64 * 1024;
   std::atomic<ULONG> refs_{1};
-  const std::vector<BytePatch> patches_;
+  const SourceView view_;
   std::mutex mutex_;
   WinFileSource file_;           // reads under mutex_
   QWORD position_ = 0;           // under mutex_
-  std::vector<uint8_t> block_;   // under mutex_: patched bytes of the file from block_offset_
+  std::vector<uint8_t> block_;   // under mutex_: bytes of the view from block_offset_
   uint64_t block_offset_ = 0;    // under mutex_
 };
 
 }  // namespace
 
-ComPtr<IMFByteStream> OpenPatchedByteStream(const std::wstring& path, std::vector<BytePatch> patches) {
+ComPtr<IMFByteStream> OpenViewByteStream(const std::wstring& path, SourceView view) {
   ComPtr<IMFByteStream> stream;
-  auto* created = new (std::nothrow) PatchedByteStream(std::move(patches));
+  auto* created = new (std::nothrow) ViewByteStream(std::move(view));
   if (!created) return stream;
   *stream.put() = created;
   if (!created->Open(path)) stream.reset();
