@@ -21,7 +21,9 @@
 #include "framework/dialog.h"
 #include "framework/module_path.h"
 #include "playlist/gather.h"
+#include "framework/system_char_folder.h"
 #include "ui/controller_dlg.h"
+#include "ui/jump_dlg.h"
 #include "ui/layered_window.h"
 #include "ui/title_wnd.h"
 
@@ -34,6 +36,9 @@ const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
     {ID_LIST_PREV, &CPlayerApp::OnListPrev},
     {ID_LIST_NEXT, &CPlayerApp::OnListNext},
     {ID_CONTROLLER, &CPlayerApp::OnToggleController},
+    {ID_JUMP_TO_FILE, &CPlayerApp::OnJumpToFile},
+    {ID_JUMP_PREPARE, &CPlayerApp::OnPrepareJump},
+    {ID_CLEAR_QUEUE, &CPlayerApp::OnClearQueue},
     {ID_APP_EXIT, &CPlayerApp::OnExit},
     {ID_VOLUME_DOWN, &CPlayerApp::OnVolumeDown},
     {ID_VOLUME_UP, &CPlayerApp::OnVolumeUp},
@@ -125,6 +130,7 @@ int CPlayerApp::ExitInstance() {
       controllerWindow_ = nullptr;
     }
     controller_.reset();
+    jump_.reset();
     playerThread_->Post(UM_PLAYER_QUIT, 0, 0);
     playerThread_->Join();  // no time limit: the thread stops playback first
     playerThread_.reset();
@@ -313,6 +319,8 @@ void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
   // what other starts handed over while this one was starting up.
   if (!startRequest_.files.empty()) ReceiveHandOver({startRequest_.kind, startRequest_.files, ProcessLaunchTime()});
   channel_.ReleaseHeld();
+  // Made when the start-up is done, so that its hot key only has to show it.
+  ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(ID_JUMP_PREPARE, 0), 0);
 }
 
 std::string CPlayerApp::OwnCommandLine() { return ArgumentsAfterProgramName(::GetCommandLineA()); }
@@ -358,6 +366,46 @@ void CPlayerApp::OnToggleController() {
 
 void CPlayerApp::ShowController() {
   if (controller_ && controllerWindow_ != nullptr) controller_->ShowWithFocusOnPlay();
+}
+
+void CPlayerApp::OnJumpToFile() {
+  OnPrepareJump();
+  jump_->Open();
+}
+
+void CPlayerApp::OnPrepareJump() {
+  if (!jump_) jump_ = std::make_unique<CJumpDlg>(*this);
+  jump_->Prepare();
+}
+
+void CPlayerApp::OnClearQueue() {
+  model_.ClearQueue();
+  QueueChanged();
+}
+
+void CPlayerApp::QueueFiles(const std::vector<int32_t>& ids) {
+  if (model_.Enqueue(ids) > 0) QueueChanged();
+}
+
+void CPlayerApp::QueueChanged() {
+  BroadcastToWindows(UM_QUEUE_CHANGED, 0, 0);
+  // The file after the current one may be another now.
+  PostPlayerCommand(PC_PLAYLIST_EDITED, 0);
+}
+
+const CharFolder& CPlayerApp::SearchFolder() {
+  if (!searchFolder_) searchFolder_ = MakeProgramCharFolder();
+  return *searchFolder_;
+}
+
+void CPlayerApp::JumpWindowSize(int32_t& width, int32_t& height) const {
+  width = extension_.jumpWindowWidth;
+  height = extension_.jumpWindowHeight;
+}
+
+void CPlayerApp::SetJumpWindowSize(int32_t width, int32_t height) {
+  extension_.jumpWindowWidth = std::max(width, 0);
+  extension_.jumpWindowHeight = std::max(height, 0);
 }
 
 void CPlayerApp::OnExit() {

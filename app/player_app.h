@@ -26,10 +26,12 @@
 #include "settings/settings_location.h"
 #include "ui/config_target.h"
 #include "ui/controller_target.h"
+#include "ui/jump_host.h"
 #include "ui/play_list_edit_host.h"
 
 class CTrayDlg;
 class CControllerDlg;
+class CJumpDlg;
 class CTitleWnd;
 
 class CPlayerApp : public CApplication,
@@ -38,7 +40,8 @@ class CPlayerApp : public CApplication,
                    public HotKeyTarget,
                    public EqualizerTarget,
                    public ControllerTarget,
-                   public PlayListEditHost {
+                   public PlayListEditHost,
+                   public JumpHost {
  public:
   CPlayerApp();
   ~CPlayerApp() override;
@@ -148,11 +151,17 @@ class CPlayerApp : public CApplication,
   std::vector<PresetChoice> PresetChoices() override;
   bool TitleOf(const std::string& path, std::string& title) override;
   void PlayFileById(int32_t id) override;
+  void QueueFiles(const std::vector<int32_t>& ids) override;
   void SetPlayingFileVolume(int32_t volume) override;
   std::array<SettingsRect, kPlayListRectCount>& PlayListRects() override { return playListRects_; }
   std::unique_ptr<LoudnessAnalysis> NewLoudnessAnalysis() override;
   void StoreLoudness(const LoudnessProgress& results) override;
   std::optional<LoudnessRecord> LoudnessOf(int32_t id) override { return loudness_.Find(id); }
+
+  // --- JumpHost (UI thread) -------------------------------------------------------
+  const CharFolder& SearchFolder() override;
+  void JumpWindowSize(int32_t& width, int32_t& height) const override;
+  void SetJumpWindowSize(int32_t width, int32_t height) override;
 
  protected:
   bool InitInstance() override;
@@ -167,6 +176,11 @@ class CPlayerApp : public CApplication,
   void OnListPrev();
   void OnListNext();
   void OnToggleController();
+  void OnJumpToFile();
+  void OnPrepareJump();
+  void OnClearQueue();
+  // The queue changed: the windows show it, the player looks ahead again.
+  void QueueChanged();
   void OnExit();
   void OnVolumeDown() { StepVolume(-1); }
   void OnVolumeUp() { StepVolume(+1); }
@@ -213,6 +227,8 @@ class CPlayerApp : public CApplication,
   std::unique_ptr<CAudioEngine> engine_;  // the one engine, from start-up step 6; outlives the player thread
   std::unique_ptr<CMainThread> playerThread_;  // alive until ExitInstance joined it
   std::unique_ptr<CControllerDlg> controller_;
+  std::unique_ptr<CharFolder> searchFolder_;  // UI thread; made at the first search
+  std::unique_ptr<CJumpDlg> jump_;            // UI thread; made at its first opening
   // Made before the player thread starts (which shows titles through it) and
   // kept until that thread has ended; its window comes at start-up step 9.
   std::unique_ptr<CTitleWnd> titleWnd_;

@@ -51,7 +51,7 @@ void CPlayerApp::ApplySettings(SettingsData& settings, bool archiveLoaded) {
   volume_ = settings.Volume;
   volumeType_ = settings.VolumeType;
   volumeStep_ = settings.VolumeStep;
-  hotKeys_ = settings.hotKeys;
+  hotKeys_ = JoinHotKeys(settings.hotKeys, settings.extension.extraHotKeys);
   playListRects_ = settings.playListRects;
   extension_ = std::move(settings.extension);
   loudness_.SetSettings(extension_.replayGain);
@@ -68,6 +68,7 @@ void CPlayerApp::ApplySettings(SettingsData& settings, bool archiveLoaded) {
   state.playMode = settings.PlayMode;
   state.repeat = settings.Repeat;
   model_.ReplaceAll(std::move(state));
+  model_.SetQueue(extension_.queue);  // ids that name no entry are left out
   // The id counter moves past every id read, so new ids never repeat one.
   model_.RecomputeLastId(static_cast<uint32_t>(presets_.MaxPresetId()));
   if (!archiveLoaded) model_.RaiseLastId(settings.lastId);
@@ -84,9 +85,11 @@ SettingsData CPlayerApp::CollectSettings() {
   settings.Volume = volume_;
   settings.VolumeType = volumeType_;
   settings.VolumeStep = volumeStep_;
-  settings.hotKeys = hotKeys_;
+  settings.hotKeys = ClassicPart(hotKeys_);
   settings.playListRects = playListRects_;
   settings.extension = extension_;
+  settings.extension.extraHotKeys = LaterPart(hotKeys_);
+  settings.extension.queue = model_.QueueIds();
   settings.pluginFolders = PluginFolders();
   settings.presets = presets_.Presets();
   settings.presetCapacity = presets_.Capacity();

@@ -248,6 +248,9 @@ void CTrayDlg::ShowPopupMenu(POINT at, bool fromKeyboard) {
     HWND controller = app->controllerWindow();
     const bool visible = controller != nullptr && ::IsWindowVisible(controller);
     ::CheckMenuItem(popup, ID_CONTROLLER, MF_BYCOMMAND | (visible ? MF_CHECKED : MF_UNCHECKED));
+    if (app->model().QueueIds().empty()) ::DeleteMenu(popup, ID_CLEAR_QUEUE, MF_BYCOMMAND);
+  } else {
+    ::DeleteMenu(popup, ID_CLEAR_QUEUE, MF_BYCOMMAND);
   }
   menuOpen_ = true;
   const UINT command = static_cast<UINT>(

@@ -14,7 +14,7 @@ void KeepOnScreen(HWND window);
 std::string GetSpecialFolderPath(int folderId);
 
 // True when a window caption names one of the dialogs that receive notices:
-// not empty and a substring of "Config;HotKeyEdit;HotKeyList;PlayListEdit;Equalizer".
+// not empty and a substring of the list kNotifiedCaptions (common/window_messages.h).
 bool IsNotifiedCaption(const std::string& caption);
 // The process's windows that receive notices: notified captions plus the
 // Controller (which may be null).

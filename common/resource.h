@@ -19,6 +19,9 @@
 #define ID_LIST_NEXT 32783
 #define ID_LIST_PREV 32784
 #define ID_EQUALIZER 32785
+#define ID_JUMP_TO_FILE 32786
+#define ID_CLEAR_QUEUE 32787  // on the menu only while files are queued
+#define ID_JUMP_PREPARE 32788  // posted once started: the Jump window is made, hidden
 #define ID_APP_EXIT 57665
 // Not on the menu: reached through the hot keys only.
 #define ID_VOLUME_DOWN 32790
@@ -91,9 +94,15 @@
 // The file and list panes' right-click menus.
 #define ID_FILE_VOLUME 32800        // "Volume and Equalizer...": the volume popup
 #define ID_ANALYZE_LOUDNESS 32801   // "Analyze Loudness"
+#define ID_QUEUE_FILES 32802        // "Queue" (Q): the selected files play next
 
 // The volume popup of the play list editor.
 #define IDD_VOLUME 149
 #define IDC_VOLUME_ADJUST 1021       // slider, -100..100 %
 #define IDC_VOLUME_ADJUST_TEXT 1022  // the adjustment as text
 #define IDC_VOLUME_PRESET 1028       // the equalizer presets
+
+// The Jump to File window.
+#define IDD_JUMP 151
+#define IDC_JUMP_SEARCH 1040   // the search box
+#define IDC_JUMP_RESULTS 1041  // the matches: title, play list, path

@@ -5,11 +5,9 @@
 #include <cstring>
 
 namespace {
-
 constexpr char32_t kReplacement = 0xFFFD;
+}  // namespace
 
-// Decodes one code point at text[i], advancing i; a malformed sequence
-// yields U+FFFD and consumes one byte.
 char32_t DecodeUtf8(std::string_view text, size_t& i) {
   const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned lead = byte(i);
@@ -69,6 +67,16 @@ void AppendUtf8(std::string& out, char32_t code) {
   }
 }
 
+char32_t DecodeUtf16(std::u16string_view text, size_t& i) {
+  char32_t code = text[i++];
+  if (code >= 0xD800 && code <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF) {
+    return 0x10000 + ((code - 0xD800) << 10) + (text[i++] - 0xDC00);
+  }
+  return code >= 0xD800 && code <= 0xDFFF ? kReplacement : code;  // a surrogate without its partner
+}
+
+namespace {
+
 // Windows-1252's bytes 0x80..0x9F; the rest of the page is Latin-1. The
 // five unassigned bytes map to the C1 controls, as the system does.
 constexpr char16_t kWindows1252High[32] = {
@@ -119,17 +127,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = kReplacement;  // a surrogate without its partner
-    }
-    AppendUtf8(out, code);
-  }
+  for (size_t i = 0; i < text.size();) AppendUtf8(out, DecodeUtf16(text, i));
   return out;
 }
 

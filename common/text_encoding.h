@@ -18,6 +18,11 @@ bool IsAscii(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 // Number of code points in UTF-8 text (a malformed byte counts as one).
 size_t Utf8Length(std::string_view text);
+// Decodes the code point at text[i] and moves i past it; a malformed
+// sequence (an unpaired surrogate) yields U+FFFD and takes one byte (unit).
+char32_t DecodeUtf8(std::string_view text, size_t& i);
+char32_t DecodeUtf16(std::u16string_view text, size_t& i);
+void AppendUtf8(std::string& out, char32_t code);
 // Conversions between UTF-8 and UTF-16; malformed input becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
@@ -55,6 +60,8 @@ class TextCodec {
   virtual std::string FromLegacy(std::string_view bytes) const = 0;
   // UTF-8 text (".m3u8" lists, UTF-8 ".m3u" lists).
   virtual std::string FromUtf8(std::string_view text) const { return FromUtf16(Utf8ToUtf16(text)); }
+  // True when program text is UTF-8 (it can then be read without converting).
+  virtual bool ProgramTextIsUtf8() const { return false; }
 };
 
 // Program text in UTF-8; legacy bytes read as Windows-1252. What the program
@@ -66,6 +73,7 @@ class Utf8TextCodec : public TextCodec {
   std::string FromUtf16(std::u16string_view text) const override { return Utf16ToUtf8(text); }
   std::string FromLegacy(std::string_view bytes) const override;
   std::string FromUtf8(std::string_view text) const override;
+  bool ProgramTextIsUtf8() const override { return true; }
 };
 
 // The codec every reader and writer of outside text uses. The program

@@ -20,6 +20,7 @@ constexpr uint32_t UM_SELECTION_CHANGED = kWmUser + 91;  // wParam: SelFileID
 constexpr uint32_t UM_PLAY_STARTED = kWmUser + 92;       // wParam: SelFileID
 constexpr uint32_t UM_VOLUME_CHANGED = kWmUser + 93;     // lParam: window that changed it, or 0
 constexpr uint32_t UM_PLAY_STATE_CHANGED = kWmUser + 94; // paused, resumed or stopped
+constexpr uint32_t UM_QUEUE_CHANGED = kWmUser + 95;      // files were queued or the queue cleared
 constexpr uint32_t UM_TRAY_NOTIFY = kWmUser + 100;       // lParam: mouse message
 
 // Posted to the main dialog by other threads: broadcast `wParam` (a notice
@@ -34,7 +35,7 @@ constexpr uint32_t UM_RELAY_BROADCAST = kWmUser + 101;
 constexpr const char kMainWindowTitle[] = "Melodek";
 
 // Captions of the dialogs that receive the program's notices (substring test).
-constexpr const char kNotifiedCaptions[] = "Config;HotKeyEdit;HotKeyList;PlayListEdit;Equalizer";
+constexpr const char kNotifiedCaptions[] = "Config;HotKeyEdit;HotKeyList;PlayListEdit;Equalizer;Jump to File";
 
 // Posted by the title display to itself: a new text waits under its lock.
 constexpr uint32_t UM_TITLE_TEXT = kWmUser + 102;

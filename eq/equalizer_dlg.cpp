@@ -76,7 +76,7 @@ bool CEqualizerDlg::PreTranslateMessage(MSG& message) {
   HWND edit = reinterpret_cast<HWND>(::SendMessageA(Item(IDC_EQ_PRESETS), LVM_GETEDITCONTROL, 0, 0));
   if (edit == nullptr || message.hwnd != edit) return false;
   ::TranslateMessage(&message);
-  ::DispatchMessageA(&message);
+  ::DispatchMessageW(&message);  // taken in its Unicode form (framework/application.h)
   return true;
 }
 
@@ -271,7 +271,9 @@ LRESULT CEqualizerDlg::OnPresetKeyDown(WPARAM, LPARAM lParam, bool&) {
   const int row = presetList_.GetFirstSelected();
   if (key->wVKey == VK_F2 && row >= 0) {
     ::SetFocus(Item(IDC_EQ_PRESETS));
-    ::SendMessageA(Item(IDC_EQ_PRESETS), LVM_EDITLABELA, static_cast<WPARAM>(row), 0);
+    // The W form: the list view then edits in a Unicode box, which keeps a
+    // name typed in any script (framework/application.h).
+    ::SendMessageW(Item(IDC_EQ_PRESETS), LVM_EDITLABELW, static_cast<WPARAM>(row), 0);
   }
   return 0;
 }

@@ -13,7 +13,7 @@ int CApplication::Run(HINSTANCE instance) {
   moduleInstance_ = instance;
   if (InitInstance()) {
     MSG message;
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) PumpMessage(message, nullptr);
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) PumpMessage(message, nullptr);
   }
   return ExitInstance();
 }
@@ -24,14 +24,14 @@ bool CApplication::OnCommand(UINT) { return false; }
 
 void CApplication::PumpMessage(MSG& message, HWND dialog) {
   if (PreTranslateMessage(message)) return;
-  if (dialog != nullptr && ::IsDialogMessageA(dialog, &message)) return;
+  if (dialog != nullptr && ::IsDialogMessageW(dialog, &message)) return;
   for (HWND modeless : modelessDialogs_) {
     if (message.hwnd != modeless && !::IsChild(modeless, message.hwnd)) continue;
-    if (::IsDialogMessageA(modeless, &message)) return;
+    if (::IsDialogMessageW(modeless, &message)) return;
     break;
   }
   ::TranslateMessage(&message);
-  ::DispatchMessageA(&message);
+  ::DispatchMessageW(&message);
 }
 
 void CApplication::AddModelessDialog(HWND dialog) {

@@ -3,6 +3,12 @@
 // Every message of the UI thread passes PreTranslateMessage first, also inside
 // the modal loops of CDialog::DoModal, so hot keys (WM_HOTKEY) and other
 // thread-wide messages are seen while any modal dialog runs.
+//
+// The loops take and dispatch messages in their Unicode form: a character
+// typed in any script reaches a Unicode window (a text box) intact, where
+// the ANSI form would pass it through the code page ("?" for a character
+// the page lacks, and Wine's ANSI form of the UTF-8 page lacks every
+// character of more than two bytes). ANSI windows still get their own form.
 #pragma once
 #include <windows.h>
 

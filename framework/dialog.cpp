@@ -18,8 +18,10 @@ bool CDialog::Create(HWND owner) {
   CApplication* app = CApplication::Instance();
   HINSTANCE module = app != nullptr ? app->ModuleInstance() : ::GetModuleHandleA(nullptr);
   modal_ = false;
-  window_ = ::CreateDialogParamA(module, MAKEINTRESOURCEA(templateId_), owner, &CDialog::DialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+  window_ = unicode_ ? ::CreateDialogParamW(module, MAKEINTRESOURCEW(templateId_), owner, &CDialog::DialogProc,
+                                            reinterpret_cast<LPARAM>(this))
+                     : ::CreateDialogParamA(module, MAKEINTRESOURCEA(templateId_), owner, &CDialog::DialogProc,
+                                            reinterpret_cast<LPARAM>(this));
   return window_ != nullptr;
 }
 
@@ -34,7 +36,7 @@ INT_PTR CDialog::DoModal(HWND owner) {
   CApplication* app = CApplication::Instance();
   MSG message;
   while (!ended_ && ::IsWindow(window_)) {
-    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);  // Unicode: see application.h
     if (got <= 0) {
       // WM_QUIT belongs to the outer loop: put it back and leave.
       ::PostQuitMessage(static_cast<int>(message.wParam));
@@ -46,9 +48,9 @@ INT_PTR CDialog::DoModal(HWND owner) {
     if (forDialog && PreTranslateMessage(message)) continue;
     if (app != nullptr) {
       app->PumpMessage(message, window_);
-    } else if (!::IsDialogMessageA(window_, &message)) {
+    } else if (!::IsDialogMessageW(window_, &message)) {
       ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
+      ::DispatchMessageW(&message);
     }
   }
   if (ownerWasEnabled) {

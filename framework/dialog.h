@@ -54,6 +54,11 @@ class CDialog {
   // Modal dialogs are shown once their loop starts, as users expect; a
   // dialog that must stay hidden (the tray window) turns this off.
   void SetShowWhenModal(bool show) { showWhenModal_ = show; }
+  // Before Create: the dialog and its controls become Unicode windows (the
+  // system's dialogs of an ANSI process are ANSI ones, whose text boxes keep
+  // only what the code page holds), and their notices come in their Unicode
+  // forms (LVN_GETDISPINFOW, ...). The dialog converts at its edge.
+  void SetUnicode(bool unicode) { unicode_ = unicode; }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +70,7 @@ class CDialog {
   bool modal_ = false;
   bool ended_ = false;
   bool showWhenModal_ = true;
+  bool unicode_ = false;
   bool highContrast_ = false;  // the mode as this dialog last followed it
   INT_PTR result_ = 0;
 };

@@ -20,6 +20,7 @@ class SystemTextCodec : public TextCodec {
   std::string FromUtf16(std::u16string_view text) const override;
   std::string FromLegacy(std::string_view bytes) const override;
   std::string FromUtf8(std::string_view text) const override;
+  bool ProgramTextIsUtf8() const override { return programCodePage_ == CP_UTF8; }
 
   UINT ProgramCodePage() const { return programCodePage_; }
   UINT LegacyCodePage() const { return legacyCodePage_; }

@@ -10,8 +10,13 @@ struct HotKeyEntry {
   uint32_t virtualKey = 0;  // virtual-key code
 };
 
-constexpr int kHotKeyCount = 13;
+// The commands that have a hot key. The settings file's own field holds
+// the first thirteen (the classic table); the entries of later commands live
+// in its extension block.
+constexpr int kHotKeyCount = 14;
+constexpr int kClassicHotKeyCount = 13;
 using HotKeyTable = std::array<HotKeyEntry, kHotKeyCount>;
+using ClassicHotKeyTable = std::array<HotKeyEntry, kClassicHotKeyCount>;
 
 // Entries the system refused to register (another program holds the
 // combination, or a lower entry of the same table took it), by position.

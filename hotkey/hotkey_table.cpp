@@ -1,14 +1,26 @@
-// The thirteen hot key commands: names, defaults and combination texts.
+// The hot key commands: names, defaults and combination texts.
 #include "hotkey/hotkey_table.h"
+
+#include <algorithm>
 
 const char kHotKeyCommandNames[] =
     "Play\0Stop\0Pause\0Prev\0Next\0List Prev\0List Next\0Volume Down\0Volume Up\0"
-    "PlayList Dialog\0HotKey Dialog\0Config Dialog\0Controller\0";
+    "PlayList Dialog\0HotKey Dialog\0Config Dialog\0Controller\0Jump to File\0";
 
 namespace {
 
 constexpr uint32_t kDefaultKeys[kHotKeyCount] = {88, 86, 67, 90, 66, 78, 77,
-                                                 188, 190, 112, 113, 114, 115};
+                                                 188, 190, 112, 113, 114, 115, 74};
+
+template <size_t N>
+void ResetEntries(std::array<HotKeyEntry, N>& table) {
+  static_assert(N <= kHotKeyCount, "more entries than commands");
+  for (size_t i = 0; i < N; ++i) {
+    table[i].enabled = 1;
+    table[i].modifiers = kHotKeyModControl | kHotKeyModWin;
+    table[i].virtualKey = kDefaultKeys[i];
+  }
+}
 
 std::string OneChar(char c) { return std::string(1, c); }
 
@@ -24,18 +36,37 @@ const char* HotKeyCommandName(int command) {
   return name;
 }
 
-void ResetHotKeys(HotKeyTable& table) {
-  for (int i = 0; i < kHotKeyCount; ++i) {
-    table[i].enabled = 1;
-    table[i].modifiers = kHotKeyModControl | kHotKeyModWin;
-    table[i].virtualKey = kDefaultKeys[i];
-  }
-}
+void ResetHotKeys(HotKeyTable& table) { ResetEntries(table); }
+void ResetHotKeys(ClassicHotKeyTable& table) { ResetEntries(table); }
 
 HotKeyTable DefaultHotKeys() {
   HotKeyTable table;
   ResetHotKeys(table);
   return table;
+}
+
+ClassicHotKeyTable DefaultClassicHotKeys() {
+  ClassicHotKeyTable table;
+  ResetHotKeys(table);
+  return table;
+}
+
+HotKeyTable JoinHotKeys(const ClassicHotKeyTable& classic, const std::vector<HotKeyEntry>& later) {
+  HotKeyTable table = DefaultHotKeys();
+  std::copy(classic.begin(), classic.end(), table.begin());
+  const size_t count = std::min(later.size(), static_cast<size_t>(kHotKeyCount - kClassicHotKeyCount));
+  std::copy(later.begin(), later.begin() + static_cast<std::ptrdiff_t>(count), table.begin() + kClassicHotKeyCount);
+  return table;
+}
+
+ClassicHotKeyTable ClassicPart(const HotKeyTable& table) {
+  ClassicHotKeyTable classic;
+  std::copy(table.begin(), table.begin() + kClassicHotKeyCount, classic.begin());
+  return classic;
+}
+
+std::vector<HotKeyEntry> LaterPart(const HotKeyTable& table) {
+  return std::vector<HotKeyEntry>(table.begin() + kClassicHotKeyCount, table.end());
 }
 
 std::string FormatKeyName(uint32_t vk) {

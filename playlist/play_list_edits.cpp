@@ -1,5 +1,7 @@
 // The play list model: the editor's changes to lists and entries.
 #include <algorithm>
+#include <iterator>
+#include <unordered_set>
 
 #include "playlist/play_list_model.h"
 
@@ -7,6 +9,7 @@ int32_t PlayListModel::AppendList(std::string name) {
   PlayList list;
   list.name = std::move(name);
   lists_.push_back(std::move(list));
+  ListsChanged();
   return ListCount() - 1;
 }
 
@@ -16,18 +19,24 @@ int32_t PlayListModel::InsertList(int32_t before, std::string name) {
   PlayList list;
   list.name = std::move(name);
   lists_.insert(lists_.begin() + before, std::move(list));
+  ListsChanged();
   return before;
 }
 
 bool PlayListModel::DeleteList(int32_t list) {
   if (!ValidList(list)) return false;
+  std::unordered_set<int32_t> removed;
+  for (const SoundFile& file : lists_[list].files) removed.insert(file.id);
   lists_.erase(lists_.begin() + list);
+  ForgetEntries(std::move(removed));
+  ListsChanged();
   return true;
 }
 
 bool PlayListModel::RenameList(int32_t list, std::string name) {
   if (!ValidList(list)) return false;
   lists_[list].name = std::move(name);
+  ListsChanged();
   return true;
 }
 
@@ -36,6 +45,7 @@ bool PlayListModel::ReorderLists(const std::vector<int32_t>& orderKeys) {
   for (size_t i = 0; i < lists_.size(); ++i) lists_[i].order = orderKeys[i];
   std::stable_sort(lists_.begin(), lists_.end(),
                    [](const PlayList& a, const PlayList& b) { return a.order < b.order; });
+  ListsChanged();
   return true;
 }
 
@@ -63,13 +73,17 @@ int32_t PlayListModel::InsertFile(int32_t list, int32_t before, NewSoundFile ent
   SoundFile file = MakeEntry(std::move(entry));
   const int32_t id = file.id;
   files.insert(files.begin() + static_cast<std::ptrdiff_t>(at), std::move(file));
+  ListsChanged();
   return id;
 }
 
 bool PlayListModel::DeleteFile(int32_t list, int32_t file) {
   if (!File(list, file)) return false;
   std::vector<SoundFile>& files = lists_[list].files;
+  const int32_t id = files[static_cast<size_t>(file)].id;
   files.erase(files.begin() + file);
+  ForgetEntries({id});
+  ListsChanged();
   return true;
 }
 
@@ -87,6 +101,7 @@ bool PlayListModel::MoveFiles(int32_t from, std::vector<int32_t> files, int32_t 
   for (auto it = files.rbegin(); it != files.rend(); ++it) source.erase(source.begin() + *it);
   std::vector<SoundFile>& target = lists_[to].files;
   for (SoundFile& file : moved) target.push_back(std::move(file));
+  ListsChanged();
   return true;
 }
 
@@ -103,6 +118,7 @@ bool PlayListModel::ReorderFiles(int32_t list, const std::vector<int32_t>& newOr
   reordered.reserve(files.size());
   for (int32_t from : newOrder) reordered.push_back(std::move(files[from]));
   files = std::move(reordered);
+  ListsChanged();
   return true;
 }
 
@@ -115,6 +131,7 @@ int32_t PlayListModel::InsertFiles(int32_t list, int32_t before, std::vector<New
   for (NewSoundFile& entry : entries) made.push_back(MakeEntry(std::move(entry)));
   files.insert(files.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(made.begin()),
                std::make_move_iterator(made.end()));
+  ListsChanged();
   return static_cast<int32_t>(made.size());
 }
 
@@ -126,15 +143,28 @@ bool PlayListModel::DeleteFiles(int32_t list, std::vector<int32_t> files) {
     if (file < 0 || static_cast<size_t>(file) >= entries.size()) return false;
     doomed[static_cast<size_t>(file)] = true;
   }
+  std::unordered_set<int32_t> removed;
   size_t kept = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (!doomed[i]) {
+    if (doomed[i]) {
+      removed.insert(entries[i].id);
+    } else {
       if (kept != i) entries[kept] = std::move(entries[i]);
       ++kept;
     }
   }
   entries.resize(kept);
+  ForgetEntries(std::move(removed));
+  ListsChanged();
   return true;
+}
+
+void PlayListModel::ForgetEntries(std::unordered_set<int32_t> ids) {
+  if (walk_.queue.Empty()) return;
+  // An id is in the lists twice only through a damaged settings file; while
+  // one of them is left, it stays queued.
+  for (auto it = ids.begin(); it != ids.end();) it = FindFile(*it) ? ids.erase(it) : std::next(it);
+  walk_.queue.Remove(ids);
 }
 
 SoundFile* PlayListModel::MutableFile(int32_t id) {
@@ -145,6 +175,7 @@ SoundFile* PlayListModel::MutableFile(int32_t id) {
 bool PlayListModel::SetFileTitle(int32_t id, std::string title) {
   SoundFile* file = MutableFile(id);
   if (!file) return false;
+  if (file->title != title) ListsChanged();
   file->title = std::move(title);
   return true;
 }

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-PlayListModel::PlayListModel(uint64_t shuffleSeed) : shuffle_(shuffleSeed) {}
+PlayListModel::PlayListModel(uint64_t shuffleSeed) : walk_(shuffleSeed) {}
 
 int32_t PlayListModel::CurrentListIndex() const {
   const std::optional<FilePos> current = FindFile(selFileId_);
@@ -43,13 +43,29 @@ bool PlayListModel::SelectFile(int32_t list, int32_t file) {
 }
 
 bool PlayListModel::SelectFileById(int32_t id) {
+  walk_.queue.ForgetResumePoint();
+  return Select(id);
+}
+
+bool PlayListModel::Select(int32_t id) {
   selFileId_ = id;
   selectionNotice_ = id;
   return true;
 }
 
-std::optional<int32_t> PlayListModel::NextIdAfter(int32_t currentId, bool endOfFile,
-                                                  ShuffleOrder& shuffle) const {
+std::optional<int32_t> PlayListModel::NextIdAfter(int32_t currentId, bool endOfFile, PlayWalk& walk) const {
+  const auto exists = [this](int32_t id) { return FindFile(id).has_value(); };
+  if (const std::optional<int32_t> head = walk.queue.TakeHead(currentId, exists)) return head;
+  const bool resuming = walk.queue.Redirects();
+  int32_t from = walk.queue.ResumeFrom(currentId);
+  if (!exists(from)) from = currentId;  // its place was deleted meanwhile
+  const std::optional<int32_t> next = OrderNextAfter(from, endOfFile, walk.shuffle);
+  if (resuming && next) walk.queue.NoteResumed(currentId, *next, from);
+  return next;
+}
+
+std::optional<int32_t> PlayListModel::OrderNextAfter(int32_t currentId, bool endOfFile,
+                                                     ShuffleOrder& shuffle) const {
   int32_t mode = playMode_;
   if (mode == kPlayModeOneRepeat) {
     if (endOfFile) return currentId;
@@ -67,13 +83,14 @@ std::optional<int32_t> PlayListModel::NextIdAfter(int32_t currentId, bool endOfF
 }
 
 bool PlayListModel::NextFile(bool endOfFile) {
-  if (playMode_ == kPlayModeOneRepeat && endOfFile) return true;  // the same file plays again
-  const std::optional<int32_t> next = NextIdAfter(selFileId_, endOfFile, shuffle_);
-  return next && SelectFileById(*next);
+  // The same file plays again, unless the queue has a say.
+  if (playMode_ == kPlayModeOneRepeat && endOfFile && !walk_.queue.Redirects()) return true;
+  const std::optional<int32_t> next = NextIdAfter(selFileId_, endOfFile, walk_);
+  return next && Select(*next);
 }
 
 std::optional<SoundFile> PlayListModel::PeekNextFile(const std::vector<int32_t>& queuedIds) const {
-  ShuffleOrder walk = shuffle_;
+  PlayWalk walk = walk_;
   int32_t current = selFileId_;
   for (int32_t id : queuedIds) {
     NextIdAfter(current, true, walk);
@@ -87,23 +104,48 @@ std::optional<SoundFile> PlayListModel::PeekNextFile(const std::vector<int32_t>&
 }
 
 bool PlayListModel::AdvanceToQueued(int32_t id) {
-  const std::optional<int32_t> next = NextIdAfter(selFileId_, true, shuffle_);
-  return SelectFileById(next && *next == id ? *next : id);
+  const std::optional<int32_t> next = NextIdAfter(selFileId_, true, walk_);
+  return Select(next && *next == id ? *next : id);
 }
 
 bool PlayListModel::PrevFile() {
   const int32_t mode = playMode_;
+  if (const std::optional<PlayQueue::Step> step = walk_.queue.StepInto(selFileId_)) {
+    if (FindFile(step->from)) {
+      // Back from the play order to the last queued file: the shuffled
+      // order steps back too, so that Next comes here again.
+      const std::optional<FilePos> current = FindFile(selFileId_);
+      if (step->resumed && IsShuffleMode(mode) && current) {
+        walk_.shuffle.Prev(mode, ShuffleRange(lists_, mode, current->list), selFileId_);
+      }
+      walk_.queue.Undo(*step);
+      return Select(step->from);
+    }
+  }
   if (TotalFileCount() == 0) return false;
   const std::optional<FilePos> current = FindFile(selFileId_);
   if (!current) return false;
   if (IsShuffleMode(mode)) {
     const std::vector<int32_t> range = ShuffleRange(lists_, mode, current->list);
-    if (const std::optional<int32_t> previous = shuffle_.Prev(mode, range, selFileId_)) {
-      return SelectFileById(*previous);
+    if (const std::optional<int32_t> previous = walk_.shuffle.Prev(mode, range, selFileId_)) {
+      return Select(*previous);
     }
   }
   const std::optional<FilePos> target = SequentialPrev(lists_, *current, mode);
-  return target && SelectFile(target->list, target->file);
+  return target && Select(lists_[target->list].files[target->file].id);
+}
+
+int PlayListModel::Enqueue(const std::vector<int32_t>& ids) {
+  std::vector<int32_t> existing;
+  for (int32_t id : ids) {
+    if (FindFile(id)) existing.push_back(id);
+  }
+  return walk_.queue.Enqueue(existing);
+}
+
+void PlayListModel::SetQueue(const std::vector<int32_t>& ids) {
+  walk_.queue = PlayQueue();
+  Enqueue(ids);
 }
 
 bool PlayListModel::NextList() {
@@ -119,7 +161,7 @@ bool PlayListModel::PrevList() {
 }
 
 void PlayListModel::SetPlayMode(int32_t mode) {
-  if (mode != playMode_) shuffle_.Forget();
+  if (mode != playMode_) walk_.shuffle.Forget();
   playMode_ = mode;
 }
 
@@ -128,7 +170,9 @@ void PlayListModel::ReplaceAll(PlayListState state) {
   selFileId_ = state.selFileId;
   playMode_ = state.playMode;
   repeat_ = state.repeat;
-  shuffle_.Forget();
+  walk_.shuffle.Forget();
+  walk_.queue = PlayQueue();
+  ListsChanged();
 }
 
 int32_t PlayListModel::NextEntryId() {

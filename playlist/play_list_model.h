@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "playlist/play_order.h"
+#include "playlist/play_queue.h"
 #include "playlist/shuffle_order.h"
 #include "playlist/sound_file.h"
 
@@ -32,6 +34,14 @@ struct NewSoundFile {
   std::string title;
   int32_t volume = 0;
   int32_t presetId = 0;
+};
+
+// Where the Next walk stands: the shuffled order and the queue ahead of the
+// play order. The model keeps its own; a look ahead walks a copy.
+struct PlayWalk {
+  explicit PlayWalk(uint64_t shuffleSeed) : shuffle(shuffleSeed) {}
+  ShuffleOrder shuffle;
+  PlayQueue queue;
 };
 
 // Not thread-safe. Inside a PlayListSet every member runs with the set's
@@ -58,14 +68,24 @@ class PlayListModel {
   const SoundFile* File(int32_t list, int32_t file) const;
   const std::vector<PlayList>& Lists() const { return lists_; }
   PlayListState State() const;
+  // Changes whenever a list, an entry, a path or a title changes (not for
+  // selections, volumes or presets): a search index built at one
+  // generation is current while it stays.
+  uint64_t ListsGeneration() const { return generation_; }
 
   // --- selection and play order (true when a file was selected) -----------
+  // The user's choice: the play order goes on from this file, also when
+  // queued files were playing.
   bool SelectFile(int32_t list, int32_t file);
   // Sets SelFileID without looking the id up.
   bool SelectFileById(int32_t id);
   // endOfFile: the player calls because a file played to its end (One
-  // Repeat then keeps the file); false for the Next command.
+  // Repeat then keeps the file); false for the Next command. A queued file
+  // comes first, in either case.
   bool NextFile(bool endOfFile);
+  // Back over the step the queue made (into a queued file, or from the last
+  // one on to the play order) when that step led to the current file;
+  // otherwise the play order's previous file.
   bool PrevFile();
   bool NextList();
   bool PrevList();
@@ -77,6 +97,15 @@ class PlayListModel {
   // file, and `id` becomes current even if the lists changed meanwhile.
   bool AdvanceToQueued(int32_t id);
 
+  // --- the play queue (entry ids, head first) -------------------------------
+  const PlayQueue& Queue() const { return walk_.queue; }
+  // Queues the ids of existing entries that are not queued yet; returns how
+  // many were added.
+  int Enqueue(const std::vector<int32_t>& ids);
+  void ClearQueue() { walk_.queue.Clear(); }
+  // The settings reader: the ids that name entries, in their order.
+  void SetQueue(const std::vector<int32_t>& ids);
+
   // --- settings values (no selection notice) -------------------------------
   int32_t SelFileId() const { return selFileId_; }
   void SetSelFileId(int32_t id) { selFileId_ = id; }
@@ -87,7 +116,7 @@ class PlayListModel {
   void SetRepeat(int32_t repeat) { repeat_ = repeat; }
   // Replaces lists, SelFileID, PlayMode and Repeat (the settings reader).
   void ReplaceAll(PlayListState state);
-  void SetShuffleSeed(uint64_t seed) { shuffle_.Reseed(seed); }
+  void SetShuffleSeed(uint64_t seed) { walk_.shuffle.Reseed(seed); }
 
   // --- ids, shared by sound files and equalizer presets ---------------------
   // Adds 1 to lastId and returns it: 1 first, never 0 (0 is skipped should
@@ -148,10 +177,19 @@ class PlayListModel {
   std::optional<int32_t> TakeSelectionNotice();
 
  private:
-  // The id the Next walk goes to after `current`, advancing `shuffle` (the
-  // model's own walk, or a copy for a look ahead); nothing when no file is
-  // selected. One Repeat at the end of a file stays on `current`.
-  std::optional<int32_t> NextIdAfter(int32_t current, bool endOfFile, ShuffleOrder& shuffle) const;
+  // The id the Next walk goes to after `current`, advancing `walk` (the
+  // model's own, or a copy for a look ahead): the queue's head, else the
+  // play order's next file after the one it had reached; nothing when no
+  // file is selected. One Repeat at the end of a file stays on its file.
+  std::optional<int32_t> NextIdAfter(int32_t current, bool endOfFile, PlayWalk& walk) const;
+  // The play order's part of the walk.
+  std::optional<int32_t> OrderNextAfter(int32_t current, bool endOfFile, ShuffleOrder& shuffle) const;
+  // Sets SelFileID as a step of the walk (the user's selections also leave
+  // the queue's resume point behind).
+  bool Select(int32_t id);
+  // Entries removed from the lists leave the queue.
+  void ForgetEntries(std::unordered_set<int32_t> ids);
+  void ListsChanged() { ++generation_; }
   SoundFile* MutableFile(int32_t id);
   bool ValidList(int32_t list) const { return list >= 0 && list < ListCount(); }
   SoundFile MakeEntry(NewSoundFile entry);
@@ -161,6 +199,7 @@ class PlayListModel {
   int32_t playMode_ = kPlayModeList;
   int32_t repeat_ = 0;
   uint32_t lastId_ = 0;
-  ShuffleOrder shuffle_;
+  uint64_t generation_ = 0;
+  PlayWalk walk_;
   std::optional<int32_t> selectionNotice_;
 };

@@ -70,6 +70,26 @@ PlayListState PlayListSet::State() const {
 
 // --- selection and play order -----------------------------------------------------
 
+std::vector<int32_t> PlayListSet::QueueIds() const {
+  return Read([](const PlayListModel& m) { return m.Queue().Ids(); });
+}
+
+int PlayListSet::Enqueue(const std::vector<int32_t>& ids) {
+  return Edit([&](PlayListModel& m) { return m.Enqueue(ids); });
+}
+
+void PlayListSet::ClearQueue() {
+  Edit([](PlayListModel& m) { m.ClearQueue(); });
+}
+
+void PlayListSet::SetQueue(const std::vector<int32_t>& ids) {
+  Edit([&](PlayListModel& m) { m.SetQueue(ids); });
+}
+
+uint64_t PlayListSet::ListsGeneration() const {
+  return Read([](const PlayListModel& m) { return m.ListsGeneration(); });
+}
+
 bool PlayListSet::SelectFile(int32_t list, int32_t file) {
   return Edit([&](PlayListModel& m) { return m.SelectFile(list, file); });
 }

@@ -88,6 +88,13 @@ class PlayListSet {
   bool NextList();
   bool PrevList();
 
+  // --- the play queue -----------------------------------------------------------
+  std::vector<int32_t> QueueIds() const;
+  int Enqueue(const std::vector<int32_t>& ids);
+  void ClearQueue();
+  void SetQueue(const std::vector<int32_t>& ids);
+  uint64_t ListsGeneration() const;
+
   // --- settings values (no selection notice) ----------------------------------
   int32_t SelFileId() const;
   void SetSelFileId(int32_t id);

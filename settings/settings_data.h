@@ -44,7 +44,7 @@ struct SettingsData {
   std::vector<EqPreset> presets;      // presets[0] is "Default" after a reset
   int32_t presetCapacity = kDefaultArrayCapacity;  // storage hints of presets
   int32_t presetGrowth = kDefaultArrayGrowth;
-  HotKeyTable hotKeys = DefaultHotKeys();
+  ClassicHotKeyTable hotKeys = DefaultClassicHotKeys();  // the later commands' in extension
   std::array<SettingsRect, kPlayListRectCount> playListRects{};
   // Everything after the classic fields (settings/settings_extension.h).
   SettingsExtension extension;

@@ -85,7 +85,7 @@ void ReadPluginFolders(const Lines& lines, SettingsData& settings) {
 void ReadHotKeys(const Lines& lines, SettingsData& settings) {
   const size_t key = FindKeyLine(lines, "HotKey=");
   if (key == kNotFound) return;
-  for (int k = 0; k < kHotKeyCount && key + 1 + k < lines.size(); ++k) {
+  for (int k = 0; k < kClassicHotKeyCount && key + 1 + k < lines.size(); ++k) {
     HotKeyEntry& entry = settings.hotKeys[k];
     ScanLine(lines[key + 1 + k], "\t%d,%d,%d", {&entry.enabled, &entry.modifiers, &entry.virtualKey});
   }

@@ -65,6 +65,7 @@ const MessageMapEntry<CPlayListEditDlg> CPlayListEditDlg::kMessageMap[] = {
     {WM_SETCURSOR, &CPlayListEditDlg::OnSetCursor},
     {WM_CAPTURECHANGED, &CPlayListEditDlg::OnCaptureChanged},
     {UM_SELECTION_CHANGED, &CPlayListEditDlg::OnSelectionChanged},
+    {UM_QUEUE_CHANGED, &CPlayListEditDlg::OnQueueChanged},
     OnNotify<CPlayListEditDlg>(NM_RCLICK, IDC_PLAYLISTS, &CPlayListEditDlg::OnListRightClick),
     {UM_LOUDNESS_PROGRESS, &CPlayListEditDlg::OnLoudnessProgress},
     OnCommandId<CPlayListEditDlg>(IDC_LOUDNESS_STOP, &CPlayListEditDlg::OnStopAnalysis),
@@ -94,6 +95,7 @@ BOOL CPlayListEditDlg::OnInitDialog() {
   lists_.Attach(Item(IDC_PLAYLISTS));
   files_.Attach(Item(IDC_SOUNDFILES));
   presets_ = host_.PresetChoices();
+  queue_ = model_.QueueIds();
   // 2. Columns.
   InsertColumn(lists_.Handle(), 0, "PlayList", kListColumnWidth);
   InsertColumn(files_.Handle(), 0, "SoundFile", kTitleColumnWidth);
@@ -190,7 +192,9 @@ LRESULT CPlayListEditDlg::OnListKeyDown(WPARAM, LPARAM lParam, bool&) {
   // F2 renames, as everywhere in the system.
   const auto* key = reinterpret_cast<const NMLVKEYDOWN*>(lParam);
   if (key->wVKey == VK_F2 && SelectedList() != -1) {
-    ::SendMessageA(lists_.Handle(), LVM_EDITLABELA, static_cast<WPARAM>(SelectedList()), 0);
+    // The W form: the list view then edits in a Unicode box, which keeps a
+    // name typed in any script (framework/application.h).
+    ::SendMessageW(lists_.Handle(), LVM_EDITLABELW, static_cast<WPARAM>(SelectedList()), 0);
   }
   return 0;
 }
@@ -284,7 +288,9 @@ LRESULT CPlayListEditDlg::OnFileText(WPARAM, LPARAM lParam, bool&) {
   if (file == nullptr) return 0;
   std::string text;
   if (info->item.iSubItem == 0) {
-    text = DisplayTitle(*file);
+    const auto queued = std::find(queue_.begin(), queue_.end(), file->id);
+    if (queued != queue_.end()) text = "[" + std::to_string(queued - queue_.begin() + 1) + "] ";
+    text += DisplayTitle(*file);
   } else if (info->item.iSubItem == 1) {
     text = std::to_string(file->volume);
   } else if (info->item.iSubItem == 2) {
@@ -405,6 +411,8 @@ LRESULT CPlayListEditDlg::OnFileRightClick(WPARAM, LPARAM, bool&) {
       if (const SoundFile* file = ShownFile(row)) chosen.push_back(*file);
     }
     AnalyzeEntries(chosen);
+  } else if (command == ID_QUEUE_FILES) {
+    QueueSelectedFiles();
   }
   return 0;
 }
@@ -455,7 +463,30 @@ LRESULT CPlayListEditDlg::OnSelectionChanged(WPARAM wParam, LPARAM, bool&) {
     KeepTopRow(top);
   }
   MarkCurrent(static_cast<int32_t>(wParam));
+  // The player takes queued files off the queue as they start.
+  ReadQueue();
   return 0;
+}
+
+LRESULT CPlayListEditDlg::OnQueueChanged(WPARAM, LPARAM, bool&) {
+  ReadQueue();
+  return 0;
+}
+
+void CPlayListEditDlg::ReadQueue() {
+  std::vector<int32_t> queue = model_.QueueIds();
+  if (queue == queue_) return;
+  queue_ = std::move(queue);
+  ::InvalidateRect(files_.Handle(), nullptr, FALSE);
+}
+
+void CPlayListEditDlg::QueueSelectedFiles() {
+  std::vector<int32_t> ids;
+  for (int row : files_.SelectedRows()) {
+    if (const SoundFile* file = ShownFile(row)) ids.push_back(file->id);
+  }
+  if (!ids.empty()) host_.QueueFiles(ids);
+  ReadQueue();
 }
 
 // --- messages --------------------------------------------------------------------
@@ -463,6 +494,10 @@ LRESULT CPlayListEditDlg::OnSelectionChanged(WPARAM wParam, LPARAM, bool&) {
 bool CPlayListEditDlg::PreTranslateMessage(MSG& message) {
   const bool onLists = message.hwnd == lists_.Handle();
   const bool onFiles = message.hwnd == files_.Handle();
+  if (message.message == WM_KEYDOWN && message.wParam == 'Q' && onFiles) {
+    QueueSelectedFiles();
+    return true;
+  }
   if (message.message == WM_KEYDOWN && message.wParam == VK_DELETE && (onLists || onFiles)) {
     if (onLists) DeleteSelectedList();
     if (onFiles) DeleteSelectedFiles();

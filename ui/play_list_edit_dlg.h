@@ -10,7 +10,9 @@
 // The file pane is a virtual list over a copy of the shown list's entries in
 // row order (shown_): a list of any length shows at once, and its texts come
 // from that copy when the pane draws a row, so a title is asked of the
-// plug-ins only for rows that are seen.
+// plug-ins only for rows that are seen. A queued file's title shows its
+// place in the play queue ("[2] Title"); "Queue" on the right-click menu
+// or the Q key queues the selected files.
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
@@ -62,6 +64,7 @@ class CPlayListEditDlg : public CDialog {
   LRESULT OnSetCursor(WPARAM, LPARAM, bool& handled);
   LRESULT OnCaptureChanged(WPARAM, LPARAM, bool& handled);
   LRESULT OnSelectionChanged(WPARAM, LPARAM, bool& handled);
+  LRESULT OnQueueChanged(WPARAM, LPARAM, bool& handled);
   LRESULT OnListRightClick(WPARAM, LPARAM, bool& handled);
   LRESULT OnLoudnessProgress(WPARAM, LPARAM, bool& handled);
   LRESULT OnStopAnalysis(WPARAM, LPARAM, bool& handled);
@@ -77,6 +80,9 @@ class CPlayListEditDlg : public CDialog {
   void FillFiles();
   void InsertFileRows();
   void DeleteSelectedFiles();
+  void QueueSelectedFiles();
+  // The queue's ids again, and the rows that show them drawn again.
+  void ReadQueue();
   void MarkCurrent(int32_t selFileId);
   SoundFile* ShownFile(int row);
   const std::string& DisplayTitle(SoundFile& file);
@@ -85,8 +91,9 @@ class CPlayListEditDlg : public CDialog {
   void EditVolumeOfSelection();
 
   // --- the loudness analysis (play_list_loudness.cpp) ---
-  // A right-click menu at the cursor; the chosen command, 0 for none.
-  UINT TrackMenu(bool withVolume);
+  // A right-click menu at the cursor; the chosen command, 0 for none. The
+  // file pane's (forFiles) also has "Volume and Equalizer..." and "Queue".
+  UINT TrackMenu(bool forFiles);
   void AnalyzeEntries(const std::vector<SoundFile>& entries);
   std::string LoudnessText(int32_t id);
 
@@ -120,6 +127,7 @@ class CPlayListEditDlg : public CDialog {
   // The file pane's rows: the entries of list shownList_, in row order.
   int shownList_ = -1;
   std::vector<SoundFile> shown_;
+  std::vector<int32_t> queue_;  // the play queue's ids, head first, as last read
   // The analysis running or last run, and its line under the panes.
   std::unique_ptr<LoudnessAnalysis> analysis_;
   LoudnessTally tally_;

@@ -25,6 +25,8 @@ class PlayListEditHost {
   virtual bool TitleOf(const std::string& path, std::string& title) = 0;
   // Makes the file current and plays it (the Play command).
   virtual void PlayFileById(int32_t id) = 0;
+  // Adds the files to the play queue.
+  virtual void QueueFiles(const std::vector<int32_t>& ids) = 0;
   // The playing file's own volume changed (percent).
   virtual void SetPlayingFileVolume(int32_t volume) = 0;
   // The editor's saved window and control rectangles (playListRects).

@@ -11,16 +11,17 @@
 #include "common/resource.h"
 #include "common/window_messages.h"
 
-UINT CPlayListEditDlg::TrackMenu(bool withVolume) {
+UINT CPlayListEditDlg::TrackMenu(bool forFiles) {
   const HMENU menu = ::CreatePopupMenu();
   if (menu == nullptr) return 0;
-  if (withVolume) {
+  if (forFiles) {
     ::AppendMenuA(menu, MF_STRING, ID_FILE_VOLUME, "Volume and Equalizer...");
     ::SetMenuDefaultItem(menu, ID_FILE_VOLUME, FALSE);
   }
   // One analysis at a time.
   const bool running = analysis_ && analysis_->Running();
   ::AppendMenuA(menu, MF_STRING | (running ? MF_GRAYED : 0), ID_ANALYZE_LOUDNESS, "Analyze Loudness");
+  if (forFiles) ::AppendMenuA(menu, MF_STRING, ID_QUEUE_FILES, "&Queue\tQ");
   POINT cursor{};
   ::GetCursorPos(&cursor);
   const UINT command = static_cast<UINT>(::TrackPopupMenu(

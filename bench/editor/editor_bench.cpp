@@ -43,6 +43,7 @@ class BenchHost : public PlayListEditHost {
     return true;
   }
   void PlayFileById(int32_t) override {}
+  void QueueFiles(const std::vector<int32_t>&) override {}
   void SetPlayingFileVolume(int32_t) override {}
   std::array<SettingsRect, kPlayListRectCount>& PlayListRects() override { return rects_; }
   std::unique_ptr<LoudnessAnalysis> NewLoudnessAnalysis() override { return nullptr; }

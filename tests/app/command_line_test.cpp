@@ -39,8 +39,8 @@ TEST(ProgramOfCommandLine, QuotedOrBareProgramWithOrWithoutArguments) {
 TEST(HotKeyCommands, EachKeyRunsItsMenuCommand) {
   const unsigned expected[] = {ID_PLAY,      ID_STOP,      ID_PAUSE,       ID_PREV,         ID_NEXT,
                                ID_LIST_PREV, ID_LIST_NEXT, ID_VOLUME_DOWN, ID_VOLUME_UP,    ID_PLAYLIST_EDIT,
-                               ID_HOTKEY_EDIT, ID_CONFIG,  ID_CONTROLLER};
-  for (int id = 0; id < 13; ++id) EXPECT_EQ(CommandOfHotKey(id), expected[id]) << id;
-  EXPECT_EQ(CommandOfHotKey(13), 0u);
+                               ID_HOTKEY_EDIT, ID_CONFIG,  ID_CONTROLLER,  ID_JUMP_TO_FILE};
+  for (int id = 0; id < 14; ++id) EXPECT_EQ(CommandOfHotKey(id), expected[id]) << id;
+  EXPECT_EQ(CommandOfHotKey(14), 0u);
   EXPECT_EQ(CommandOfHotKey(-1), 0u);
 }

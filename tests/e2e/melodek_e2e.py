@@ -295,12 +295,15 @@ class SettingsFile:
         if data[self.at:self.at + 8] == b"MLDK.EXT":
             self.at += 8
             while self.at + 5 <= len(data):
+                start = self.at
                 name = self.string()
                 length = struct.unpack_from("<I", data, self.at)[0]
-                self.at += 4
-                self.records[name] = data[self.at:self.at + length]
-                self.at += length
-        self.trailing = len(data) - self.at  # bytes after everything known
+                if self.at + 4 + length > len(data):
+                    self.at = start  # a record running past the end ends the block
+                    break
+                self.records[name] = data[self.at + 4:self.at + 4 + length]
+                self.at += 4 + length
+        self.trailing = len(data) - self.at  # bytes no reader takes
 
     def loudness(self):
         """The "loudness" record: {entry id: (track LUFS, track peak, album
@@ -313,6 +316,11 @@ class SettingsFile:
             entry, lufs, peak, has_album, album, album_peak = struct.unpack_from("<iffiff", value, 4 + 24 * i)
             out[entry] = (lufs, peak, album if has_album else None, album_peak if has_album else None)
         return out
+
+    def record_ints(self, name):
+        """A record as its 32-bit values (the queue: count, ids)."""
+        value = self.records.get(name, b"")
+        return list(struct.unpack("<%di" % (len(value) // 4), value[:len(value) // 4 * 4]))
 
     def int(self):
         value = struct.unpack_from("<i", self.data, self.at)[0]

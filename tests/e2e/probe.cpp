@@ -39,7 +39,9 @@
 //   probe row-state <caption> <id> <row>        the row's state bits (0xFFFF)
 //   probe top-row <caption> <id>                the first visible row
 //   probe mouse-drag <x1> <y1> <x2> <y2> [steps]  a left-button drag with real input
-//   probe type <text>                           types text through SendInput
+//   probe type <text>                           types text (UTF-8, any script) through SendInput as
+//                                               Unicode key events, one per UTF-16 unit, as an
+//                                               input method delivers it
 //   probe drop-files <x> <y> <path>...          the shell's drop of files at a screen point
 //   probe dialog-rect <id>                      the visible dialog holding a control with the id
 //   probe combo-sel <caption> <id>              a combo box's selected index
@@ -79,6 +81,11 @@
 //   probe hold-keys <ms> <mods> <vk>...  registers those hot keys for itself, prints "held" and keeps
 //                                   them for <ms> milliseconds (exit code 1 when one was refused)
 //   probe free-keys <mods> <vk>...  prints 1 for each combination no program holds, else 0
+// The Jump to File window:
+//   probe open-time <mods> <vk> <caption>  presses a hot key and prints the milliseconds until a
+//                                   window of melodek.exe with that caption is visible
+//   probe window-made <caption>     exit code 0 when melodek.exe has a window with that caption,
+//                                   shown or not
 // Dialog controls, by the caption of their dialog and their id (0: the dialog):
 //   probe rect <caption> <id>       prints the control's screen rectangle "left top right bottom"
 //   probe text <caption> <id>       prints the control's text
@@ -96,6 +103,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -360,10 +368,13 @@ void Drag(int x1, int y1, int x2, int y2, int steps) {
 }
 
 void TypeText(const char* text) {
-  for (const char* c = text; *c != '\0'; ++c) {
+  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  std::vector<wchar_t> wide(static_cast<size_t>(units > 0 ? units : 1), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), units);
+  for (const wchar_t* c = wide.data(); *c != L'\0'; ++c) {
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wScan = inputs[1].ki.wScan = static_cast<WORD>(static_cast<unsigned char>(*c));
+    inputs[0].ki.wScan = inputs[1].ki.wScan = static_cast<WORD>(*c);
     inputs[0].ki.dwFlags = KEYEVENTF_UNICODE;
     inputs[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
     ::SendInput(2, inputs, sizeof(INPUT));
@@ -932,6 +943,35 @@ int FreeKeys(int argc, char** argv) {
   return 0;
 }
 
+int OpenTime(unsigned modifiers, unsigned key, const char* caption) {
+  const std::vector<DWORD> processes = MelodekProcesses();
+  // One look-up by caption per poll: enumerating every window each time
+  // would itself take longer than the window takes to show.
+  auto shownNow = [&] {
+    HWND window = ::FindWindowA(nullptr, caption);
+    DWORD process = 0;
+    if (window == nullptr || !::IsWindowVisible(window)) return false;
+    ::GetWindowThreadProcessId(window, &process);
+    return std::find(processes.begin(), processes.end(), process) != processes.end();
+  };
+  LARGE_INTEGER frequency, start, now;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&start);
+  PressKeys(modifiers, key);
+  for (;;) {
+    const bool shown = shownNow();
+    // Read after the search, which may take a while: the window showed by then.
+    ::QueryPerformanceCounter(&now);
+    const double ms = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    if (shown) {
+      std::printf("%.1f\n", ms);
+      return 0;
+    }
+    if (ms > 10000) return 1;
+    ::Sleep(1);
+  }
+}
+
 // Returns -1 when `verb` is not one of this block's.
 int RunDialogVerb(const std::string& verb, int argc, char** argv) {
   if (verb == "list-rows" && argc >= 4) {
@@ -991,6 +1031,15 @@ int RunDialogVerb(const std::string& verb, int argc, char** argv) {
     return 0;
   }
   if (verb == "hold-keys" && argc >= 5) return HoldKeys(argc, argv);
+  if (verb == "open-time" && argc >= 5) return OpenTime(Number(argv[2]), Number(argv[3]), argv[4]);
+  if (verb == "window-made" && argc >= 3) {
+    for (HWND window : MelodekWindows()) {
+      char text[256] = {};
+      ::GetWindowTextA(window, text, sizeof text);
+      if (std::strcmp(text, argv[2]) == 0) return 0;
+    }
+    return 1;
+  }
   if (verb == "free-keys" && argc >= 4) return FreeKeys(argc, argv);
   return -1;
 }

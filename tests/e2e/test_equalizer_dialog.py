@@ -21,7 +21,9 @@ OCTAVE = [31.5, 63, 125, 250, 500, 1000, 2000, 4000, 8000, 16000]
 THREE_HALVES = [63, 160, 400, 1000, 2500, 6300, 16000]
 THIRD_OCTAVE = [25, 31.5, 40, 50, 63, 80, 100, 125, 160, 200, 250, 315, 400, 500, 630, 800, 1000, 1250, 1600,
                 2000, 2500, 3150, 4000, 5000, 6300, 8000, 10000, 12500, 16000, 20000]
-EQUALIZER_MENU_ITEM = 9  # Prev, Play, Pause, Stop, Next, List Prev, List Next, Playlist Edit, Equalizer
+# Prev, Play, Pause, Stop, Next, List Prev, List Next, Jump to File, Playlist Edit, Equalizer ("Clear
+# queue" shows only while files are queued).
+EQUALIZER_MENU_ITEM = 10
 ID_OK, ID_ADD, ID_DELETE, ID_PRESETS, ID_TYPE, ID_GRAPH = 1, 1010, 1026, 1019, 1027, 1025
 
 

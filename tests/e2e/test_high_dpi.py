@@ -2,8 +2,8 @@
 Controller's icons, the curve editor's handles and hot ring, the title
 display's font and the dialogs grow by half; a handle is still grabbed
 under the mouse and dragged. With MELODEK_SCREENSHOTS set to a folder the
-Controller, play list editor, Equalizer and title display are pictured at
-each DPI into <folder>/dpi96 and <folder>/dpi144."""
+Controller, play list editor, Equalizer, Jump to File and title display are
+pictured at each DPI into <folder>/dpi96 and <folder>/dpi144."""
 import os
 import subprocess
 import time
@@ -14,7 +14,7 @@ from test_equalizer_dialog import ID_GRAPH, bins, rect_of
 from test_playlist_editor import EDITOR
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
-ID_CONTROLLER, ID_EQUALIZER, ID_PLAYLIST_EDIT, ID_PLAY = 32781, 32785, 32771, 32773
+ID_CONTROLLER, ID_EQUALIZER, ID_PLAYLIST_EDIT, ID_PLAY, ID_JUMP = 32781, 32785, 32771, 32773, 32786
 IDC_CTL_STOP = 1016
 HANDLE, HOT_RING = (0, 128, 255), (255, 128, 0)
 OCTAVE = [31.25, 62.5, 125, 250, 500, 1000, 2000, 4000, 8000, 16000]
@@ -164,6 +164,19 @@ class HighDpiTest(FramedMelodekTestCase):
         seen["editor"] = size(editor)
         self.shoot(dpi, "playlist_editor.png", editor)
         probe("send-keys", 0, 27)
+        self.assertTrue(wait_for(lambda: probe("visible", EDITOR)[0] != 0, timeout=10))
+
+        # Jump to File, searching.
+        app.command(ID_JUMP)
+        self.assertTrue(wait_for(lambda: probe("visible", "Jump to File")[0] == 0, timeout=10))
+        time.sleep(0.5)
+        probe("type", "harbour")
+        self.assertTrue(wait_for(lambda: probe("row-count", "Jump to File", 1041)[1] == "1", timeout=10))
+        time.sleep(0.3)
+        jump = tuple(map(int, probe("dialog-window-rect", "Jump to File")[1].split()))
+        seen["jump"] = size(jump)
+        self.shoot(dpi, "jump_to_file.png", jump)
+        probe("send-keys", 0, 27)
         self.assertEqual(app.exit(), 0)
         return seen
 
@@ -186,7 +199,7 @@ class HighDpiTest(FramedMelodekTestCase):
         for seen in (normal, large):
             self.assertLessEqual(abs(seen["dragged"] - seen["lift"]), 2, seen)
         # Windows and fonts: about half as large again.
-        for part in ("controller", "title", "equalizer", "editor"):
+        for part in ("controller", "title", "equalizer", "editor", "jump"):
             for axis in (0, 1):
                 ratio = large[part][axis] / normal[part][axis]
                 self.assertTrue(1.35 <= ratio <= 1.65, (part, normal[part], large[part]))

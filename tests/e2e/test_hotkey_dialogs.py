@@ -94,7 +94,7 @@ class HotKeyDialogs(MelodekTestCase):
                 break
         else:
             self.fail("the tray menu did not open")
-        for _ in range(10):  # Prev Play Pause Stop Next "List Prev" "List Next" Playlist Equalizer Hotkey
+        for _ in range(11):  # Prev Play Pause Stop Next "List Prev" "List Next" Jump Playlist Equalizer Hotkey
             probe("type-keys", 0, VK_DOWN)
         probe("type-keys", 0, VK_RETURN)
         self.assertTrue(wait_for(lambda: visible(LIST), timeout=10))
@@ -128,7 +128,8 @@ class HotKeyDialogs(MelodekTestCase):
         self.start_with_tone(app)
         self.open_list_by_hot_key()
         self.assertEqual(rows()[PLAY], (1, "Play", "Ctrl + Win + X"))
-        self.assertEqual([r[1] for r in rows()][12:], ["Controller", "Play / Pause", "Next", "Prev", "Stop"])
+        self.assertEqual([r[1] for r in rows()][12:],
+                         ["Controller", "Jump to File", "Play / Pause", "Next", "Prev", "Stop"])
         # Untick Pause, then edit Play: the tick stays as the user left it.
         self.tick(PAUSE)
         self.assertTrue(wait_for(lambda: rows()[PAUSE][0] == 0, timeout=5))

@@ -62,6 +62,8 @@ TEST(HotKeyList, RowsShowTheWorkingCopyWithItsMarks) {
   ASSERT_EQ(model.RowCount(), kHotKeyCount + kMediaKeyCount);
   EXPECT_EQ(model.CommandText(0), "Play");
   EXPECT_EQ(model.CommandText(12), "Controller");
+  EXPECT_EQ(model.CommandText(13), "Jump to File");
+  EXPECT_EQ(model.KeyText(13), "Ctrl + Win + J");
   // The media keys follow, read-only: no entry, ticked while registered.
   const struct {
     int row;
@@ -69,10 +71,10 @@ TEST(HotKeyList, RowsShowTheWorkingCopyWithItsMarks) {
     const char* key;
     bool checked;
   } mediaRows[] = {
-      {13, "Play / Pause", "Media Play/Pause", true},
-      {14, "Next", "Media Next (in use)", false},
-      {15, "Prev", "Media Previous", true},
-      {16, "Stop", "Media Stop", true},
+      {14, "Play / Pause", "Media Play/Pause", true},
+      {15, "Next", "Media Next (in use)", false},
+      {16, "Prev", "Media Previous", true},
+      {17, "Stop", "Media Stop", true},
   };
   for (const auto& row : mediaRows) {
     EXPECT_EQ(model.EntryOfRow(row.row), -1);
@@ -82,8 +84,8 @@ TEST(HotKeyList, RowsShowTheWorkingCopyWithItsMarks) {
     model.SetChecked(row.row, !row.checked);  // read-only: nothing changes
     EXPECT_EQ(model.Checked(row.row), row.checked) << row.row;
   }
-  EXPECT_EQ(model.Mark(14), HotKeyMark::kInUse);
-  EXPECT_EQ(model.CommandText(17), "");
+  EXPECT_EQ(model.Mark(15), HotKeyMark::kInUse);
+  EXPECT_EQ(model.CommandText(18), "");
   EXPECT_EQ(MediaKeyAt(MediaKeyOfId(0x100)).virtualKey, 0xB3u);  // VK_MEDIA_PLAY_PAUSE
   EXPECT_EQ(MediaKeyOfId(4), -1);  // the table's ids are not media keys
   // Refused at registration: marked while it keeps that combination and is ticked.
@@ -128,6 +130,13 @@ TEST(HotKeyList, DuplicatesAmongTickedRowsMarkBothRows) {
   EXPECT_EQ(held.KeyText(kHotKeyNext), "Ctrl + Win + B (same as Prev)");
   held.SetChecked(kHotKeyPrev, false);
   EXPECT_EQ(held.KeyText(kHotKeyNext), "Ctrl + Win + B (in use)");
+  // The fourteenth command follows the same rules.
+  HotKeyListModel jump(DefaultHotKeys(), Refused({}));
+  jump.SetCombination(kHotKeyJumpToFile, 10, 88);
+  EXPECT_EQ(jump.KeyText(kHotKeyJumpToFile), "Ctrl + Win + X (same as Play)");
+  EXPECT_EQ(jump.KeyText(kHotKeyPlay), "Ctrl + Win + X (same as Jump to File)");
+  HotKeyListModel jumpHeld(DefaultHotKeys(), Refused({kHotKeyJumpToFile}));
+  EXPECT_EQ(jumpHeld.KeyText(kHotKeyJumpToFile), "Ctrl + Win + J (in use)");
 }
 
 TEST(HotKeyList, RefusalMessageNamesEachRefusedCommand) {

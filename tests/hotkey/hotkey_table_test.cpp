@@ -9,7 +9,7 @@ TEST(HotKeyTable, DefaultsAreCtrlWinWithTheFixedKeys) {
   HotKeyTable table{};
   table[3] = {0, 1, 5};
   ResetHotKeys(table);
-  const uint32_t keys[] = {88, 86, 67, 90, 66, 78, 77, 188, 190, 112, 113, 114, 115};
+  const uint32_t keys[] = {88, 86, 67, 90, 66, 78, 77, 188, 190, 112, 113, 114, 115, 74};
   for (int i = 0; i < kHotKeyCount; ++i) {
     EXPECT_EQ(table[i].enabled, 1) << i;
     EXPECT_EQ(table[i].modifiers, 10u) << i;
@@ -18,13 +18,34 @@ TEST(HotKeyTable, DefaultsAreCtrlWinWithTheFixedKeys) {
   EXPECT_EQ(FormatHotKeyText(table[kHotKeyPlay]), "Ctrl + Win + X");
   EXPECT_EQ(FormatHotKeyText(table[kHotKeyVolumeDown]), "Ctrl + Win + ,");
   EXPECT_EQ(FormatHotKeyText(table[kHotKeyController]), "Ctrl + Win + F4");
+  EXPECT_EQ(FormatHotKeyText(table[kHotKeyJumpToFile]), "Ctrl + Win + J");
+}
+
+TEST(HotKeyTable, TheSettingsFileKeepsThirteenEntriesAndTheRestApart) {
+  ClassicHotKeyTable classic = DefaultClassicHotKeys();
+  classic[kHotKeyStop] = {0, 5, 80};
+  // No entry for the later commands (an older file): their defaults.
+  HotKeyTable joined = JoinHotKeys(classic, {});
+  EXPECT_EQ(joined[kHotKeyStop].virtualKey, 80u);
+  EXPECT_EQ(joined[kHotKeyJumpToFile].virtualKey, 74u);
+  EXPECT_EQ(joined[kHotKeyJumpToFile].enabled, 1);
+  // Entries of commands this version does not know are left out.
+  joined = JoinHotKeys(classic, {{0, 1, 75}, {1, 2, 76}});
+  EXPECT_EQ(joined[kHotKeyJumpToFile].virtualKey, 75u);
+  EXPECT_EQ(joined[kHotKeyJumpToFile].enabled, 0);
+  const ClassicHotKeyTable back = ClassicPart(joined);
+  EXPECT_EQ(back[kHotKeyStop].modifiers, 5u);
+  EXPECT_EQ(back[kHotKeyController].virtualKey, 115u);
+  const std::vector<HotKeyEntry> later = LaterPart(joined);
+  ASSERT_EQ(later.size(), 1u);
+  EXPECT_EQ(later[0].virtualKey, 75u);
 }
 
 TEST(HotKeyTable, CommandNamesInTableOrder) {
   const char* expected[] = {"Play",        "Stop",          "Pause",           "Prev",
                             "Next",        "List Prev",     "List Next",       "Volume Down",
                             "Volume Up",   "PlayList Dialog", "HotKey Dialog", "Config Dialog",
-                            "Controller"};
+                            "Controller",  "Jump to File"};
   const char* p = kHotKeyCommandNames;
   for (int i = 0; i < kHotKeyCount; ++i) {
     EXPECT_STREQ(HotKeyCommandName(i), expected[i]);
@@ -32,7 +53,7 @@ TEST(HotKeyTable, CommandNamesInTableOrder) {
     p += std::char_traits<char>::length(p) + 1;
   }
   EXPECT_STREQ(p, "");  // the list ends with an empty string
-  EXPECT_STREQ(HotKeyCommandName(13), "");
+  EXPECT_STREQ(HotKeyCommandName(14), "");
   EXPECT_STREQ(HotKeyCommandName(-1), "");
 }
 

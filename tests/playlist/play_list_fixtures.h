@@ -1,6 +1,8 @@
 // Shared helpers of the play list tests: lists built from id layouts and a
 // recorder of selection notices.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -39,6 +41,17 @@ inline Layout LayoutOf(const PlayListSet& set) {
   Layout layout;
   for (const PlayList& list : set.Lists()) layout.push_back(IdsOf(list));
   return layout;
+}
+
+// The current file followed by `count` further files of the walk; the end
+// of a file and the Next command alternate.
+inline std::vector<int32_t> Walk(PlayListSet& set, int count) {
+  std::vector<int32_t> played = {set.SelFileId()};
+  for (int i = 0; i < count; ++i) {
+    EXPECT_TRUE(set.NextFile(i % 2 == 0));
+    played.push_back(set.SelFileId());
+  }
+  return played;
 }
 
 // Collects the ids the selection listener receives (from any thread).

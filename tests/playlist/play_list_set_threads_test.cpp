@@ -91,8 +91,9 @@ TEST(SelectionListener, ShuffledWalkNotifiesToo) {
   EXPECT_EQ(notices.Take(), std::vector<int32_t>{next});
 }
 
-// One thread edits as the play list editor and the file gathering do; the
-// other walks and writes titles as the player thread does.
+// One thread edits and queues as the play list editor and the file
+// gathering do; the other walks, looks ahead and writes titles as the
+// player thread does.
 TEST(PlayListSetThreads, EditorAndPlayerAtOnce) {
   PlayListSet set(11);
   set.AppendList("new");
@@ -114,7 +115,10 @@ TEST(PlayListSetThreads, EditorAndPlayerAtOnce) {
     for (int i = 0; i < kRounds; ++i) {
       switch (i % 10) {
         case 0: set.AppendList("list" + std::to_string(i)); break;
-        case 1: handedOut.push_back(set.AppendFile(set.ListCount() - 1, {"a"})); break;
+        case 1:
+          handedOut.push_back(set.AppendFile(set.ListCount() - 1, {"a"}));
+          set.Enqueue({handedOut.back(), handedOut.front()});  // the play queue as well
+          break;
         case 2: handedOut.push_back(set.InsertFileAtFront(0, {"b"})); break;
         case 3: set.DeleteFile(0, i % 3); break;
         case 4: set.MoveFiles(0, {0, 1}, set.ListCount() - 1); break;
@@ -130,7 +134,10 @@ TEST(PlayListSetThreads, EditorAndPlayerAtOnce) {
             return id;
           }));
           break;
-        case 9: set.ResetPresetId(i % 4); break;
+        case 9:
+          set.ResetPresetId(i % 4);
+          if (i % 50 == 9) set.ClearQueue();
+          break;
       }
     }
     editorDone.store(true);
@@ -151,6 +158,10 @@ TEST(PlayListSetThreads, EditorAndPlayerAtOnce) {
       }
       set.CurrentPresetId();
       if (step % 7 == 0) set.NextList();
+      // Gapless playback's look ahead and the step on to the file it pre-rolled.
+      if (step % 4 == 0) {
+        if (const std::optional<SoundFile> next = set.PeekNextFile({})) set.AdvanceToQueued(next->id);
+      }
     }
   });
 
@@ -169,6 +180,10 @@ TEST(PlayListSetThreads, EditorAndPlayerAtOnce) {
     }
   }
   EXPECT_EQ(set.TotalFileCount(), files);
+  // Queued ids name files (deleted ones left the queue), each once.
+  const std::vector<int32_t> queue = set.QueueIds();
+  for (int32_t id : queue) EXPECT_EQ(ids.count(id), 1u) << "queued id " << id;
+  EXPECT_EQ(std::set<int32_t>(queue.begin(), queue.end()).size(), queue.size());
   EXPECT_EQ(std::set<int32_t>(handedOut.begin(), handedOut.end()).size(), handedOut.size());
   EXPECT_GT(notices.load(), 0);
   EXPECT_GE(playerSteps.load(), 500);

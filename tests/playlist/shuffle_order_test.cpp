@@ -20,17 +20,6 @@ std::vector<int32_t> Sorted(std::vector<int32_t> ids) {
   return ids;
 }
 
-// The current file followed by `count` further files of the walk; the end
-// of a file and the Next command alternate, both follow the shuffle.
-std::vector<int32_t> Walk(PlayListSet& set, int count) {
-  std::vector<int32_t> played = {set.SelFileId()};
-  for (int i = 0; i < count; ++i) {
-    EXPECT_TRUE(set.NextFile(i % 2 == 0));
-    played.push_back(set.SelFileId());
-  }
-  return played;
-}
-
 void ExpectCycles(const std::vector<int32_t>& played, const std::vector<int32_t>& range) {
   for (size_t at = 0; at + range.size() <= played.size(); at += range.size()) {
     std::vector<int32_t> cycle(played.begin() + at, played.begin() + at + range.size());
@@ -188,11 +177,22 @@ TEST(LookAhead, PeekedFilesAreTheOnesTheWalkPlays) {
       peeking.ReplaceAll(MakeState(kSpread, 5, mode));
       walking.ReplaceAll(MakeState(kSpread, 5, mode));
       for (int step = 0; step < 12; ++step) {
+        // The play queue is part of the walk: its head is what comes next,
+        // and a look ahead leaves it queued.
+        if (step == 4 || step == 6) {
+          peeking.Enqueue({7, 3});
+          walking.Enqueue({7, 3});
+        }
+        const std::vector<int32_t> queueBefore = peeking.QueueIds();
         std::vector<int32_t> queued;
         for (int ahead = 0; ahead < 3; ++ahead) {
           const std::optional<SoundFile> next = peeking.PeekNextFile(queued);
           ASSERT_TRUE(next.has_value());
           queued.push_back(next->id);
+        }
+        EXPECT_EQ(peeking.QueueIds(), queueBefore);
+        if (step == 4) {
+          EXPECT_EQ(std::vector<int32_t>(queued.begin(), queued.begin() + 2), (std::vector<int32_t>{7, 3}));
         }
         ASSERT_TRUE(walking.NextFile(true));
         EXPECT_EQ(walking.SelFileId(), queued[0]) << "step " << step;

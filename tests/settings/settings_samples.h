@@ -89,7 +89,7 @@ inline void ExpectSameSettings(const SettingsData& a, const SettingsData& b) {
       EXPECT_EQ(FloatBits(x.points[i].y), FloatBits(y.points[i].y));
     }
   }
-  for (int k = 0; k < kHotKeyCount; ++k) {
+  for (int k = 0; k < kClassicHotKeyCount; ++k) {
     EXPECT_EQ(a.hotKeys[k].enabled, b.hotKeys[k].enabled) << k;
     EXPECT_EQ(a.hotKeys[k].modifiers, b.hotKeys[k].modifiers) << k;
     EXPECT_EQ(a.hotKeys[k].virtualKey, b.hotKeys[k].virtualKey) << k;
