@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "plugins/in_mf/mp3_carry.h"
 #include "plugins/in_mf/mp3_frames.h"
@@ -64,23 +65,13 @@ TEST(Mp3FramesTest, ParsesLengthsAndSideInformation) {
   for (const auto& c : cases) {
     Mp3Frame f;
     ASSERT_TRUE(ParseMp3Frame(c.header.data(), f)) << c.bytes;
-    EXPECT_EQ(f.sample_rate, c.rate);
-    EXPECT_EQ(f.samples_per_frame, c.samples);
-    EXPECT_EQ(f.bytes, size_t(c.bytes));
-    EXPECT_EQ(f.side_info_bytes, size_t(c.side_info));
-    EXPECT_EQ(f.mono, c.mono);
-    EXPECT_EQ(f.crc, c.crc);
+    EXPECT_EQ(std::make_tuple(f.sample_rate, f.samples_per_frame, f.bytes, f.side_info_bytes, f.mono, f.crc),
+              std::make_tuple(c.rate, c.samples, size_t(c.bytes), size_t(c.side_info), c.mono, c.crc));
     EXPECT_EQ(f.MainDataBytes(), size_t(c.bytes - (c.crc ? 6 : 4) - c.side_info));
   }
-  const Bytes refused[] = {
-      {0xFF, 0xFD, 0x90, 0x44},  // layer II
-      {0xFF, 0xEB, 0x90, 0x44},  // reserved version
-      {0xFF, 0xFB, 0x00, 0x44},  // free format
-      {0xFF, 0xFB, 0xF0, 0x44},  // bad bitrate
-      {0xFF, 0xFB, 0x9C, 0x44},  // reserved rate
-      {0xFE, 0xFB, 0x90, 0x44},  // no sync
-  };
-  for (const Bytes& h : refused) {
+  // Layer II, reserved version, free format, bad bitrate, reserved rate, no sync.
+  for (const Bytes& h : {Bytes{0xFF, 0xFD, 0x90, 0x44}, Bytes{0xFF, 0xEB, 0x90, 0x44}, Bytes{0xFF, 0xFB, 0x00, 0x44},
+                         Bytes{0xFF, 0xFB, 0xF0, 0x44}, Bytes{0xFF, 0xFB, 0x9C, 0x44}, Bytes{0xFE, 0xFB, 0x90, 0x44}}) {
     Mp3Frame f;
     EXPECT_FALSE(ParseMp3Frame(h.data(), f)) << int(h[1]) << " " << int(h[2]);
   }
@@ -209,11 +200,6 @@ TEST(Mp3CarryTest, CarriesNothingBetweenFilesThatAreNoSet) {
       {"the next file is empty", frames, {}},
   };
   for (const auto& c : cases) EXPECT_FALSE(Plan(c.previous, c.next).valid()) << c.what;
-  // Every cut of a valid pair is read safely (the sanitizers watch).
-  for (size_t n = 0; n < 3 * Frame({}).size(); n += 7) {
-    Plan(Bytes(frames.begin(), frames.begin() + n), frames);
-    Plan(frames, Bytes(frames.begin(), frames.begin() + n));
-  }
 }
 
 TEST(SourceViewTest, ReadsTheHeadThenTheFileFromItsOffsetPatched) {

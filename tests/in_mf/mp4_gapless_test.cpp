@@ -24,6 +24,12 @@ Mp4GaplessInfo ReadInfo(const Bytes& file) {
   return ReadMp4GaplessInfo(source);
 }
 
+Mp4Layout T(std::vector<std::pair<uint32_t, uint32_t>> stts, uint32_t timescale = 44100, uint32_t movie = 1000) {
+  Mp4Layout s;
+  s.stts = std::move(stts), s.media_timescale = timescale, s.movie_timescale = movie;
+  return s;
+}
+
 Mp4Layout E(Mp4Layout s, std::vector<Mp4Edit> edits, int version = 0) {
   s.with_edts = true, s.edits = std::move(edits), s.elst_version = version;
   return s;
@@ -40,7 +46,7 @@ Mp4Layout Video(Mp4Layout s) {
 }
 
 // 4.000 s from ffmpeg: 173 packets of 1024 and one of 272, 1024 of priming.
-const Mp4Layout k4s{{{173, 1024}, {1, 272}}};
+const Mp4Layout k4s = T({{173, 1024}, {1, 272}});
 constexpr uint64_t k4sMedia = 177424;
 
 TEST(Mp4GaplessTest, ReadsEditListsAndMediaLength) {
@@ -53,11 +59,11 @@ TEST(Mp4GaplessTest, ReadsEditListsAndMediaLength) {
   } cases[] = {
       {"ffmpeg: edit to the media's end", E(k4s, {{4000, 1024}}), k4sMedia, From::kEditList, 1024, 176400},
       // 172 whole packets: the edit's 3970 ms is 27 samples short of the media end.
-      {"edit rounded to a millisecond", E({{{172, 1024}}}, {{3970, 1024}}), 176128, From::kEditList, 1024, 175104},
+      {"edit rounded to a millisecond", E(T({{172, 1024}}), {{3970, 1024}}), 176128, From::kEditList, 1024, 175104},
       {"edit ending well before the media", E(k4s, {{2000, 1024}}), k4sMedia, From::kEditList, 1024, 88200},
-      {"version 1, movie scale = media scale", E({k4s.stts, 44100, 44100}, {{175000, 2112}}, 1), k4sMedia,
+      {"version 1, movie scale = media scale", E(T(k4s.stts, 44100, 44100), {{175000, 2112}}, 1), k4sMedia,
        From::kEditList, 2112, 175000},
-      {"48 kHz in a 600 Hz movie", E({{{100, 1024}}, 48000, 600}, {{1200, 2112}}), 102400, From::kEditList, 2112,
+      {"48 kHz in a 600 Hz movie", E(T({{100, 1024}}, 48000, 600), {{1200, 2112}}), 102400, From::kEditList, 2112,
        96000},
       {"empty edit first", E(k4s, {{500, -1}, {4000, 1024}}), k4sMedia, From::kEditList, 1024, 176400},
       {"duration 0 plays to the end", E(k4s, {{0, 1024}}), k4sMedia, From::kEditList, 1024, 176400},
@@ -68,7 +74,7 @@ TEST(Mp4GaplessTest, ReadsEditListsAndMediaLength) {
       {"only empty edits", E(k4s, {{4000, -1}}), k4sMedia, From::kNone, 0, 0},
       {"neither", k4s, k4sMedia, From::kNone, 0, 0},
       {"audio after a video track", Video(E(k4s, {{4000, 1024}})), k4sMedia, From::kEditList, 1024, 176400},
-      {"HE-AAC: media at the core rate", E({{{90, 1024}}, 22050}, {{4000, 2048}}), 92160, From::kEditList, 2048, 88200},
+      {"HE-AAC: media at core rate", E(T({{90, 1024}}, 22050), {{4000, 2048}}), 92160, From::kEditList, 2048, 88200},
       {"iTunSMPB alone", S(k4s, "0 400 0 2B110"), k4sMedia, From::kItunSmpb, 1024, 176400},
       {"iTunSMPB length 0", S(k4s, "0 400 10 0"), k4sMedia, From::kItunSmpb, 1024, 176384},
       {"iTunSMPB beyond the media", S(k4s, "0 400 0 2B511"), k4sMedia, From::kNone, 0, 0},
@@ -198,13 +204,8 @@ TEST(Mp4GaplessTest, BytePatchesApplyToAnyOverlappingRead) {
 }
 
 TEST(Mp4GaplessTest, TruncatedAndOversizedBoxesAreRefusedQuietly) {
+  // An stts claiming four billion entries in a few bytes (cut files: the fuzz target's corpus).
   Bytes file = Mp4TimedFile(S(E(k4s, {{4000, 1024}}), "0 400 0 2B110"));
-  for (size_t n = 0; n < file.size(); ++n) {
-    const Mp4GaplessInfo info = ReadInfo(Bytes(file.begin(), file.begin() + n));
-    const Mp4Content content = Mp4RealSamples(info);
-    if (content.from != From::kNone) EXPECT_LE(content.start + content.length, info.media_length);
-  }
-  // An stts claiming four billion entries in a few bytes.
   const std::string stts = "stts";
   auto at = std::search(file.begin(), file.end(), stts.begin(), stts.end());
   ASSERT_NE(at, file.end());
