@@ -234,15 +234,12 @@ TEST(InstanceChannel, HandOverWindowRefusesWhatNoStartSends) {
   HWND window = ::FindWindowExA(HWND_MESSAGE, nullptr, CInstanceChannel::kHandOverClass, server.name.c_str());
   ASSERT_NE(window, nullptr);
   const std::vector<uint8_t> bytes = DirectHandOverBytes(1, "x.wav");
-  const std::pair<ULONG_PTR, DWORD> cases[] = {{0x1234, static_cast<DWORD>(bytes.size())},  // unknown tag
-                                                {kDirectPlayTag, 7}};  // shorter than the launch time
-  for (const auto& [tag, size] : cases) {
-    COPYDATASTRUCT copy{tag, size, const_cast<uint8_t*>(bytes.data())};
-    LRESULT taken = TRUE;
-    ASSERT_TRUE(shell_test::RunOnOtherThread(
-        [&] { taken = ::SendMessageA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy)); }));
-    EXPECT_EQ(taken, FALSE) << tag;
-  }
+  // An unknown tag (the data's checks are the parser's own test's).
+  COPYDATASTRUCT copy{0x1234, static_cast<DWORD>(bytes.size()), const_cast<uint8_t*>(bytes.data())};
+  LRESULT taken = TRUE;
+  ASSERT_TRUE(shell_test::RunOnOtherThread(
+      [&] { taken = ::SendMessageA(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy)); }));
+  EXPECT_EQ(taken, FALSE);
   EXPECT_TRUE(server.received.empty());
   // The DDE service has no topic for adds: an older copy refuses them too.
   EXPECT_FALSE(dde_test::Conversation(server.name, "ADD").connected());
