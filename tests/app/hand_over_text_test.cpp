@@ -1,5 +1,5 @@
-// What a start asks for ("/add" or not), what it sends the first copy, and where
-// the files of close "/add" starts join the list.
+// What a start asks for, what it sends the first copy, and where the files of
+// close "/add" starts join the list.
 #include <gtest/gtest.h>
 
 #include "app/add_order.h"
@@ -7,29 +7,18 @@
 #include "app/poke_text.h"
 
 TEST(ParseStartRequest, ReadsALeadingAddSwitchOnly) {
-  struct Case {
+  const struct {
     const char* arguments;
-    HandOverKind kind;
-    const char* files;
+    const char* files;  // nullptr: not the switch, kept as files exactly as written
+  } cases[] = {
+      {"/add \"C:\\a b.mp3\"", "\"C:\\a b.mp3\""}, {"/ADD   x.wav y.wav", "x.wav y.wav"}, {" \t/Add\tx.wav", "x.wav"},
+      {"/add", ""}, {"/add ", ""}, {"x.wav /add", nullptr}, {"/added.wav", nullptr}, {"\"/add\" x.wav", nullptr},
+      {"/ad", nullptr}, {"", nullptr}, {"a.mp3  b.mp3", nullptr},
   };
-  const Case cases[] = {
-      {"/add \"C:\\a b.mp3\"", HandOverKind::kAdd, "\"C:\\a b.mp3\""},
-      {"/ADD   x.wav y.wav", HandOverKind::kAdd, "x.wav y.wav"},
-      {" \t/Add\tx.wav", HandOverKind::kAdd, "x.wav"},
-      {"/add", HandOverKind::kAdd, ""},
-      {"/add ", HandOverKind::kAdd, ""},
-      // Not the switch: kept as files, exactly as written.
-      {"x.wav /add", HandOverKind::kPlay, "x.wav /add"},
-      {"/added.wav", HandOverKind::kPlay, "/added.wav"},
-      {"\"/add\" x.wav", HandOverKind::kPlay, "\"/add\" x.wav"},
-      {"/ad", HandOverKind::kPlay, "/ad"},
-      {"", HandOverKind::kPlay, ""},
-      {"a.mp3  b.mp3", HandOverKind::kPlay, "a.mp3  b.mp3"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     const StartRequest request = ParseStartRequest(c.arguments);
-    EXPECT_EQ(request.kind, c.kind) << c.arguments;
-    EXPECT_EQ(request.files, c.files) << c.arguments;
+    EXPECT_EQ(request.kind, c.files ? HandOverKind::kAdd : HandOverKind::kPlay) << c.arguments;
+    EXPECT_EQ(request.files, c.files ? c.files : c.arguments) << c.arguments;
   }
 }
 
@@ -39,8 +28,7 @@ TEST(DirectHandOver, CarriesKindLaunchTimeAndText) {
   EXPECT_EQ(bytes[0], 0xEF);  // little-endian
   const std::optional<DirectHandOver> add = ParseDirectHandOver(kDirectAddTag, bytes.data(), bytes.size());
   ASSERT_TRUE(add.has_value());
-  EXPECT_EQ(add->kind, HandOverKind::kAdd);
-  EXPECT_EQ(add->launched, 0x0123456789ABCDEFULL);
+  EXPECT_TRUE(add->kind == HandOverKind::kAdd && add->launched == 0x0123456789ABCDEFULL);
   EXPECT_EQ(add->text, "\"a b.wav\" c.wav");
   EXPECT_EQ(ParseDirectHandOver(kDirectPlayTag, bytes.data(), bytes.size())->kind, HandOverKind::kPlay);
   // Anyone may send the window data: other tags and short data are refused,
@@ -61,20 +49,13 @@ TEST(AddOrder, LaterLaunchesOfTheSameListEarliestFirst) {
   order.Remember(0, 20, 200, 1100);
   order.Remember(1, 25, 900, 1150);  // another list
   order.Remember(0, 20, 210, 1200);  // launched at the same moment as 200: as it arrived
-  struct Case {
+  const struct {
     int32_t list;
     uint64_t launched;
     std::vector<int32_t> ids;
-  };
-  const Case cases[] = {
-      {0, 10, {200, 210, 300}},
-      {0, 20, {300}},  // equal launch times are not later
-      {0, 25, {300}},
-      {0, 30, {}},
-      {1, 10, {900}},
-      {2, 10, {}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(order.LaterAdds(c.list, c.launched, 1300), c.ids) << c.list << " " << c.launched;
+  } cases[] = {{0, 10, {200, 210, 300}}, {0, 20, {300}} /* equal: not later */, {0, 30, {}}, {1, 10, {900}},
+               {2, 10, {}}};
+  for (const auto& c : cases) EXPECT_EQ(order.LaterAdds(c.list, c.launched, 1300), c.ids) << c.list << c.launched;
   // Forgotten once the window has passed since they arrived.
   EXPECT_EQ(order.LaterAdds(0, 10, 1101 + AddOrder::kWindowMs), (std::vector<int32_t>{210}));
   EXPECT_TRUE(order.LaterAdds(0, 10, 1201 + AddOrder::kWindowMs).empty());

@@ -1,5 +1,4 @@
-// The tray tip's text: state and program name around the title, cut to the
-// wide record's 127 units between whole characters.
+// The tray tip's text, cut to the wide record's 127 units between whole characters.
 #include "app/tray_tip.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +6,14 @@
 namespace {
 std::u16string Repeat(char16_t unit, size_t count) { return std::u16string(count, unit); }
 
+struct TipCase {
+  std::u16string title;
+  PlayState state;
+  std::u16string tip;
+};
+
 TEST(TrayTipText, StatesAroundTheTitle) {
-  struct Case {
-    std::u16string title;
-    PlayState state;
-    std::u16string tip;
-  } cases[] = {
+  const TipCase cases[] = {
       {u"Evening Song", PlayState::kPlaying, u"Evening Song \u2014 Melodek"},
       {u"Evening Song", PlayState::kPaused, u"Paused: Evening Song \u2014 Melodek"},
       {u"Evening Song", PlayState::kStopped, u"Melodek"},
@@ -25,17 +26,13 @@ TEST(TrayTipText, StatesAroundTheTitle) {
       // A plug-in's line breaks and tabs would break the one-line tip.
       {u"two\r\nlines\tand\x7F", PlayState::kPlaying, u"two  lines and  \u2014 Melodek"},
   };
-  for (const Case& c : cases) EXPECT_EQ(TrayTipText(c.title, c.state), c.tip);
+  for (const TipCase& c : cases) EXPECT_EQ(TrayTipText(c.title, c.state), c.tip);
 }
 
 TEST(TrayTipText, LongTitlesAreCutToTheRecord) {
   const std::u16string suffix = u" \u2014 Melodek";  // 10 units
   const std::u16string paused = u"Paused: ";         // 8 units
-  struct Case {
-    std::u16string title;
-    PlayState state;
-    std::u16string tip;
-  } cases[] = {
+  const TipCase cases[] = {
       // 117 units fit exactly; one more and the title ends in an ellipsis.
       {Repeat(u'a', 117), PlayState::kPlaying, Repeat(u'a', 117) + suffix},
       {Repeat(u'a', 118), PlayState::kPlaying, Repeat(u'a', 116) + u"\u2026" + suffix},
@@ -51,7 +48,7 @@ TEST(TrayTipText, LongTitlesAreCutToTheRecord) {
       {Repeat(u'a', 115) + u"e\u0301" + Repeat(u'b', 10), PlayState::kPlaying,
        Repeat(u'a', 115) + u"\u2026" + suffix},
   };
-  for (const Case& c : cases) {
+  for (const TipCase& c : cases) {
     const std::u16string tip = TrayTipText(c.title, c.state);
     EXPECT_EQ(tip, c.tip) << c.title.size();
     EXPECT_LE(tip.size(), kTrayTipUnits);
@@ -59,21 +56,15 @@ TEST(TrayTipText, LongTitlesAreCutToTheRecord) {
 }
 
 TEST(WholeCharacterPrefix, CutsOnlyBetweenCharacters) {
-  struct Case {
+  const struct {
     std::u16string text;
     size_t units;
     std::u16string prefix;
   } cases[] = {
-      {u"abc", 5, u"abc"},
-      {u"abc", 2, u"ab"},
-      {u"abc", 0, u""},
-      {u"a\U0001F3B5b", 2, u"a"},
-      {u"a\U0001F3B5b", 3, u"a\U0001F3B5"},
-      {u"\U0001F3B5", 1, u""},
-      {u"ae\u0301\u0323x", 2, u"a"},   // two marks on the "e": all of it or none
-      {u"ae\u0301\u0323x", 3, u"a"},
-      {u"ae\u0301\u0323x", 4, u"ae\u0301\u0323"},
+      {u"abc", 5, u"abc"}, {u"abc", 2, u"ab"}, {u"abc", 0, u""}, {u"a\U0001F3B5b", 2, u"a"},
+      {u"a\U0001F3B5b", 3, u"a\U0001F3B5"}, {u"\U0001F3B5", 1, u""},
+      {u"ae\u0301\u0323x", 3, u"a"}, {u"ae\u0301\u0323x", 4, u"ae\u0301\u0323"},  // two marks: all of it or none
   };
-  for (const Case& c : cases) EXPECT_EQ(WholeCharacterPrefix(c.text, c.units), c.prefix) << c.units;
+  for (const auto& c : cases) EXPECT_EQ(WholeCharacterPrefix(c.text, c.units), c.prefix) << c.units;
 }
 }  // namespace

@@ -1,5 +1,5 @@
-// The loudness meter against libebur128 (Debian's libebur128-dev, used here
-// only as a reference) on synthetic signals, and the gating rules themselves.
+// The loudness meter against libebur128 (a reference only) on synthetic
+// signals, and the gating rules themselves.
 #include "engine/loudness_meter.h"
 
 #include <ebur128.h>
@@ -60,7 +60,6 @@ TEST(LoudnessMeter, SineAtMinus23OnBothChannelsReadsMinus23) {
   const Measured m = Ours(s, 48000, 2, false);
   ASSERT_TRUE(m.lufs);
   EXPECT_NEAR(*m.lufs, -23.0, 0.1);
-  EXPECT_NEAR(*m.lufs, Reference(s, 48000, 2, false), 0.01);
   EXPECT_NEAR(m.peak, std::pow(10.0, -23.0 / 20), 1e-4);
 }
 
@@ -98,14 +97,12 @@ TEST(LoudnessMeter, AgreesWithTheReference) {
 }
 
 TEST(LoudnessMeter, SilenceAndShortStreamsHaveNoLoudness) {
-  const auto silence = Signal(44100, 2, 3, [](size_t, uint32_t) { return 0.0; });
-  EXPECT_FALSE(Ours(silence, 44100, 2, false).lufs);
-  // 300 ms: not one whole 400 ms block.
-  const auto shortTone = Signal(44100, 2, 0.3, [](size_t i, uint32_t) { return Sine(-10, 1000, 44100, i); });
-  EXPECT_FALSE(Ours(shortTone, 44100, 2, false).lufs);
-  // Below -70 LUFS everything is gated.
-  const auto faint = Signal(44100, 2, 2, [](size_t i, uint32_t) { return Sine(-80, 1000, 44100, i); });
-  EXPECT_FALSE(Ours(faint, 44100, 2, false).lufs);
+  // Silence; 300 ms, not one whole 400 ms block; -80 dB, under the absolute gate.
+  for (const auto& [dbfs, seconds] : {std::pair{-500.0, 3.0}, {-10.0, 0.3}, {-80.0, 2.0}}) {
+    const double db = dbfs;
+    const auto s = Signal(44100, 2, seconds, [db](size_t i, uint32_t) { return Sine(db, 1000, 44100, i); });
+    EXPECT_FALSE(Ours(s, 44100, 2, false).lufs) << dbfs << " dB, " << seconds << " s";
+  }
 }
 
 TEST(LoudnessMeter, NotANumberIsSilenceAndBadFormatsMeasureNothing) {
@@ -113,12 +110,11 @@ TEST(LoudnessMeter, NotANumberIsSilenceAndBadFormatsMeasureNothing) {
   std::vector<float> withNan = s;
   for (size_t i = 0; i < withNan.size(); i += 97) withNan[i] = NAN;
   const Measured m = Ours(withNan, 48000, 2, false);
-  ASSERT_TRUE(m.lufs);
-  EXPECT_TRUE(std::isfinite(*m.lufs));
-  EXPECT_FALSE(LoudnessMeter(0, 2, false).Valid());
+  ASSERT_TRUE(m.lufs && std::isfinite(*m.lufs));
   EXPECT_FALSE(LoudnessMeter(48000, 0, false).Valid());
   EXPECT_FALSE(LoudnessMeter(48000, 33, false).Valid());
   LoudnessMeter none(0, 2, false);
+  EXPECT_FALSE(none.Valid());
   none.AddFrames(s.data(), s.size() / 2);
   EXPECT_FALSE(none.IntegratedLufs());
 }
@@ -130,15 +126,12 @@ TEST(GatedLoudness, AnAlbumIsGatedAsOneStream) {
   a.AddFrames(loud.data(), loud.size() / 2);
   b.AddFrames(quiet.data(), quiet.size() / 2);
   // The reference's album: both tracks' blocks under one gate.
-  ebur128_state* ra = ebur128_init(2, 48000, EBUR128_MODE_I);
-  ebur128_state* rb = ebur128_init(2, 48000, EBUR128_MODE_I);
-  ebur128_add_frames_float(ra, loud.data(), loud.size() / 2);
-  ebur128_add_frames_float(rb, quiet.data(), quiet.size() / 2);
-  ebur128_state* both[] = {ra, rb};
+  ebur128_state* both[] = {ebur128_init(2, 48000, EBUR128_MODE_I), ebur128_init(2, 48000, EBUR128_MODE_I)};
+  ebur128_add_frames_float(both[0], loud.data(), loud.size() / 2);
+  ebur128_add_frames_float(both[1], quiet.data(), quiet.size() / 2);
   double reference = 0;
   ebur128_loudness_global_multiple(both, 2, &reference);
-  ebur128_destroy(&ra);
-  ebur128_destroy(&rb);
+  for (ebur128_state*& st : both) ebur128_destroy(&st);
   const std::optional<double> album = GatedLoudness({&a.BlockEnergies(), &b.BlockEnergies()});
   ASSERT_TRUE(album);
   EXPECT_NEAR(*album, reference, 0.02);

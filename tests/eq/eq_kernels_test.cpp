@@ -1,9 +1,5 @@
-// The transform kernels (scalar, SSE, AVX2) are chosen only where they can
-// run, and they agree: over lengths and signals,
-// each kernel's forward and inverse transform match a double-precision
-// reference, its gains and scaling give exactly the scalar form's floats and
-// samples, and a whole block (both channels packed as left + i right) comes
-// within 1 LSB of the same block computed in double precision.
+// The transform kernels (scalar, SSE, AVX2) run only where they can, and
+// agree with a double-precision reference and with each other.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,60 +24,29 @@ using Complex = std::complex<double>;
 using eq_test::kPi;
 using eq_test::ReferenceFft;
 
-enum class Signal { kNoise, kTones, kImpulse, kDcAndNyquist, kFullScaleSquare, kSpecials };
-
-const char* Name(Signal s) {
-  switch (s) {
-    case Signal::kNoise: return "noise";
-    case Signal::kTones: return "tones";
-    case Signal::kImpulse: return "impulse";
-    case Signal::kDcAndNyquist: return "dc+nyquist";
-    case Signal::kFullScaleSquare: return "square";
-    case Signal::kSpecials: return "nan/inf/huge";
-  }
-  return "?";
-}
+const char* const kSignals[] = {"noise", "tones", "impulse", "dc+nyquist", "square", "nan/inf/huge"};
+constexpr int kSpecials = 5;
 
 // Left (even floats) and right (odd floats) of `points` frames.
-std::vector<float> Make(Signal s, int32_t points) {
+std::vector<float> Make(int signal, int32_t points) {
   std::vector<float> v(2 * static_cast<size_t>(points), 0.0f);
   std::mt19937 rng(static_cast<uint32_t>(points));
   std::uniform_real_distribution<float> noise(-32768.0f, 32767.0f);
+  const float specials[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(), 1.0e9f, -1.0e9f, -0.0f, 32767.9f, -32768.9f};
   for (int32_t k = 0; k < points; ++k) {
-    float& left = v[2 * k];
-    float& right = v[2 * k + 1];
     const double t = static_cast<double>(k) / points;
-    switch (s) {
-      case Signal::kNoise:
-        left = noise(rng);
-        right = noise(rng);
-        break;
-      case Signal::kTones:  // one on a bin, one between bins
-        left = static_cast<float>(20000 * std::cos(2 * kPi * 3 * t));
-        right = static_cast<float>(15000 * std::sin(2 * kPi * 5.37 * t + 0.4));
-        break;
-      case Signal::kImpulse:
-        left = k == 1 ? 32767.0f : 0.0f;
-        right = k == points - 1 ? -32768.0f : 0.0f;
-        break;
-      case Signal::kDcAndNyquist:
-        left = 10000.0f + (k % 2 ? -9000.0f : 9000.0f);
-        right = -20000.0f;
-        break;
-      case Signal::kFullScaleSquare:
-        left = (k / 4) % 2 ? 32767.0f : -32768.0f;
-        right = (k / 7) % 2 ? -32768.0f : 32767.0f;
-        break;
-      case Signal::kSpecials: {
-        const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
-                                  std::numeric_limits<float>::infinity(),
-                                  -std::numeric_limits<float>::infinity(), 1.0e9f, -1.0e9f,
-                                  -0.0f, 32767.9f, -32768.9f};
-        left = specials[k % 8];
-        right = noise(rng);
-        break;
-      }
-    }
+    const float pairs[][2] = {
+        {noise(rng), noise(rng)},
+        {static_cast<float>(20000 * std::cos(2 * kPi * 3 * t)),  // on a bin and between bins
+         static_cast<float>(15000 * std::sin(2 * kPi * 5.37 * t + 0.4))},
+        {k == 1 ? 32767.0f : 0.0f, k == points - 1 ? -32768.0f : 0.0f},
+        {10000.0f + (k % 2 ? -9000.0f : 9000.0f), -20000.0f},
+        {(k / 4) % 2 ? 32767.0f : -32768.0f, (k / 7) % 2 ? -32768.0f : 32767.0f},
+        {specials[k % 8], noise(rng)},
+    };
+    v[2 * k] = pairs[signal][0];
+    v[2 * k + 1] = pairs[signal][1];
   }
   return v;
 }
@@ -115,131 +80,87 @@ void WithStackShift(int32_t bytes, const std::function<void()>& call) {
   call();
 }
 
-struct Case {
-  int32_t points;
-  Signal signal;
-  int32_t stackShift;
-};
-
 TEST(EqKernels, AgreeOverLengthsAndSignals) {
   std::vector<CFft::Kernel> kernels{CFft::Kernel::kScalar};
   if (CFft::VectorKernelAvailable()) kernels.push_back(CFft::Kernel::kVector);
   if (CFft::WideKernelAvailable()) kernels.push_back(CFft::Kernel::kWide);
-  std::printf("kernels on this processor:");
-  for (CFft::Kernel k : kernels) std::printf(" %s", CFft::KernelName(k));
-  std::printf("\n");
+  int32_t shift = 0;  // alternately 16 and 0
+  for (int32_t n : {16, 32, 64, 128, 256, 1024, 2048, 8192}) {
+    for (int signal = 0; signal <= kSpecials; ++signal) {
+      shift = 16 - shift;
+      SCOPED_TRACE(testing::Message() << n << " points, " << kSignals[signal] << ", stack shift " << shift);
+      const std::vector<float> input = Make(signal, n);
+      const std::vector<float> gains = Gains(n);
+      const bool finite = signal != kSpecials;
 
-  const Signal signals[] = {Signal::kNoise,        Signal::kTones,           Signal::kImpulse,
-                            Signal::kDcAndNyquist, Signal::kFullScaleSquare, Signal::kSpecials};
-  std::vector<Case> cases;
-  int32_t shift = 0;
-  for (int32_t points : {16, 32, 64, 128, 256, 1024, 2048, 8192}) {
-    for (Signal s : signals) cases.push_back({points, s, shift = 16 - shift});
-  }
-
-  for (const Case& c : cases) {
-    const int32_t n = c.points;
-    SCOPED_TRACE(testing::Message() << n << " points, " << Name(c.signal) << ", stack shift "
-                                    << c.stackShift);
-    const std::vector<float> input = Make(c.signal, n);
-    const std::vector<float> gains = Gains(n);
-    const bool finite = c.signal != Signal::kSpecials;
-
-    // The double-precision reference of the transforms and of the block.
-    std::vector<Complex> spectrum = Packed(input);
-    ReferenceFft(spectrum, -1);
-    for (Complex& x : spectrum) x /= n;
-    std::vector<Complex> filtered = spectrum;
-    for (int32_t k = 0; k < n; ++k) {
-      const int32_t bin = k <= n / 2 ? k : n - k;
-      if (bin != n / 2) filtered[k] *= gains[bin];
-    }
-    ReferenceFft(filtered, +1);
-    const double inputMax = MaxAbs(Packed(input));
-    // Float rounding grows with log2 N passes; a wrong twiddle or a wrong
-    // point is off by the order of the signal.
-    const double tolerance = 2e-7 * std::log2(n) * inputMax + 1e-6;
-
-    std::vector<float> scalarGained, scalarTime;
-    std::vector<int16_t> scalarSamples;
-    for (CFft::Kernel kernel : kernels) {
-      SCOPED_TRACE(CFft::KernelName(kernel));
-      CFft fft;
-      ASSERT_TRUE(fft.Init(n, 1));
-      ASSERT_TRUE(fft.SelectKernel(kernel));
-      ASSERT_EQ(fft.ActiveKernel(), kernel);
-      float* time = fft.timeBuffer();
-      float* freq = fft.spectrumBuffer();
-      const size_t floats = 2 * static_cast<size_t>(n);
-      std::memcpy(time, input.data(), floats * sizeof(float));
-
-      WithStackShift(c.stackShift, [&] { fft.Forward(); });
-      if (finite) {
-        for (int32_t k = 0; k < n; ++k) {
-          ASSERT_NEAR(freq[2 * k], spectrum[k].real(), tolerance) << "forward, point " << k;
-          ASSERT_NEAR(freq[2 * k + 1], spectrum[k].imag(), tolerance) << "forward, point " << k;
-        }
-      }
-      // The inverse of the reference spectrum gives the input back.
+      // The double-precision reference of the forward transform and of the block.
+      std::vector<Complex> spectrum = Packed(input);
+      ReferenceFft(spectrum, -1);
+      for (Complex& x : spectrum) x /= n;
+      std::vector<Complex> filtered = spectrum;
       for (int32_t k = 0; k < n; ++k) {
-        freq[2 * k] = static_cast<float>(spectrum[k].real());
-        freq[2 * k + 1] = static_cast<float>(spectrum[k].imag());
+        const int32_t bin = k <= n / 2 ? k : n - k;
+        if (bin != n / 2) filtered[k] *= gains[bin];
       }
-      WithStackShift(16 - c.stackShift, [&] { fft.Inverse(); });
-      if (finite) {
-        for (size_t i = 0; i < floats; ++i) ASSERT_NEAR(time[i], input[i], tolerance) << i;
-      }
+      ReferenceFft(filtered, +1);
+      // Float rounding grows with log2 N passes; a wrong twiddle or point is off by the order of the signal.
+      const double tolerance = 2e-7 * std::log2(n) * MaxAbs(Packed(input)) + 1e-6;
 
-      // The whole block: forward, gains, inverse, 16-bit samples at unity.
-      std::vector<int16_t> samples(floats);
-      std::memcpy(time, input.data(), floats * sizeof(float));
-      WithStackShift(c.stackShift, [&] {
-        fft.Forward();
+      std::vector<float> scalarGained;
+      std::vector<int16_t> scalarSamples;
+      for (CFft::Kernel kernel : kernels) {
+        SCOPED_TRACE(CFft::KernelName(kernel));
+        CFft fft;
+        ASSERT_TRUE(fft.Init(n, 1));
+        ASSERT_TRUE(fft.SelectKernel(kernel));
+        ASSERT_EQ(fft.ActiveKernel(), kernel);
+        float *time = fft.timeBuffer(), *freq = fft.spectrumBuffer();
+        const size_t floats = 2 * static_cast<size_t>(n);
+        std::memcpy(time, input.data(), floats * sizeof(float));
+
+        WithStackShift(shift, [&] { fft.Forward(); });
+        auto part = [](const std::vector<Complex>& c, size_t i) { return i % 2 ? c[i / 2].imag() : c[i / 2].real(); };
+        for (size_t i = 0; finite && i < floats; ++i) {
+          ASSERT_NEAR(freq[i], part(spectrum, i), tolerance) << "forward " << i;
+        }
+        // The whole block (its inverse checked by it): forward, gains, inverse, 16-bit samples at unity.
+        std::vector<int16_t> samples(floats);
+        std::memcpy(time, input.data(), floats * sizeof(float));
+        WithStackShift(shift, [&] {
+          fft.Forward();
+          eq_block_math::ApplyBinGains(freq, gains.data(), n, kernel);
+          fft.Inverse();
+          eq_block_math::ScaleToSamples(time, 16384, samples.data(), static_cast<int32_t>(floats), kernel);
+        });
+        for (size_t i = 0; finite && i < floats; ++i) {
+          // trunc(16384 t) >> 14: a floor of t at 1/16384 resolution.
+          const double exact = std::clamp(std::floor(std::trunc(16384 * part(filtered, i)) / 16384), -32768.0, 32767.0);
+          ASSERT_LE(std::fabs(samples[i] - exact), 1.0) << "sample " << i;
+        }
+
+        // Gains and scaling on the same floats: exactly the scalar form's.
+        std::memcpy(freq, input.data(), floats * sizeof(float));
         eq_block_math::ApplyBinGains(freq, gains.data(), n, kernel);
-        fft.Inverse();
-        eq_block_math::ScaleToSamples(time, 16384, samples.data(), static_cast<int32_t>(floats),
-                                      kernel);
-      });
-      if (finite) {
-        for (int32_t k = 0; k < n; ++k) {
-          const double both[] = {filtered[k].real(), filtered[k].imag()};
-          for (int32_t ch = 0; ch < 2; ++ch) {
-            // trunc(16384 t) >> 14: a floor of t at 1/16384 resolution.
-            const double exact =
-                std::clamp(std::floor(std::trunc(16384 * both[ch]) / 16384), -32768.0, 32767.0);
-            ASSERT_LE(std::fabs(samples[2 * k + ch] - exact), 1.0) << "frame " << k << " ch " << ch;
-          }
+        const std::vector<float> gained(freq, freq + floats);
+        std::vector<int16_t> scaled(floats);
+        std::memcpy(time, input.data(), floats * sizeof(float));
+        eq_block_math::ScaleToSamples(time, 65536, scaled.data(), static_cast<int32_t>(floats), kernel);
+        if (kernel == CFft::Kernel::kScalar) {
+          scalarGained = gained;
+          scalarSamples = scaled;
+          continue;
         }
-      }
-
-      // Gains and scaling on the same floats: exactly the scalar form's.
-      std::memcpy(freq, input.data(), floats * sizeof(float));
-      eq_block_math::ApplyBinGains(freq, gains.data(), n, kernel);
-      const std::vector<float> gained(freq, freq + floats);
-      std::vector<int16_t> scaled(floats);
-      std::memcpy(time, input.data(), floats * sizeof(float));
-      eq_block_math::ScaleToSamples(time, 65536, scaled.data(), static_cast<int32_t>(floats),
-                                    kernel);
-      if (kernel == CFft::Kernel::kScalar) {
-        scalarGained = gained;
-        scalarSamples = scaled;
-        continue;
-      }
-      for (size_t i = 0; i < floats; ++i) {
-        if (std::isnan(scalarGained[i])) {
-          ASSERT_TRUE(std::isnan(gained[i])) << i;
-        } else {
-          ASSERT_EQ(gained[i], scalarGained[i]) << i;
+        for (size_t i = 0; i < floats; ++i) {
+          ASSERT_TRUE(std::isnan(scalarGained[i]) ? std::isnan(gained[i]) : gained[i] == scalarGained[i]) << i;
         }
+        ASSERT_EQ(scaled, scalarSamples);
       }
-      ASSERT_EQ(scaled, scalarSamples);
     }
   }
 }
 
-// The wide kernel needs AVX, AVX2 and FMA from the processor and the 256-bit
-// register state saved by the operating system (OSXSAVE, then XCR0 bits 1
-// and 2); missing any one of them must leave it off.
+// The wide kernel needs AVX, AVX2, FMA and the 256-bit register state saved by
+// the system (OSXSAVE, XCR0 bits 1 and 2).
 TEST(EqKernels, ChosenOnlyWhereProcessorAndSystemSupportThem) {
   constexpr unsigned kFma = 1u << 12, kOsXsave = 1u << 27, kAvx = 1u << 28;
   constexpr unsigned kAll = kFma | kOsXsave | kAvx;
@@ -266,9 +187,8 @@ TEST(EqKernels, ChosenOnlyWhereProcessorAndSystemSupportThem) {
     EXPECT_EQ(SseFrom(row.values), row.sse) << row.what;
     EXPECT_EQ(Avx2FmaFrom(row.values), row.wide) << row.what;
   }
-  // With the flags down (as on a processor without them) no vector kernel
-  // can be chosen, by name or by kAuto, and the block arithmetic asked for
-  // one takes the scalar form.
+  // With the flags down no vector kernel can be chosen, and the block
+  // arithmetic asked for one takes the scalar form.
   const bool sse = cpuHasSse, wide = cpuHasAvx2Fma;
   cpuHasSse = cpuHasAvx2Fma = false;
   CFft fft;
