@@ -38,3 +38,7 @@ constexpr const char kNotifiedCaptions[] = "Config;HotKeyEdit;HotKeyList;PlayLis
 
 // Posted by the title display to itself: a new text waits under its lock.
 constexpr uint32_t UM_TITLE_TEXT = kWmUser + 102;
+
+// Posted to the main dialog by the player thread when the first title is
+// shown: the title display's window is made on the user-interface thread.
+constexpr uint32_t UM_CREATE_TITLE_WINDOW = kWmUser + 110;
