@@ -160,8 +160,8 @@ def main():
     window = float(sys.argv[1])
     cases = [arg.split("=", 1) for arg in sys.argv[2:]]
     kinds = ("melodek", "wineserver", "wine other", "pulse")
-    print("%-8s %8s %8s %8s %8s %8s %8s %8s %7s" % ("case", "window_s", "sound_s", "melodek", "m_core%",
-                                                   "wsrv", "wine_oth", "pulse", "exit_s"))
+    print("%-9s %8s %8s %8s %8s %9s %8s %8s %8s %7s" % ("case", "window_s", "sound_s", "melodek", "m_core%",
+                                                        "m_per_snd", "wsrv", "wine_oth", "pulse", "exit_s"))
     measured = {}
     for label, media in cases:
         used, elapsed, alive, code, exit_seconds, sound = run_case(label, media, window)
@@ -169,8 +169,9 @@ def main():
         measured[label] = per_minute
         core = 100.0 * used.get("melodek", 0.0) / elapsed
         note = "" if alive and code == 0 else "  (ended early or exit code %s)" % code
-        print("%-8s %8.1f %8.1f %8.2f %8.2f %8.2f %8.2f %8.2f %7.2f%s" % (
-            label, elapsed, sound, per_minute["melodek"], core, per_minute["wineserver"],
+        per_sound = used.get("melodek", 0.0) * 60.0 / sound if sound > 0 else 0.0
+        print("%-9s %8.1f %8.1f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f %7.2f%s" % (
+            label, elapsed, sound, per_minute["melodek"], core, per_sound, per_minute["wineserver"],
             per_minute["wine other"], per_minute["pulse"], exit_seconds, note))
     floor = next((label for label, media in cases if media.startswith("bare:")), None)
     if floor and "wav" in measured:

@@ -31,8 +31,8 @@ def measure(gapless):
     wait_for(lambda: len(app.captured_frames()) > 145553 + RATE, timeout=60)
     app.exit()
     frames = app.captured_frames()
-    last_first = max(i for i, f in enumerate(frames[:145553 + 3 * RATE]) if f[1] == 1000)
-    first_second = next(i for i, f in enumerate(frames) if f[0] == -3000)
+    first_second = next(i for i, f in enumerate(frames) if f[0] == -3000 and f[1] != 1000)
+    last_first = max(i for i, f in enumerate(frames[:first_second]) if f[1] == 1000)
     return first_second - last_first - 1
 
 

@@ -182,6 +182,8 @@ fi
 echo "== CPU time per minute of audio (real melodek.exe, PulseAudio, ${window} s window after its main dialog appeared)"
 cat "$work/cpu.txt"
 echo "melodek: CPU s per minute of the melodek.exe process; m_core%: the same as a share of one core;"
+echo "m_per_snd: its CPU s per minute of sound recorded (Wine's PulseAudio driver drops the start of"
+echo "each opening of the device, so reopen20 records less sound than it played);"
 echo "wsrv / wine_oth / pulse: CPU s per minute of the wine server, the prefix's other Wine processes"
 echo "(explorer with the tray, services) and the PulseAudio daemon; sound_s: seconds of sound recorded"
 echo "from the sink during the case; exit_s: from choosing Exit until the process ended."

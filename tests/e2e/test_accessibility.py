@@ -217,9 +217,10 @@ class DialogTabOrder(MelodekTestCase):
         app.command(CONFIG)
         self.assertTrue(wait_for(lambda: probe("find", "Config")[0] == 0, timeout=10))
         config = probe("find", "Config")[1]
-        # Folders, transparency, the volume box left to right, OK, Cancel, and round.
-        self.assertEqual(numbers(probe("tab-walk", config, 8)[1]),
-                         [1002, 1003, 1008, 1016, 1017, 1018, 1, 2, 1002])
+        # Folders, transparency, the volume box left to right, start with
+        # Windows, gapless playback, OK, Cancel, and round.
+        self.assertEqual(numbers(probe("tab-walk", config, 10)[1]),
+                         [1002, 1003, 1008, 1016, 1017, 1018, 1029, 1030, 1, 2, 1002])
         self.assertEqual(numbers(probe("tab-walk", config, 2, "back")[1]), [1002, 2, 1])
         probe("send-keys", 0, VK_ESCAPE)
         self.assertTrue(wait_for(lambda: probe("find", "Config")[0] != 0, timeout=10))
