@@ -59,7 +59,7 @@ fi
 # against draining and reopening the device between files.
 if [ ! -f "$media/list20.wav" ]; then
   for n in $(seq -w 1 20); do
-    sox -R -n -r 44100 -b 16 -c 2 "$media/part$n.wav" synth 3 sine $((200 + n * 37)) gain -8
+    sox -R -n -r 44100 -b 16 -c 2 "$media/part$n.wav" synth 3 sine $((200 + 10#$n * 37)) gain -8
   done
   touch "$media/list20.wav"
 fi
