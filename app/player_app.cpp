@@ -24,7 +24,6 @@
 #include "framework/system_char_folder.h"
 #include "ui/controller_dlg.h"
 #include "ui/jump_dlg.h"
-#include "ui/layered_window.h"
 #include "ui/title_wnd.h"
 
 const CPlayerApp::CommandEntry CPlayerApp::kCommands[] = {
@@ -81,10 +80,11 @@ bool CPlayerApp::InitInstance() {
   LoadSettings();
   // 5. There is always a play list.
   if (model_.ListCount() == 0) model_.AppendList("new");
+  // The title display's object takes texts from now on; its window, like
+  // the Controller, is made when first needed (app/player_windows.cpp).
   titleWnd_ = std::make_unique<CTitleWnd>();
-  // 6. The player thread loads the plug-ins itself. The engine (its output
-  // thread, the transform's tables) is built only now, so a second start
-  // that merely hands over its files stays light.
+  // 6. The player thread. The engine (its output thread) is built only now,
+  // so a second start that merely hands over its files stays light.
   engine_ = std::make_unique<CAudioEngine>();
   playerThread_ = std::make_unique<CMainThread>(*engine_, *this);
   if (!playerThread_->Start()) {
@@ -92,29 +92,15 @@ bool CPlayerApp::InitInstance() {
     return false;
   }
   // 7. Until PC_SET_VOLUME arrives the engine's multiplier is 0 (silence).
-  PostPlayerCommand(PC_RELOAD_PLUGINS, 0);
+  // The plug-ins are loaded once the tray icon is up (OnMainDialogReady).
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
   PostPlayerCommand(PC_SET_GAPLESS, extension_.gapless ? 1 : 0);
-  // 8. The Controller, hidden, where it was last left and on the screen.
-  controller_ = std::make_unique<CControllerDlg>(*this);
-  if (controller_->Create(nullptr)) {
-    controllerWindow_ = controller_->Handle();
-    SetWindowAlpha(controllerWindow_, controlAlpha_);
-    RECT rect;
-    ::GetWindowRect(controllerWindow_, &rect);
-    ::MoveWindow(controllerWindow_, controllerPos_.x, controllerPos_.y, rect.right - rect.left,
-                 rect.bottom - rect.top, FALSE);
-    KeepOnScreen(controllerWindow_);
-  }
-  // 9. The title display, hidden until a text is shown.
-  titleWnd_->CreateHidden();
-  // 10. The hidden main dialog runs for the whole life of the program.
+  // 8. The hidden main dialog runs for the whole life of the program.
   {
     CTrayDlg tray(hotKeys_);
     tray.Run();
   }
   channel_.StopServing();  // however the dialog ended
-  // 11.
   return false;
 }
 
@@ -315,6 +301,9 @@ void CPlayerApp::ReceiveAdded(const std::string& arguments, uint64_t launched) {
 void CPlayerApp::OnMainDialogReady(HWND mainWindow) {
   if (engine_) engine_->SetMainWindow(mainWindow);
   channel_.SetMainWindow(mainWindow);
+  // What the user sees first is up: the plug-ins load now, on the player
+  // thread, before any file this start or another one asks to play.
+  PostPlayerCommand(PC_RELOAD_PLUGINS, 0);
   // This start's own files are handled like a later start's, first; then
   // what other starts handed over while this one was starting up.
   if (!startRequest_.files.empty()) ReceiveHandOver({startRequest_.kind, startRequest_.files, ProcessLaunchTime()});
@@ -356,16 +345,11 @@ void CPlayerApp::OnListNext() {
 }
 
 void CPlayerApp::OnToggleController() {
-  if (controllerWindow_ == nullptr) return;
-  if (::IsWindowVisible(controllerWindow_)) {
+  if (controllerWindow_ != nullptr && ::IsWindowVisible(controllerWindow_)) {
     ::ShowWindow(controllerWindow_, SW_HIDE);
   } else {
     ShowController();
   }
-}
-
-void CPlayerApp::ShowController() {
-  if (controller_ && controllerWindow_ != nullptr) controller_->ShowWithFocusOnPlay();
 }
 
 void CPlayerApp::OnJumpToFile() {
@@ -441,10 +425,6 @@ void CPlayerApp::SetPluginFolders(std::vector<std::string> folders) {
 std::vector<std::string> CPlayerApp::PluginFolders() {
   std::lock_guard<std::mutex> lock(foldersLock_);
   return pluginFolders_;
-}
-
-void CPlayerApp::ShowTitleText(const std::string& text) {
-  if (titleWnd_) titleWnd_->ShowText(text);
 }
 
 // --- the Controller's view of the program ----------------------------------------

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -111,8 +112,12 @@ class CPlayerApp : public CApplication,
   bool SeekPlayback(int32_t ms) override;
   // Stopped (the output is idle), paused or playing, as the output is now.
   PlayState CurrentPlayState() const;
-  // Shows the Controller, active, with the keyboard focus on Play.
+  // Shows the Controller, active, with the keyboard focus on Play; its
+  // window is made on the first call (app/player_windows.cpp).
   void ShowController();
+  // Makes the title display's window, once (UI thread). The first text
+  // shown asks for it.
+  void CreateTitleWindow();
 
   // --- settings the dialogs edit (UI thread) ----------------------------
   int32_t volume() const override { return volume_; }
@@ -185,6 +190,10 @@ class CPlayerApp : public CApplication,
   void OnVolumeDown() { StepVolume(-1); }
   void OnVolumeUp() { StepVolume(+1); }
   void RunMediaKey(int index);
+  // The Controller's window, made hidden on the first call where it was
+  // last left, on the screen, at the stored transparency; null when it
+  // could not be made.
+  HWND EnsureController();
   void ApplySettings(SettingsData& settings, bool archiveLoaded);
   SettingsData CollectSettings();
 
@@ -208,7 +217,7 @@ class CPlayerApp : public CApplication,
   // newer versions this one does not know (written back as they came); the
   // ReplayGain settings and measured loudness live in loudness_ instead.
   SettingsExtension extension_;
-  HWND controllerWindow_ = nullptr;  // set once at start-up, read by the player thread
+  HWND controllerWindow_ = nullptr;  // UI thread; null until the Controller is first needed
   DWORD uiThreadId_ = 0;             // set once at start-up
   StartRequest startRequest_;        // this start's own command line
   AddOrder addOrder_;                // where close "/add" starts' files go
@@ -226,10 +235,11 @@ class CPlayerApp : public CApplication,
   CInstanceChannel channel_;  // single-instance mutex and DDE server, for the whole run
   std::unique_ptr<CAudioEngine> engine_;  // the one engine, from start-up step 6; outlives the player thread
   std::unique_ptr<CMainThread> playerThread_;  // alive until ExitInstance joined it
-  std::unique_ptr<CControllerDlg> controller_;
+  std::unique_ptr<CControllerDlg> controller_;  // UI thread; made by EnsureController
   std::unique_ptr<CharFolder> searchFolder_;  // UI thread; made at the first search
   std::unique_ptr<CJumpDlg> jump_;            // UI thread; made at its first opening
   // Made before the player thread starts (which shows titles through it) and
-  // kept until that thread has ended; its window comes at start-up step 9.
+  // kept until that thread has ended; its window comes with the first text.
   std::unique_ptr<CTitleWnd> titleWnd_;
+  std::atomic<bool> titleWindowAsked_{false};  // the first text asked for the window
 };

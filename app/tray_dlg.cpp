@@ -36,6 +36,7 @@ const MessageMapEntry<CTrayDlg> CTrayDlg::kMessageMap[] = {
     {UM_PLAY_STARTED, &CTrayDlg::OnPlayNotice},
     {UM_PLAY_STATE_CHANGED, &CTrayDlg::OnPlayNotice},
     {UM_RELAY_BROADCAST, &CTrayDlg::OnRelayBroadcast},
+    {UM_CREATE_TITLE_WINDOW, &CTrayDlg::OnCreateTitleWindow},
     // Plug-ins send WM_USER codes to their main window (and post their end
     // of file as WM_USER + 2). A dialog would answer WM_USER itself
     // (DM_GETDEFID) with a non-zero value a plug-in may take for a pointer:
@@ -224,6 +225,11 @@ LRESULT CTrayDlg::OnRelayBroadcast(WPARAM message, LPARAM argument, bool&) {
   if (CPlayerApp* app = CPlayerApp::Get()) {
     app->BroadcastToWindows(static_cast<UINT>(message), static_cast<WPARAM>(argument), 0);
   }
+  return 0;
+}
+
+LRESULT CTrayDlg::OnCreateTitleWindow(WPARAM, LPARAM, bool&) {
+  if (CPlayerApp* app = CPlayerApp::Get()) app->CreateTitleWindow();
   return 0;
 }
 

@@ -33,6 +33,7 @@ class CTrayDlg : public CDialog {
   LRESULT OnQueryDragIcon(WPARAM, LPARAM, bool& handled);
   LRESULT OnDialogCommand(WPARAM, LPARAM, bool& handled);
   LRESULT OnRelayBroadcast(WPARAM, LPARAM, bool& handled);
+  LRESULT OnCreateTitleWindow(WPARAM, LPARAM, bool& handled);
   LRESULT OnPluginMessage(WPARAM, LPARAM, bool& handled);
   LRESULT OnPluginEnd(WPARAM wParam, LPARAM lParam, bool& handled);
   void HideFromTaskbar();

@@ -43,3 +43,7 @@ constexpr uint32_t UM_TITLE_TEXT = kWmUser + 102;
 // Posted by the loudness analysis's worker to the play list editor: results
 // wait to be taken (after each file and at the end).
 constexpr uint32_t UM_LOUDNESS_PROGRESS = kWmUser + 103;
+
+// Posted to the main dialog by the player thread when the first title is
+// shown: the title display's window is made on the user-interface thread.
+constexpr uint32_t UM_CREATE_TITLE_WINDOW = kWmUser + 110;

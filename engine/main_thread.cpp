@@ -1,10 +1,10 @@
-// The player thread: loads the plug-ins, then runs the command protocol.
+// The player thread: runs the command protocol; the plug-ins come with the
+// first PC_RELOAD_PLUGINS.
 #include "engine/main_thread.h"
 
 bool CMainThread::Start() { return CWorkerThread::Start(THREAD_PRIORITY_TIME_CRITICAL); }
 
 bool CMainThread::InitInstance() {
-  controller_.ReloadPlugins();
   engine_.SetNotifyThread(::GetCurrentThreadId());
   return true;
 }

@@ -1,5 +1,8 @@
 // The player thread: a worker thread with a message queue that owns all
-// playback control (priority THREAD_PRIORITY_TIME_CRITICAL).
+// playback control (priority THREAD_PRIORITY_TIME_CRITICAL). It loads no
+// plug-in of its own accord: the owner posts PC_RELOAD_PLUGINS when they
+// may come (the program once its tray icon and hot keys are up), before the
+// first command that plays.
 #pragma once
 #include "engine/player_controller.h"
 #include "framework/worker_thread.h"

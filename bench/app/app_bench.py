@@ -262,6 +262,9 @@ def main():
     row("main dialog gone", cold["window_gone"])
     row("Windows process ended", cold["process_ended"])
     row("Linux process ended", cold["linux_ended"])
+    if bare_window and cold["icon"]:
+        print("cold start until the tray icon / bare window start: %.2f (target 1.5)"
+              % (statistics.median(cold["icon"]) / statistics.median(bare_window)))
     if bare_window and second_play:
         print("hand-over until played / bare window start: %.2f (target 1.5)"
               % (statistics.median(second_play) / statistics.median(bare_window)))

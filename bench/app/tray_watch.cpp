@@ -2,8 +2,9 @@
 // was reached, as Unix time in seconds (the system clock, which the Linux
 // side reads too), one "<step> <time>" line each:
 //   ready          the watcher runs (start melodek.exe after this)
-//   window         the main dialog exists (a caption-less dialog of
-//                  melodek.exe holding an OK button, as the e2e probe finds it)
+//   window         the main dialog exists (a dialog of melodek.exe captioned
+//                  "Melodek" or nothing, holding an OK button, as the e2e
+//                  probe finds it)
 //   icon           the shell knows the tray icon: Shell_NotifyIcon(NIM_MODIFY)
 //                  for the dialog's icon 0, changing nothing, succeeds; the
 //                  shell answers it only for an icon that was added
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/window_messages.h"
 #include "framework/unique_handle.h"
 
 namespace {
@@ -45,9 +47,11 @@ bool IsMelodekProcess(DWORD processId) {
 
 BOOL CALLBACK FindMainDialog(HWND window, LPARAM result) {
   char className[16] = {};
+  char caption[16] = {};
   ::GetClassNameA(window, className, sizeof className);
-  if (std::strcmp(className, "#32770") != 0 || ::GetWindowTextLengthA(window) != 0 ||
-      ::GetDlgItem(window, IDOK) == nullptr) {
+  ::GetWindowTextA(window, caption, sizeof caption);
+  const bool mainTitle = caption[0] == '\0' || std::strcmp(caption, kMainWindowTitle) == 0;
+  if (std::strcmp(className, "#32770") != 0 || !mainTitle || ::GetDlgItem(window, IDOK) == nullptr) {
     return TRUE;
   }
   DWORD processId = 0;

@@ -20,7 +20,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
-from melodek_e2e import Melodek, probe, wait_for, write_bytes  # noqa: E402
+from melodek_e2e import Melodek, probe, wait_for, window_when_made, write_bytes  # noqa: E402
 
 CONTROLLER, STOP = 32781, 32775
 TICKS = os.sysconf("SC_CLK_TCK")
@@ -92,7 +92,8 @@ def main():
     long_wav(song, int(seconds * 2 * 4.5) + 30)  # outlasts both playing runs at the file device's speed
     app.start()
     pid = wait_for(lambda: melodek_pid(app.folder), timeout=20)
-    window = probe("controller")[1]
+    probe("command", CONTROLLER)  # its window is made the first time it is shown
+    window = window_when_made("controller")
     time.sleep(3)  # start-up settles
     rows = []
     controller_visible(window, False)

@@ -12,6 +12,12 @@ Counted per process (utime + stime of all threads, /proc/<pid>/stat):
   wine other  the prefix's other Wine processes (explorer with the tray, ...)
   pulse       the PulseAudio daemon (mixing into the null sink; parec's reads)
 
+The floor: a case whose files are "bare:<file.wav>" runs bare_waveout.exe
+instead (the same WAV through the wave-out device with the player's buffer
+count and size, and nothing else; its process is counted in the melodek
+column), measured over the same window once it has played for a second.
+The table then ends with the ratio of the "wav" case to the floor.
+
 Usage: cpu_per_minute.py <window seconds> <label>=<files or "-">...
 (files separated by ";" play as one list; a last item "nogapless" writes a
 settings file with gapless playback off, so each file drains and the device
@@ -25,9 +31,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
-from melodek_e2e import Melodek, probe  # noqa: E402
+from melodek_e2e import BUILD, Melodek, probe, wait_for  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
+BARE = os.path.join(BUILD, "bench", "engine", "bare_waveout.exe")
 
 
 def read(path):
@@ -50,7 +57,7 @@ def prefix_processes(prefix):
             continue
         program = read("/proc/%s/cmdline" % name).split(b"\0")[0].lower()
         comm = read("/proc/%s/comm" % name).strip()
-        if program.endswith(b"melodek.exe"):
+        if program.endswith(b"melodek.exe") or program.endswith(b"bare_waveout.exe"):
             found[int(name)] = "melodek"
         elif comm.startswith(b"wineserver"):
             found[int(name)] = "wineserver"
@@ -93,8 +100,16 @@ def run_case(label, media, window):
         write_bytes(os.path.join(app.folder, "melodek.mlcfg"),
                     settings_bytes(lists=[("new", [])], presets=[(0, "Default", 0, [])]) + gapless_off)
     args = [app.windows_path(item) for item in items]
+    bare = None
     try:
-        app.start(*args)
+        if media.startswith("bare:"):
+            bare = subprocess.Popen(["wine", BARE, app.windows_path(media[5:]), str(window + 5)], cwd=app.folder,
+                                    env=app.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            prefix = os.environ["WINEPREFIX"]
+            wait_for(lambda: "melodek" in prefix_processes(prefix).values(), timeout=30, interval=0.01)
+            time.sleep(1.0)  # its device is open and playing
+        else:
+            app.start(*args)
         pids = prefix_processes(os.environ["WINEPREFIX"])
         pulse = int(os.environ.get("BENCH_PULSE_PID", "0") or 0)
         if pulse:
@@ -105,11 +120,18 @@ def run_case(label, media, window):
         time.sleep(window)
         after = {pid: cpu_seconds(pid) for pid in pids}
         elapsed = time.monotonic() - started
-        alive = app.process.poll() is None
         exit_started = time.monotonic()
-        code = app.exit(timeout=60)
+        if bare is not None:
+            alive = bare.poll() is None
+            code = bare.wait(timeout=60)
+        else:
+            alive = app.process.poll() is None
+            code = app.exit(timeout=60)
         exit_seconds = time.monotonic() - exit_started
     finally:
+        if bare is not None and bare.poll() is None:
+            bare.kill()
+            bare.wait()
         app.kill()
         if parec:
             parec.terminate()
@@ -124,21 +146,36 @@ def run_case(label, media, window):
     return used, elapsed, alive, code, exit_seconds, sound
 
 
+def floor_ratios(program, floor):
+    """The line comparing a case's CPU per minute with the floor's: the
+    program's own process, and that plus the wine server's work for it."""
+    def ratio(a, b):
+        return "%.2f" % (a / b) if b > 0 else "-"
+    own = ratio(program["melodek"], floor["melodek"])
+    with_server = ratio(program["melodek"] + program["wineserver"], floor["melodek"] + floor["wineserver"])
+    return "wav / bare wave-out: %s (process), %s (process + wine server); target 1.2" % (own, with_server)
+
+
 def main():
     window = float(sys.argv[1])
     cases = [arg.split("=", 1) for arg in sys.argv[2:]]
     kinds = ("melodek", "wineserver", "wine other", "pulse")
     print("%-9s %8s %8s %8s %8s %9s %8s %8s %8s %7s" % ("case", "window_s", "sound_s", "melodek", "m_core%",
                                                         "m_per_snd", "wsrv", "wine_oth", "pulse", "exit_s"))
+    measured = {}
     for label, media in cases:
         used, elapsed, alive, code, exit_seconds, sound = run_case(label, media, window)
         per_minute = {kind: used.get(kind, 0.0) * 60.0 / elapsed for kind in kinds}
+        measured[label] = per_minute
         core = 100.0 * used.get("melodek", 0.0) / elapsed
         note = "" if alive and code == 0 else "  (ended early or exit code %s)" % code
         per_sound = used.get("melodek", 0.0) * 60.0 / sound if sound > 0 else 0.0
         print("%-9s %8.1f %8.1f %8.2f %8.2f %9.2f %8.2f %8.2f %8.2f %7.2f%s" % (
             label, elapsed, sound, per_minute["melodek"], core, per_sound, per_minute["wineserver"],
             per_minute["wine other"], per_minute["pulse"], exit_seconds, note))
+    floor = next((label for label, media in cases if media.startswith("bare:")), None)
+    if floor and "wav" in measured:
+        print(floor_ratios(measured["wav"], measured[floor]))
     probe("wait-exit", 5000)
 
 

@@ -6,17 +6,20 @@
 #     PulseAudio null sink (real time); for the ALSA runs also the silence
 #     before the file's first sample in what the device received;
 #  2. CPU time of the real melodek.exe playing 60 s of WAV (in_wave) and of
-#     MP3 (in_mf) in real time, against the program idling for 60 s.
-# Usage: bench/engine/run.sh [runs (30)] [window seconds (60)]
+#     MP3 (in_mf) in real time, against the program idling for 60 s and
+#     against the floor: bare_waveout.exe playing the same WAV through the
+#     wave-out device with the same buffers and nothing else.
+# Usage: bench/engine/run.sh [runs (30)] [window seconds (60)] [cpu: only table 2]
 # (MELODEK_BUILD_ROOT moves the build folders, as for scripts/build.sh).
 set -euo pipefail
 runs=${1:-30}
 window=${2:-60}
+part=${3:-}
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build_root=${MELODEK_BUILD_ROOT:-$root/build}
 # shellcheck source=../../scripts/flavour.sh
 source "$root/scripts/flavour.sh"
-melodek_bench_build "$root" "$build_root" engine_bench melodek in_wave in_mf probe
+melodek_bench_build "$root" "$build_root" engine_bench bare_waveout melodek in_wave in_mf probe
 build="$MELODEK_FLAVOUR_BUILD"
 
 # Real-time pacing needs a PulseAudio server of our own.
@@ -56,7 +59,7 @@ fi
 # against draining and reopening the device between files.
 if [ ! -f "$media/list20.wav" ]; then
   for n in $(seq -w 1 20); do
-    sox -R -n -r 44100 -b 16 -c 2 "$media/part$n.wav" synth 3 sine $((200 + n * 37)) gain -8
+    sox -R -n -r 44100 -b 16 -c 2 "$media/part$n.wav" synth 3 sine $((200 + 10#$n * 37)) gain -8
   done
   touch "$media/list20.wav"
 fi
@@ -98,13 +101,14 @@ pcm.!default {
 CONF
 export ALSA_CONFIG_PATH="$work/asound.conf"
 
-rm -f "$MELODEK_CAPTURE"*
-wine "$work/engine_bench.exe" "$plugins" "$runs" "$(winpath "$media/a.wav")" "$(winpath "$media/b.wav")" \
-  > "$work/alsa.txt" 2> "$work/alsa.log" </dev/null || echo "engine_bench (ALSA) failed" >&2
-# Silence in what the device received, per opening: before the file's first
-# sample, and between its first and last sample (the tone has no zero frame;
-# after the stop the muted refills end the capture with silence).
-silence=$(python3 - "$MELODEK_CAPTURE" <<'PY'
+if [ "$part" != cpu ]; then
+  rm -f "$MELODEK_CAPTURE"*
+  wine "$work/engine_bench.exe" "$plugins" "$runs" "$(winpath "$media/a.wav")" "$(winpath "$media/b.wav")" \
+    > "$work/alsa.txt" 2> "$work/alsa.log" </dev/null || echo "engine_bench (ALSA) failed" >&2
+  # Silence in what the device received, per opening: before the file's first
+  # sample, and between its first and last sample (the tone has no zero frame;
+  # after the stop the muted refills end the capture with silence).
+  silence=$(python3 - "$MELODEK_CAPTURE" <<'PY'
 import glob, statistics, sys
 leads, gaps = [], []
 for path in glob.glob(sys.argv[1] + "*"):
@@ -125,10 +129,11 @@ if leads:
 else:
     print("0 - - -")
 PY
-)
-# The join between two files in the capture, gapless and drained.
-python3 "$root/bench/engine/join_gap.py" > "$work/join.txt" 2> "$work/join.log" \
-  || echo "join_gap failed (see $work/join.log)" >&2
+  )
+  # The join between two files in the capture, gapless and drained.
+  python3 "$root/bench/engine/join_gap.py" > "$work/join.txt" 2> "$work/join.log" \
+    || echo "join_gap failed (see $work/join.log)" >&2
+fi
 wineserver -k >/dev/null 2>&1 || true
 
 # PulseAudio with a null sink: Wine plays to it in real time.
@@ -141,35 +146,39 @@ pulseaudio --daemonize=yes --exit-idle-time=-1 -n --load="module-null-sink sink_
 for _ in $(seq 1 100); do [ -f "$XDG_RUNTIME_DIR/pulse/pid" ] && break; sleep 0.05; done
 pulse_pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid")
 pactl set-default-sink cap
-wine "$work/engine_bench.exe" "$plugins" "$runs" "$(winpath "$media/a.wav")" "$(winpath "$media/b.wav")" \
-  > "$work/pulse.txt" 2> "$work/pulse_runs.log" </dev/null || echo "engine_bench (PulseAudio) failed" >&2
+if [ "$part" != cpu ]; then
+  wine "$work/engine_bench.exe" "$plugins" "$runs" "$(winpath "$media/a.wav")" "$(winpath "$media/b.wav")" \
+    > "$work/pulse.txt" 2> "$work/pulse_runs.log" </dev/null || echo "engine_bench (PulseAudio) failed" >&2
+fi
 
 BENCH_PULSE_PID="$pulse_pid" BENCH_PAREC="$work/parec.raw" python3 "$root/bench/engine/cpu_per_minute.py" \
-  "$window" idle=- wav="$media/minute.wav" mp3="$media/minute.mp3" gapless20="${list20%;}" \
-  reopen20="${list20}nogapless" > "$work/cpu.txt" 2> "$work/cpu.log" \
+  "$window" idle=- wav="$media/minute.wav" floor="bare:$media/minute.wav" mp3="$media/minute.mp3" \
+  gapless20="${list20%;}" reopen20="${list20}nogapless" > "$work/cpu.txt" 2> "$work/cpu.log" \
   || echo "cpu_per_minute failed (see $work/cpu.log)" >&2
 stop_all
 trap - EXIT
 
-echo "== Playback start (in_wave, 10 s 44100 Hz stereo WAV, $runs runs; ms from the Play call)"
-printf '%-12s ' device
-head -n 1 "$work/alsa.txt" | tr -d '\r'
-for device in alsa pulse; do
-  label=$([ "$device" = alsa ] && echo "ALSA file" || echo "PulseAudio")
-  tr -d '\r' < "$work/$device.txt" | awk -v label="$label" 'NR > 1 { printf "%-12s %s\n", label, $0 }'
-done
-read -r files median_silence max_silence max_gap <<< "$silence"
-echo "silence before the file's first sample (ALSA capture, $files openings): median $median_silence ms," \
-  "max $max_silence ms; silence inside the file's sound: max $max_gap ms"
-echo "play_call: CAudioEngine::Play (it returns once the first buffers are queued);"
-echo "play_to_first_refill: until the ring's read counter first moved (device buffers took the file's samples);"
-echo "play_to_plugin_write: until in_wave's first samples reached the ring (includes waveOutOpen);"
-echo "play_to_buffers_queued: until the output turned active; device_open_alone: waveOutOpen by itself."
-echo "first: the first run of the process (the sound system's own start-up)."
-echo
-echo "== The join between two files (ALSA capture): frames from the first file's last sample to the second's first"
-cat "$work/join.txt"
-echo
+if [ "$part" != cpu ]; then
+  echo "== Playback start (in_wave, 10 s 44100 Hz stereo WAV, $runs runs; ms from the Play call)"
+  printf '%-12s ' device
+  head -n 1 "$work/alsa.txt" | tr -d '\r'
+  for device in alsa pulse; do
+    label=$([ "$device" = alsa ] && echo "ALSA file" || echo "PulseAudio")
+    tr -d '\r' < "$work/$device.txt" | awk -v label="$label" 'NR > 1 { printf "%-12s %s\n", label, $0 }'
+  done
+  read -r files median_silence max_silence max_gap <<< "$silence"
+  echo "silence before the file's first sample (ALSA capture, $files openings): median $median_silence ms," \
+    "max $max_silence ms; silence inside the file's sound: max $max_gap ms"
+  echo "play_call: CAudioEngine::Play (it returns once the first buffers are queued);"
+  echo "play_to_first_refill: until the ring's read counter first moved (device buffers took the file's samples);"
+  echo "play_to_plugin_write: until in_wave's first samples reached the ring (includes waveOutOpen);"
+  echo "play_to_buffers_queued: until the output turned active; device_open_alone: waveOutOpen by itself."
+  echo "first: the first run of the process (the sound system's own start-up)."
+  echo
+  echo "== The join between two files (ALSA capture): frames from the first file's last sample to the second's first"
+  cat "$work/join.txt"
+  echo
+fi
 echo "== CPU time per minute of audio (real melodek.exe, PulseAudio, ${window} s window after its main dialog appeared)"
 cat "$work/cpu.txt"
 echo "melodek: CPU s per minute of the melodek.exe process; m_core%: the same as a share of one core;"
@@ -179,3 +188,5 @@ echo "wsrv / wine_oth / pulse: CPU s per minute of the wine server, the prefix's
 echo "(explorer with the tray, services) and the PulseAudio daemon; sound_s: seconds of sound recorded"
 echo "from the sink during the case; exit_s: from choosing Exit until the process ended."
 echo "gapless20 / reopen20: a list of twenty 3 s WAV files played gaplessly / with gapless playback off."
+echo "floor: bare_waveout.exe looping the same WAV through the wave-out device (2 buffers of 32768 bytes,"
+echo "refilled on the device's event), nothing else; counted in the melodek column."

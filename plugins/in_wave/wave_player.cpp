@@ -9,9 +9,11 @@
 namespace {
 // Frames per block handed to the DSP and the output.
 constexpr int kBlockFrames = 576;
-// Pause between polls of a full (or paused) output: short, so Stop and
-// seeks are answered promptly.
-constexpr DWORD kWaitMs = 5;
+// Wait between polls of a full (or paused) output, and after the end while
+// the thread stays for a seek back. A full output holds seconds, so a poll
+// every 50 ms loses nothing and keeps the thread asleep; Stop, a seek and
+// UnPause wake it at once (wake_).
+constexpr DWORD kWaitMs = 50;
 constexpr DWORD kEndPollMs = 10;
 }  // namespace
 
@@ -67,6 +69,7 @@ void WavePlayer::Stop() {
 void WavePlayer::StopLocked() {
   if (thread_) {
     stopRequested_ = true;
+    ::SetEvent(wake_.get());
     // From inside one of our own output calls the thread cannot be joined;
     // it ends at its next check and the next Stop or Play cleans up.
     if (::GetCurrentThreadId() == threadId_) return;
@@ -90,6 +93,7 @@ void WavePlayer::Pause() {
 
 void WavePlayer::UnPause() {
   paused_ = false;
+  ::SetEvent(wake_.get());
   Out_Module* out = output_.load();
   if (out && out->Pause) out->Pause(0);
 }
@@ -97,6 +101,7 @@ void WavePlayer::UnPause() {
 void WavePlayer::RequestSeek(int ms) {
   if (output_.load() == nullptr) return;
   seekMs_ = ms < 0 ? 0 : ms;
+  ::SetEvent(wake_.get());
 }
 
 int WavePlayer::OutputTimeMs() const {
@@ -147,20 +152,20 @@ void WavePlayer::Decode() {
       continue;
     }
     if (paused_) {
-      ::Sleep(kWaitMs);
+      Wait(kWaitMs);
       continue;
     }
     if (frame >= frameCount) {
       // Wait for the output to drain; a seek may still bring us back.
       if (out->IsPlaying()) {
-        ::Sleep(kEndPollMs);
+        Wait(kEndPollMs);
         continue;
       }
       if (!endPosted && notifyWindow_) ::PostMessageA(notifyWindow_, MELODEK_PLUGIN_EOF_MESSAGE, 0, 0);
       endPosted = true;
       // The whole file may sit in the host's buffer long before it has been
       // heard: the thread stays until Stop, so a seek back still works.
-      ::Sleep(kWaitMs);
+      Wait(kWaitMs);
       continue;
     }
 
@@ -185,6 +190,8 @@ void WavePlayer::Decode() {
   }
 }
 
+void WavePlayer::Wait(DWORD ms) { ::WaitForSingleObject(wake_.get(), ms); }
+
 WavePlayer::WriteResult WavePlayer::WriteAll(const char* data, int len) {
   Out_Module* out = output_.load();
   const int frameBytes = static_cast<int>(format_.frameBytes);
@@ -194,7 +201,7 @@ WavePlayer::WriteResult WavePlayer::WriteAll(const char* data, int len) {
     const int room = paused_ ? 0 : out->CanWrite();
     const int chunk = std::min(len - done, room) / frameBytes * frameBytes;
     if (chunk <= 0) {
-      ::Sleep(kWaitMs);
+      Wait(kWaitMs);
       continue;
     }
     if (out->Write(const_cast<char*>(data + done), chunk) != 0) return WriteResult::kFailed;

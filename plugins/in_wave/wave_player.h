@@ -15,7 +15,7 @@
 
 class WavePlayer {
  public:
-  explicit WavePlayer(In_Module& module) : module_(module) {}
+  explicit WavePlayer(In_Module& module) : module_(module), wake_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
   WavePlayer(const WavePlayer&) = delete;
   WavePlayer& operator=(const WavePlayer&) = delete;
 
@@ -46,6 +46,8 @@ class WavePlayer {
   // waiting while the output is full or the playback is paused.
   WriteResult WriteAll(const char* data, int len);
   bool Interrupted() const { return stopRequested_.load() || seekMs_.load() >= 0; }
+  // Decoding thread: sleeps up to `ms`, less when a request comes (wake_).
+  void Wait(DWORD ms);
   void StopLocked();
 
   In_Module& module_;
@@ -67,6 +69,9 @@ class WavePlayer {
   std::atomic<bool> stopRequested_{false};
   std::atomic<bool> paused_{false};
   std::atomic<int> seekMs_{-1};  // -1: no seek pending
+  // Set (auto-reset) with every request above: the waiting thread looks at
+  // them at once. Made with the player, closed with it.
+  UniqueHandle wake_;
   std::atomic<int> lengthMs_{0};
 
   mutable std::mutex info_;  // guards playingPath_ (GetFileInfo may come from any thread)

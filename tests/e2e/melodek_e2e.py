@@ -76,6 +76,16 @@ def wait_for(predicate, timeout=20.0, interval=0.05):
     return value
 
 
+def window_when_made(kind, timeout=10.0):
+    """The handle of the Controller ("controller") or the title display
+    ("title-window") once the program made it: neither exists at start-up,
+    each comes the first time it is needed. "" when it did not come."""
+    def made():
+        code, handle = probe(kind)
+        return handle if code == 0 else ""
+    return wait_for(made, timeout=timeout)
+
+
 def write_wav(path, frames, rate=44100, channels=2, sample_width=2):
     """Writes integer samples (a list of per-frame tuples) as a PCM WAV file."""
     with wave.open(path, "wb") as w:

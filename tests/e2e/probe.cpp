@@ -47,15 +47,15 @@
 //   probe combo-sel <caption> <id>              a combo box's selected index
 //   probe click-with <vk> <x> <y>               a left click while a key (Ctrl: 17) is held
 // The Controller and the title display:
-//   probe controller                prints the Controller's handle
-//   probe title-window              prints the title display's handle
+//   probe controller                prints the Controller's handle (it exists once first shown)
+//   probe title-window              prints the title display's handle (once it showed a text)
 //   probe window-info <hwnd>        prints "visible left top right bottom layered alpha topmost", then the caption
 //   probe control-rect <hwnd> <id>  prints the screen rectangle of a dialog control
 //   probe trackbar <hwnd> <id>      prints "min max pos" and the explicit ticks of a track bar
 //   probe mouse <down|up|move|rdown|rup> <x> <y>   one mouse event through SendInput
 //   probe find <caption>            prints the handle of melodek.exe's visible window with that caption
 //   probe thumb <hwnd> <id>         prints the screen position of a track bar's thumb centre
-//   probe watch-fade <ms>           from the title display's next text, prints "ms visible alpha
+//   probe watch-fade <ms>           from the title display's next (or first) text, prints "ms visible alpha
 //                                   foreground text" at every change until it hides
 //   probe menu-window               prints the screen rectangle of the open popup menu
 //   probe watch-caption <hwnd> <ms> waits for the next title display text, then for the Controller's
@@ -508,12 +508,15 @@ HWND ControllerWindow() {
   return nullptr;
 }
 
-// A frameless, disabled popup without controls.
+// A frameless, disabled popup dialog without controls (not the input
+// method's window, which the system gives every process with windows).
 HWND TitleWindow() {
   for (HWND window : MelodekWindows()) {
+    char className[16] = "";
+    ::GetClassNameA(window, className, sizeof(className));
     const LONG_PTR style = ::GetWindowLongPtrA(window, GWL_STYLE);
-    if ((style & WS_POPUP) && (style & WS_DISABLED) && !(style & WS_CAPTION) &&
-        ::GetWindow(window, GW_CHILD) == nullptr) {
+    if (std::strcmp(className, "#32770") == 0 && (style & WS_POPUP) && (style & WS_DISABLED) &&
+        !(style & WS_CAPTION) && ::GetWindow(window, GW_CHILD) == nullptr) {
       return window;
     }
   }
@@ -608,18 +611,27 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-// Waits until the title display shows a text other than its current one,
-// then until the Controller's caption is that text; prints the delay in ms.
-int WatchCaption(HWND controller, DWORD limitMs) {
-  HWND title = TitleWindow();
-  if (title == nullptr) return 1;
-  const std::string before = WindowText(title);
+// Waits until the title display shows a text other than the one it showed
+// when the watch began: the window itself is made with the program's first
+// text, so until it exists any text is new. Returns it (and the text), or
+// null after `limitMs`.
+HWND WaitForNewTitle(DWORD limitMs, std::string& shown) {
   const DWORD start = ::GetTickCount();
-  std::string shown;
-  while ((shown = WindowText(title)) == before || !::IsWindowVisible(title)) {
-    if (::GetTickCount() - start > limitMs) return 2;
+  HWND title = TitleWindow();
+  const std::string before = title != nullptr ? WindowText(title) : std::string();
+  for (;;) {
+    if (title == nullptr) title = TitleWindow();
+    if (title != nullptr && ::IsWindowVisible(title) && (shown = WindowText(title)) != before) return title;
+    if (::GetTickCount() - start > limitMs) return nullptr;
     ::Sleep(1);
   }
+}
+
+// Waits until the title display shows a new text, then until the
+// Controller's caption is that text; prints the delay in ms.
+int WatchCaption(HWND controller, DWORD limitMs) {
+  std::string shown;
+  if (WaitForNewTitle(limitMs, shown) == nullptr) return 2;
   const DWORD titleAt = ::GetTickCount();
   while (WindowText(controller) != shown) {
     if (::GetTickCount() - titleAt > limitMs) return 3;
@@ -631,14 +643,9 @@ int WatchCaption(HWND controller, DWORD limitMs) {
 // From the next new text of the title display, prints "ms visible alpha
 // foreground text" whenever one of them changes, until it hides or `limitMs`.
 int WatchFade(DWORD limitMs) {
-  HWND title = TitleWindow();
-  if (title == nullptr) return 1;
-  const std::string before = WindowText(title);
-  const DWORD start = ::GetTickCount();
-  while (WindowText(title) == before || !::IsWindowVisible(title)) {
-    if (::GetTickCount() - start > limitMs) return 2;
-    ::Sleep(1);
-  }
+  std::string shown;
+  HWND title = WaitForNewTitle(limitMs, shown);
+  if (title == nullptr) return 2;
   const DWORD shownAt = ::GetTickCount();
   std::string last;
   for (;;) {
@@ -767,16 +774,20 @@ void PressControllerHotKey(SeekTally& tally) {
   ++tally.hot_keys;
 }
 
-// The Controller, shown first with its hot key when hidden; null when it
-// does not come up within a second.
+// The Controller, shown first with its hot key when hidden (or not made
+// yet: its window comes with its first showing); null when it does not come
+// up within a second.
 HWND ShownController(SeekTally& tally) {
   HWND window = ControllerWindow();
-  if (window == nullptr) return nullptr;
-  if (!::IsWindowVisible(window)) {
+  if (window == nullptr || !::IsWindowVisible(window)) {
     PressControllerHotKey(tally);
-    for (int i = 0; i < 100 && !::IsWindowVisible(window); ++i) ::Sleep(10);
+    for (int i = 0; i < 100; ++i) {
+      if (window == nullptr) window = ControllerWindow();
+      if (window != nullptr && ::IsWindowVisible(window)) break;
+      ::Sleep(10);
+    }
   }
-  return ::IsWindowVisible(window) ? window : nullptr;
+  return window != nullptr && ::IsWindowVisible(window) ? window : nullptr;
 }
 
 // The seek slider when something with a length is playing and the point

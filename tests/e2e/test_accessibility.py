@@ -11,7 +11,7 @@ import subprocess
 import time
 
 from melodek_e2e import (MelodekTestCase, probe, settings_bytes, tone_file, tray_icon_centre, tray_icon_shown,
-                         wait_for, write_bytes)
+                         wait_for, window_when_made, write_bytes)
 from test_equalizer_dialog import ID_GRAPH, Plot, rect_of
 from test_high_dpi import screen_pixels
 
@@ -85,9 +85,10 @@ def write_settings(app, lists, presets=(), sel_file_id=0, controller_at=(420, 32
 
 
 def show_controller():
-    """The Controller's hot key: the window shows with the focus on Play."""
-    window = probe("controller")[1]
+    """The Controller's hot key: the window (made the first time) shows with
+    the focus on Play."""
     probe("send-keys", CTRL_WIN, VK_F4)
+    window = window_when_made("controller")
     assert wait_for(lambda: probe("window-info", window)[1].startswith("1"), timeout=10)
     return window
 
@@ -138,8 +139,8 @@ class TrayTip(MelodekTestCase):
         self.assertTrue(wait_for(lambda: probe("menu-window")[0] != 0, timeout=10))
 
         # Enter on the icon: the Controller, with the keys on Play.
-        window = probe("controller")[1]
         probe("message", UM_TRAY_NOTIFY, (300 << 16) | 200, NIN_KEYSELECT)
+        window = window_when_made("controller")
         self.assertTrue(wait_for(lambda: probe("window-info", window)[1].startswith("1"), timeout=10))
         self.assertTrue(wait_for(lambda: probe("focus", window)[1] == str(PLAY), timeout=10))
         probe("send-keys", 0, VK_ESCAPE)
@@ -286,10 +287,10 @@ class HighContrast(MelodekTestCase):
 
     def title_display(self):
         """The title display, showing the volume the volume key just set."""
-        window = probe("title-window")[1]
         for _ in range(2):  # again when a busy machine dropped the key
             probe("send-keys", CTRL_WIN, VK_PERIOD)
-            if wait_for(lambda: probe("window-info", window)[1].startswith("1"), timeout=8):
+            window = window_when_made("title-window", timeout=8)  # made with its first text
+            if window and wait_for(lambda: probe("window-info", window)[1].startswith("1"), timeout=8):
                 break
         self.assertTrue(probe("window-info", window)[1].startswith("1"))
         time.sleep(0.3)

@@ -10,7 +10,7 @@ import time
 import unittest
 
 from melodek_e2e import (TOOLS_DIR, MelodekTestCase, SettingsFile, level_runs, probe, read_bytes, settings_bytes,
-                         tone_file, wait_for, write_bytes)
+                         tone_file, wait_for, window_when_made, write_bytes)
 
 CONTROLLER, CONFIG = 32781, 32782
 SEEK, VOLUME, DB_CHECK = 1021, 1032, 1016
@@ -78,9 +78,11 @@ def jumps(frames, at_least=50):
 
 class ControllerWindow(MelodekTestCase):
     def show_controller(self, app):
-        window = probe("controller")[1]
-        if not window_info(window)[0]:
+        """Shows the Controller with its command; its window is made then."""
+        code, window = probe("controller")
+        if code != 0 or not window_info(window)[0]:
             app.command(CONTROLLER)
+            window = window_when_made("controller")
         self.assertTrue(wait_for(lambda: window_info(window)[0]))
         return window
 
@@ -272,7 +274,10 @@ class ControllerWindow(MelodekTestCase):
             settings[24:28] = struct.pack("<i", alpha)
             write_bytes(os.path.join(app.folder, "melodek.mlcfg"), bytes(settings))
             app.start()
-            window = probe("controller")[1]
+            # Nothing of the Controller until it is first needed; then it
+            # comes where it was left, on the screen, at its transparency.
+            self.assertNotEqual(probe("controller")[0], 0)
+            window = self.show_controller(app)
             _, (left, top, right, bottom), is_layered, window_alpha, _, topmost = window_info(window)
             self.assertTrue(topmost)
             if x > SCREEN[0]:
@@ -285,6 +290,14 @@ class ControllerWindow(MelodekTestCase):
             self.assertEqual(app.exit(), 0)
             saved = SettingsFile(read_bytes(os.path.join(app.folder, "melodek.mlcfg")))
             self.assertEqual(saved.controller_pos, (left, top))
+        # A run that never needed the Controller keeps its place as it was stored.
+        settings = bytearray(base)
+        settings[4:12] = struct.pack("<ii", -300, -40)
+        write_bytes(os.path.join(app.folder, "melodek.mlcfg"), bytes(settings))
+        app.start()
+        self.assertEqual(app.exit(), 0)
+        saved = SettingsFile(read_bytes(os.path.join(app.folder, "melodek.mlcfg")))
+        self.assertEqual(saved.controller_pos, (-300, -40))
 
 
 class TitleDisplay(MelodekTestCase):
@@ -307,12 +320,14 @@ class TitleDisplay(MelodekTestCase):
         app = self.melodek("title")  # a short folder: the long file name must fit in a path
         song = tone_file(os.path.join(app.folder, "the title.wav"), 1000, frames=44100 * 150)
         app.start()
-        window = probe("title-window")[1]
+        # The window comes with the first text: here the first file's title.
+        self.assertNotEqual(probe("title-window")[0], 0)
         watcher = self.watch()
         time.sleep(0.5)
         subprocess.run(["wine", app.exe, app.windows_path(song)], cwd=app.folder, env=app.env,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         rows = self.samples(watcher)
+        window = probe("title-window")[1]
         self.assertEqual(rows[0][4], "the title")
         self.assertFalse(any(r[3] for r in rows))  # never the foreground window
         self.assertTrue(all(r[2] == 255 for r in rows if r[0] < 1950))

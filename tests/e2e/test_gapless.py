@@ -12,8 +12,8 @@ import shutil
 import subprocess
 import unittest
 
-from melodek_e2e import (BUILD, MelodekTestCase, probe, read_bytes, settings_bytes, wait_for, without_gaps,
-                         write_bytes)
+from melodek_e2e import (BUILD, MelodekTestCase, probe, read_bytes, settings_bytes, wait_for, window_when_made,
+                         without_gaps, write_bytes)
 
 RATE = 44100
 CTRL_WIN = 0x2 | 0x8
@@ -293,7 +293,7 @@ class Gapless(MelodekTestCase):
         a, b = cut(app, frames, points)
         app.start(app.windows_path(a), app.windows_path(b))
         probe("send-keys", CTRL_WIN, VK_F4)  # the Controller
-        window = probe("controller")[1]
+        window = window_when_made("controller")
         self.assertTrue(wait_for(lambda: len(app.captured_frames()) > points[0] - 3 * RATE, timeout=60))
         # A click on the seek slider's channel left of the thumb pages back
         # (30 s): to the start of the file heard.
@@ -385,7 +385,7 @@ class Gapless(MelodekTestCase):
         write_bytes(second, wav_bytes(frames * 10))
         app.start(app.windows_path(first), app.windows_path(second))
         probe("send-keys", CTRL_WIN, VK_F4)
-        window = probe("controller")[1]
+        window = window_when_made("controller")
         caption = lambda: probe("window-info", window)[1].partition("\n")[2].strip()
         self.assertTrue(wait_for(lambda: caption() == "first", timeout=30))
         # While the first file plays on, its caption stays, though the second

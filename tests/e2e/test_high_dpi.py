@@ -8,8 +8,8 @@ import os
 import subprocess
 import time
 
-from melodek_e2e import (FramedMelodekTestCase, probe, settings_bytes, tone_file, wait_for, wine_reg,
-                         write_bytes)
+from melodek_e2e import (FramedMelodekTestCase, probe, settings_bytes, tone_file, wait_for, window_when_made,
+                         wine_reg, write_bytes)
 from test_equalizer_dialog import ID_GRAPH, bins, rect_of
 from test_playlist_editor import EDITOR
 
@@ -101,13 +101,13 @@ class HighDpiTest(FramedMelodekTestCase):
         seen = {}
 
         # The title display when the file starts, the Controller playing it.
-        title = probe("title-window")[1]
         app.command(ID_PLAY)
+        title = window_when_made("title-window")
         self.assertTrue(wait_for(lambda: probe("window-info", title)[1].startswith("1"), timeout=10))
         seen["title"] = size(window_rect(title))
         self.shoot(dpi, "title_display.png", window_rect(title))
-        controller = probe("controller")[1]
         app.command(ID_CONTROLLER)
+        controller = window_when_made("controller")
         self.assertTrue(wait_for(lambda: probe("window-info", controller)[1].startswith("1"), timeout=10))
         seen["dpi"] = int(probe("dpi", controller)[1])
         seen["controller"] = size(window_rect(controller))

@@ -37,7 +37,7 @@ FakeHost::FakeHost() {
   out_.Quit = NoVoid;
   out_.SetVolume = NoInt;
   out_.SetPan = NoInt;
-  out_.GetOutputTime = ZeroTime;
+  out_.GetOutputTime = &FakeHost::OutputTime;
   out_.GetWrittenTime = ZeroTime;
   window_ = ::CreateWindowExA(0, "STATIC", "fake host", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
@@ -55,7 +55,7 @@ void FakeHost::Reset() {
   flushes_.clear();
   dspCalls_.clear();
   pauseCalls_.clear();
-  closeCount_ = isPlayingCount_ = overruns_ = misaligned_ = 0;
+  closeCount_ = isPlayingCount_ = canWriteCount_ = overruns_ = misaligned_ = 0;
   MSG msg;
   while (::PeekMessageA(&msg, window_, 0, 0, PM_REMOVE)) {
   }
@@ -128,6 +128,10 @@ int FakeHost::IsPlayingCount() {
   std::lock_guard<std::mutex> lock(mutex_);
   return isPlayingCount_;
 }
+int FakeHost::CanWriteCount() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return canWriteCount_;
+}
 int FakeHost::Overruns() {
   std::lock_guard<std::mutex> lock(mutex_);
   return overruns_;
@@ -180,6 +184,7 @@ int MELODEK_PLUGIN_CALL FakeHost::Write(char* buf, int len) {
 int MELODEK_PLUGIN_CALL FakeHost::CanWrite() {
   FakeHost& h = Instance();
   std::lock_guard<std::mutex> lock(h.mutex_);
+  ++h.canWriteCount_;
   int64_t answer = h.canWriteChunk_;
   if (h.budget_ >= 0) {
     const int64_t left = h.budget_ - static_cast<int64_t>(h.written_.size());
@@ -207,6 +212,12 @@ void MELODEK_PLUGIN_CALL FakeHost::Flush(int ms) {
   FakeHost& h = Instance();
   std::lock_guard<std::mutex> lock(h.mutex_);
   h.flushes_.push_back({ms, h.written_.size()});
+}
+
+int MELODEK_PLUGIN_CALL FakeHost::OutputTime() {
+  FakeHost& h = Instance();
+  std::lock_guard<std::mutex> lock(h.mutex_);
+  return h.flushes_.empty() ? 0 : h.flushes_.back().ms;
 }
 
 int MELODEK_PLUGIN_CALL FakeHost::DspDoSamples(short*, int frames, int bits, int channels, int rate) {

@@ -54,6 +54,7 @@ class FakeHost {
   std::vector<int> PauseCalls();
   int CloseCount();
   int IsPlayingCount();
+  int CanWriteCount();
   // Writes larger than the CanWrite answer before them, or not whole frames.
   int Overruns();
   int MisalignedWrites();
@@ -73,6 +74,8 @@ class FakeHost {
   static int MELODEK_PLUGIN_CALL IsPlaying();
   static int MELODEK_PLUGIN_CALL Pause(int pause);
   static void MELODEK_PLUGIN_CALL Flush(int ms);
+  // Nothing is ever heard: the position is where the last Flush put it.
+  static int MELODEK_PLUGIN_CALL OutputTime();
   static int MELODEK_PLUGIN_CALL DspDoSamples(short* samples, int frames, int bits, int channels, int rate);
 
   std::mutex mutex_;
@@ -89,6 +92,7 @@ class FakeHost {
   std::vector<int> pauseCalls_;
   int closeCount_ = 0;
   int isPlayingCount_ = 0;
+  int canWriteCount_ = 0;
   int overruns_ = 0;
   int misaligned_ = 0;
 

@@ -250,6 +250,26 @@ TEST_F(InWave, StopEndsAPlaybackThatCannotWrite) {
   EXPECT_EQ(plugin_->IsPaused(), 0);
 }
 
+TEST_F(InWave, AFullOutputIsAskedRarelyAndRequestsWakeTheWait) {
+  WavRecipe recipe;
+  recipe.data = wavtest::NoiseBytes(44100 * 4, 19);
+  const std::string path = WriteTestFile("full.wav", wavtest::BuildWav(recipe));
+  host_.SetBudget(0);  // the output is full for the whole second below
+  ASSERT_EQ(plugin_->Play(path.c_str()), 0);
+  ASSERT_TRUE(FakeHost::WaitFor([&] { return host_.CanWriteCount() > 0; }));
+  const int before = host_.CanWriteCount();
+  ::Sleep(1000);
+  // A poll every 50 ms at most: about 20 in a second (a 5 ms poll made 200).
+  EXPECT_LE(host_.CanWriteCount() - before, 30);
+  // A seek during the wait is taken, and once there is room the
+  // file plays from there to its end.
+  plugin_->SetOutputTime(500);
+  ASSERT_TRUE(FakeHost::WaitFor([&] { return !host_.Flushes().empty(); }, 2000));
+  host_.SetBudget(-1);
+  ASSERT_TRUE(host_.WaitForEndMessage());
+  EXPECT_TRUE(host_.Written() == Slice(recipe.data, 22050 * 4));
+}
+
 TEST_F(InWave, PlayWhilePlayingStopsTheFirstFile) {
   WavRecipe recipe;
   recipe.data = wavtest::NoiseBytes(4000, 15);

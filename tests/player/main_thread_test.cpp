@@ -1,5 +1,6 @@
 // The player thread under Wine: posted commands arrive in order, the thread
-// loads plug-ins first and ends on UM_PLAYER_QUIT after stopping.
+// loads no plug-in before it is told to and ends on UM_PLAYER_QUIT after
+// stopping.
 #include "engine/main_thread.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@ TEST(MainThread, RunsCommandsInPostingOrderAndQuits) {
 
   // Posted right after Start: the queue exists, nothing is lost.
   EXPECT_TRUE(thread.PostCommand(PC_SET_VOLUME, 16384));
+  EXPECT_TRUE(thread.PostCommand(PC_RELOAD_PLUGINS, 0));
   EXPECT_TRUE(thread.PostCommand(PC_PLAY, 0));
   EXPECT_TRUE(thread.PostCommand(42, 0));  // unknown: ignored
   EXPECT_TRUE(thread.Post(UM_TRACK_END, 0, 0));
@@ -39,8 +41,9 @@ TEST(MainThread, RunsCommandsInPostingOrderAndQuits) {
   thread.Join();
 
   const Events expected = {
-      "unload", "load .", "load Plugins", "notify",  // start-up of the thread
+      "notify",  // the thread's own start-up: no plug-in yet
       "volume 16384",
+      "stop", "close", "unload", "load .", "load Plugins",  // when told to
       "gain 0", "eq 0", "play a.wav", "show Title", "play-started",
       "stop", "close", "next-file end", "gain 0", "eq 0", "play b.wav", "show Title", "play-started",
       "stop", "close", "play-state",
