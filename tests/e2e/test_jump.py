@@ -128,8 +128,9 @@ class JumpToFileTest(FramedMelodekTestCase):
         key(ENTER)
         self.assertTrue(wait_for(lambda: not visible(JUMP), timeout=10))
         self.assertTrue(wait_for(lambda: played_levels(app.captured_frames())[:1] == [1100], timeout=15))
+        app.command(ID_CONTROLLER)  # made when first shown
+        self.assertTrue(wait_for(lambda: probe("controller")[0] == 0, timeout=10))
         controller = probe("controller")[1]
-        app.command(ID_CONTROLLER)
         self.assertTrue(wait_for(lambda: probe("window-info", controller)[1].splitlines()[1:] == ["Love Song"],
                                  timeout=10))
         app.command(ID_CONTROLLER)
