@@ -232,6 +232,16 @@ BOOL CALLBACK CollectOfProcess(HWND window, LPARAM state) {
   return TRUE;
 }
 
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
+  ProcessWindows search{processId, {}};
+  ::EnumWindows(&CollectOfProcess, reinterpret_cast<LPARAM>(&search));
+  return search.windows;
+}
+
+namespace {
+
 // What a person looks at when a start went wrong: every process of the
 // prefix and its top-level windows. Captions are read without sending the
 // window a message (a hung program must not hang the probe).
@@ -244,9 +254,7 @@ int PrintProcesses() {
     std::printf("%lu %lu %lu %s\n", static_cast<unsigned long>(entry.th32ProcessID),
                 static_cast<unsigned long>(entry.th32ParentProcessID), static_cast<unsigned long>(entry.cntThreads),
                 entry.szExeFile);
-    ProcessWindows search{entry.th32ProcessID, {}};
-    ::EnumWindows(&CollectOfProcess, reinterpret_cast<LPARAM>(&search));
-    for (HWND window : search.windows) {
+    for (HWND window : TopLevelWindowsOf(entry.th32ProcessID)) {
       char className[64] = {};
       WCHAR caption[128] = {};
       char text[384] = {};

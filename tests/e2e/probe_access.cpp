@@ -176,19 +176,6 @@ bool LoadHook(HWND window) {
   return loaded != 0;
 }
 
-struct ProcessWindows {
-  DWORD process;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<ProcessWindows*>(data);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  if (owner == search->process) search->found.push_back(window);
-  return TRUE;
-}
-
 int SetHighContrast(HWND window, bool on) {
   if (!LoadHook(window)) return 1;
   UniqueHandle event(::OpenEventW(EVENT_MODIFY_STATE, FALSE, kHookEvent));
@@ -201,9 +188,7 @@ int SetHighContrast(HWND window, bool on) {
   // What the system sends every top-level window when the mode changes.
   DWORD processId = 0;
   ::GetWindowThreadProcessId(window, &processId);
-  ProcessWindows search{processId, {}};
-  ::EnumWindows(&CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
-  for (HWND target : search.found) {
+  for (HWND target : TopLevelWindowsOf(processId)) {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutW(target, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, reinterpret_cast<LPARAM>(L""),
                           SMTO_ABORTIFHUNG, 5000, &result);
