@@ -14,7 +14,7 @@
 #include "hotkey/hotkey_table.h"
 #include "common/resource.h"
 #include "app/tray_dlg.h"
-#include "app/volume.h"
+#include "engine/volume.h"
 #include "common/window_messages.h"
 #include "app/window_utils.h"
 #include "engine/plugin_info.h"

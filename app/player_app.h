@@ -18,7 +18,7 @@
 #include "app/tray_tip.h"
 #include "engine/player_host.h"
 #include "eq/eq_presets.h"
-#include "eq/equalizer_target.h"
+#include "ui/equalizer_target.h"
 #include "framework/application.h"
 #include "hotkey/hotkey_entry.h"
 #include "hotkey/hotkey_target.h"

@@ -13,7 +13,7 @@
 #include "common/window_messages.h"
 #include "hotkey/hotkey_list_dlg.h"
 #include "hotkey/hotkey_registration.h"
-#include "eq/equalizer_dlg.h"
+#include "ui/equalizer_dlg.h"
 #include "ui/config_dlg.h"
 #include "ui/play_list_edit_dlg.h"
 

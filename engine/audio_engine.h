@@ -20,7 +20,7 @@
 #include "common/plugin_api.h"
 #include "engine/plugin_library.h"
 #include "engine/wave_output.h"
-#include "eq/eq_stage.h"
+#include "engine/eq_stage.h"
 
 class CAudioEngine : public AudioEngineControl {
  public:

@@ -3,8 +3,7 @@
 
 #include <algorithm>
 #include <iterator>
-
-#include "eq/eq_preset_block.h"
+#include <limits>
 
 namespace {
 
@@ -25,6 +24,9 @@ const EqTypeInfo kTypes[kEqTypeCount] = {
     {"GraEQ 2/3 oct", kTwoThirdsOctave, static_cast<int32_t>(std::size(kTwoThirdsOctave))},
     {"GraEQ 1/3 oct", kThirdOctave, static_cast<int32_t>(std::size(kThirdOctave))},
 };
+
+// The growth step of a capacity hint whose own step is not positive.
+constexpr int32_t kDefaultGrowth = 256;
 
 // A fresh preset's ends: 25 Hz and 20 kHz over a rounded bin width of
 // 5.3833 Hz (the floats nearest these decimals).
@@ -53,6 +55,17 @@ void FitPointCapacity(EqPreset& preset) {
 }
 
 }  // namespace
+
+int32_t StorageCapacityFor(int32_t capacity, int32_t growth, size_t count) {
+  const int64_t need = static_cast<int64_t>(count);
+  int64_t have = capacity;
+  if (have >= need) return capacity;
+  if (have < 0) have = 0;
+  const int64_t step = growth > 0 ? growth : kDefaultGrowth;
+  have += (need - have + step - 1) / step * step;
+  const int64_t most = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(have > most ? most : have);
+}
 
 const EqTypeInfo* FindEqType(int32_t type) {
   if (type < 0 || type >= kEqTypeCount) return nullptr;

@@ -99,3 +99,8 @@ class EqPresetList {
   int32_t capacity_ = kDefaultCapacity;  // guarded by mutex_
   int32_t growth_ = kDefaultGrowth;      // guarded by mutex_
 };
+
+// A capacity hint that holds `count` entries: `capacity` itself when it is
+// large enough, else grown by whole growth steps (256 when the step is not
+// positive). Saturates at the int32 maximum.
+int32_t StorageCapacityFor(int32_t capacity, int32_t growth, size_t count);

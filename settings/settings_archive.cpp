@@ -1,7 +1,7 @@
 // The binary settings archive: writer and validating reader.
 #include "settings/settings_archive.h"
 
-#include "eq/eq_preset_block.h"
+#include "settings/eq_preset_block.h"
 #include "settings/byte_stream.h"
 #include "settings/settings_extension.h"
 

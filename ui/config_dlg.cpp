@@ -6,7 +6,7 @@
 #include <iterator>
 
 #include "common/resource.h"
-#include "app/volume.h"
+#include "engine/volume.h"
 #include "common/window_messages.h"
 #include "framework/dropped_files.h"
 #include "ui/config_values.h"

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/volume.h"
+#include "engine/volume.h"
 #include "common/resource.h"
 #include "common/window_messages.h"
 #include "framework/application.h"

@@ -15,7 +15,7 @@
 
 #include "eq/eq_block_math.h"
 #include "eq/eq_presets.h"
-#include "eq/eq_stage.h"
+#include "engine/eq_stage.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "common/resource.h"
-#include "eq/eq_stage.h"
-#include "eq/equalizer_dlg.h"
-#include "eq/graph_ctrl.h"
+#include "engine/eq_stage.h"
+#include "ui/equalizer_dlg.h"
+#include "ui/graph_ctrl.h"
 #include "framework/worker_thread.h"
 
 namespace {

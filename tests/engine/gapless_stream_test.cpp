@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/output_stage.h"
-#include "eq/eq_stage.h"
+#include "engine/eq_stage.h"
 
 namespace {
 

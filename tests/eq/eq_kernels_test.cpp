@@ -16,7 +16,7 @@
 #include "eq/cpu_features.h"
 #include "eq/eq_block_math.h"
 #include "eq/fft.h"
-#include "tests/eq/eq_test_signals.h"
+#include "tests/engine/eq_test_signals.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/resource.h"
-#include "eq/equalizer_dlg.h"
+#include "ui/equalizer_dlg.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "eq/graph_ctrl.h"
+#include "ui/graph_ctrl.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "eq/eq_presets.h"
-#include "eq/eq_stage.h"
-#include "tests/eq/eq_test_signals.h"
+#include "engine/eq_stage.h"
+#include "tests/engine/eq_test_signals.h"
 
 namespace {
 

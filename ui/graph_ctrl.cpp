@@ -1,5 +1,5 @@
 // The curve editor window: painting (double-buffered) and the mouse.
-#include "eq/graph_ctrl.h"
+#include "ui/graph_ctrl.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

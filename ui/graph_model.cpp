@@ -1,5 +1,5 @@
 // The curve editor's state and arithmetic (no window).
-#include "eq/graph_model.h"
+#include "ui/graph_model.h"
 
 #include <algorithm>
 #include <climits>

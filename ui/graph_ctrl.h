@@ -23,7 +23,7 @@
 #include <utility>
 #include <vector>
 
-#include "eq/graph_model.h"
+#include "ui/graph_model.h"
 #include "framework/unique_handle.h"
 
 constexpr WORD kGraphChanged = 0x100;

@@ -1,17 +1,16 @@
 // Reader and writer of the preset block of the settings archive.
-#include "eq/eq_preset_block.h"
+#include "settings/eq_preset_block.h"
 
 #include <cstdint>
-#include <limits>
 #include <utility>
 
+#include "eq/eq_presets.h"
 #include "settings/byte_stream.h"
 
 namespace {
 
 constexpr size_t kMinPresetBytes = 4 + 1 + 4 + 3 * 4;  // id, empty name, type, counts
 constexpr size_t kPointBytes = 3 * 4;
-constexpr int32_t kDefaultGrowth = 256;
 
 bool ReadPreset(ByteReader& r, EqPreset& preset) {
   int32_t pointCount = 0;
@@ -35,17 +34,6 @@ bool ReadPreset(ByteReader& r, EqPreset& preset) {
 }
 
 }  // namespace
-
-int32_t StorageCapacityFor(int32_t capacity, int32_t growth, size_t count) {
-  const int64_t need = static_cast<int64_t>(count);
-  int64_t have = capacity;
-  if (have >= need) return capacity;
-  if (have < 0) have = 0;
-  const int64_t step = growth > 0 ? growth : kDefaultGrowth;
-  have += (need - have + step - 1) / step * step;
-  const int64_t most = std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(have > most ? most : have);
-}
 
 void WritePresetBlock(ByteWriter& w, const std::vector<EqPreset>& presets, int32_t capacity,
                       int32_t growth) {

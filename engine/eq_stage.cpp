@@ -1,5 +1,5 @@
 // The equalizer stage: gain tables from curves, block processing, refills.
-#include "eq/eq_stage.h"
+#include "engine/eq_stage.h"
 
 #include <algorithm>
 #include <cmath>

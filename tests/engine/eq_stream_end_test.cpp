@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/output_stage.h"
-#include "eq/eq_stage.h"
+#include "engine/eq_stage.h"
 
 namespace {
 constexpr uint32_t kBufferBytes = 32768;

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "eq/eq_stage.h"
-#include "tests/eq/eq_test_signals.h"
+#include "engine/eq_stage.h"
+#include "tests/engine/eq_test_signals.h"
 
 namespace {
 

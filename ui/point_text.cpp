@@ -1,5 +1,5 @@
 // How the curve editor's tip reads a point of the equalizer's curve.
-#include "eq/point_text.h"
+#include "ui/point_text.h"
 
 #include <cmath>
 #include <cstdio>

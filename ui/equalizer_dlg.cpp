@@ -1,12 +1,12 @@
 // The Equalizer dialog.
-#include "eq/equalizer_dlg.h"
+#include "ui/equalizer_dlg.h"
 
 #include <commctrl.h>
 
 #include <string>
 
 #include "common/resource.h"
-#include "eq/point_text.h"
+#include "ui/point_text.h"
 #include "framework/dpi.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Volume arithmetic shared by the Config dialog, the Controller and the keys.
-#include "app/volume.h"
+#include "engine/volume.h"
 
 #include <cmath>
 #include <cstdio>

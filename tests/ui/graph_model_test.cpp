@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "eq/eq_stage.h"
-#include "eq/graph_model.h"
+#include "engine/eq_stage.h"
+#include "ui/graph_model.h"
 
 namespace {
 

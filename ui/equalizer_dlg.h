@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "eq/equalizer_target.h"
-#include "eq/graph_ctrl.h"
+#include "ui/equalizer_target.h"
+#include "ui/graph_ctrl.h"
 #include "framework/dialog.h"
 #include "ui/dialog_layout.h"
 #include "ui/drag_list_ctrl.h"

@@ -25,8 +25,3 @@ void WritePresetBlock(ByteWriter& w, const std::vector<EqPreset>& presets, int32
 // outputs unchanged. Floats come back bit for bit; hints come back as stored.
 bool ReadPresetBlock(ByteReader& r, std::vector<EqPreset>& presets, int32_t& capacity,
                      int32_t& growth);
-
-// A capacity hint that holds `count` entries: `capacity` itself when it is
-// large enough, else grown by whole growth steps (256 when the step is not
-// positive). Saturates at the int32 maximum.
-int32_t StorageCapacityFor(int32_t capacity, int32_t growth, size_t count);

@@ -1,5 +1,5 @@
 // The curve editor's tip for a point of the equalizer's curve.
-#include "eq/point_text.h"
+#include "ui/point_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Volume settings to multipliers, and the clamped steps of the volume keys.
-#include "app/volume.h"
+#include "engine/volume.h"
 
 #include <gtest/gtest.h>
 
