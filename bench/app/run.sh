@@ -44,7 +44,7 @@ if [ "$part" = steps ] || [ -z "$part" ]; then
   echo "== Where a cold start's time goes ($MELODEK_FLAVOUR_BUILD, $runs starts)"
   cat "$build/bench/app/steps.txt"
   echo "libraries: loaded after WinMain (a plug-in's Init runs between its own line and the next one)."
-  [ "$part" = steps ] && exit 0
+  if [ "$part" = steps ]; then exit 0; fi
 fi
 echo "== Start-up and hand-over (Wine, wine server running, $runs runs each)"
 cat "$build/bench/app/app.txt"
