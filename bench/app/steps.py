@@ -25,6 +25,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
 from melodek_e2e import Melodek, probe, tone_file, wait_for  # noqa: E402
+from app_bench import captured, quiet_capture  # noqa: E402
 
 ID_PLAY, ID_STOP, ID_CONTROLLER, ID_EXIT = 32773, 32775, 32781, 57665
 
@@ -77,21 +78,6 @@ def first_sound(app, created, asked_name, path, count):
     return (heard - created) * 1000 - asked[count - 1]
 
 
-def captured(app):
-    return sum(os.path.getsize(p) for p in app.capture_paths() if os.path.exists(p))
-
-
-def settle(app, seconds=0.3, timeout=10.0):
-    size, since, deadline = captured(app), time.monotonic(), time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        time.sleep(0.02)
-        now = captured(app)
-        if now != size:
-            size, since = now, time.monotonic()
-        elif time.monotonic() - since >= seconds:
-            return
-
-
 def one_start(app, path):
     if os.path.exists(path):
         os.remove(path)
@@ -125,7 +111,7 @@ def one_start(app, path):
             if ms is not None:
                 result[name] = [ms]
             probe("command", ID_STOP)
-            settle(app)
+            quiet_capture(app)
     finally:
         probe("command", ID_EXIT)
         try:
