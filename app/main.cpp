@@ -2,10 +2,12 @@
 #include <windows.h>
 
 #include "app/player_app.h"
+#include "app/startup_timeline.h"
 #include "framework/system_text_codec.h"
 #include "ui/image_plugins.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  startup_timeline::Open();  // off unless MELODEK_STARTUP_TIMES names a file
   // The image plug-ins were loaded during static start-up; this keeps their
   // loader in the program (the call does nothing the second time).
   LoadImagePlugins();

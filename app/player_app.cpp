@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/hand_over.h"
 #include "app/hotkey_commands.h"
+#include "app/startup_timeline.h"
 #include "hotkey/hotkey_edit_dlg.h"
 #include "hotkey/hotkey_registration.h"
 #include "hotkey/hotkey_table.h"
@@ -78,6 +79,7 @@ bool CPlayerApp::InitInstance() {
   ::InitCommonControlsEx(&controls);
   // 4. Settings, before the player thread so that its first commands see them.
   LoadSettings();
+  startup_timeline::Mark("settings read");
   // 5. There is always a play list.
   if (model_.ListCount() == 0) model_.AppendList("new");
   // The title display's object takes texts from now on; its window, like
@@ -91,6 +93,7 @@ bool CPlayerApp::InitInstance() {
     playerThread_.reset();
     return false;
   }
+  startup_timeline::Mark("player thread started");
   // 7. Until PC_SET_VOLUME arrives the engine's multiplier is 0 (silence).
   // The plug-ins are loaded once the tray icon is up (OnMainDialogReady).
   PostPlayerCommand(PC_SET_VOLUME, VolumeMultiplier());
@@ -317,6 +320,7 @@ std::string CPlayerApp::OwnCommandLine() { return ArgumentsAfterProgramName(::Ge
 // --- commands ----------------------------------------------------------------
 
 void CPlayerApp::OnPlay() {
+  startup_timeline::Mark("Play asked");
   if (model_.CurrentListIndex() == -1) model_.SelectFile(0, 0);
   PostPlayerCommand(PC_PLAY, 0);
 }
@@ -345,6 +349,7 @@ void CPlayerApp::OnListNext() {
 }
 
 void CPlayerApp::OnToggleController() {
+  startup_timeline::Mark("Controller asked");
   if (controllerWindow_ != nullptr && ::IsWindowVisible(controllerWindow_)) {
     ::ShowWindow(controllerWindow_, SW_HIDE);
   } else {
@@ -360,6 +365,7 @@ void CPlayerApp::OnJumpToFile() {
 void CPlayerApp::OnPrepareJump() {
   if (!jump_) jump_ = std::make_unique<CJumpDlg>(*this);
   jump_->Prepare();
+  startup_timeline::Mark("Jump to File prepared");
 }
 
 void CPlayerApp::OnClearQueue() {
@@ -423,6 +429,7 @@ void CPlayerApp::SetPluginFolders(std::vector<std::string> folders) {
 }
 
 std::vector<std::string> CPlayerApp::PluginFolders() {
+  startup_timeline::Mark("plug-in scan begins");
   std::lock_guard<std::mutex> lock(foldersLock_);
   return pluginFolders_;
 }

@@ -2,6 +2,7 @@
 // the Controller and the title display. A start makes neither, so the tray
 // icon comes sooner and a user who never opens them never pays for them.
 #include "app/player_app.h"
+#include "app/startup_timeline.h"
 #include "app/window_utils.h"
 #include "common/window_messages.h"
 #include "ui/controller_dlg.h"
@@ -24,6 +25,7 @@ HWND CPlayerApp::EnsureController() {
 
 void CPlayerApp::ShowController() {
   if (EnsureController() != nullptr) controller_->ShowWithFocusOnPlay();
+  startup_timeline::Mark("Controller shown");
 }
 
 void CPlayerApp::ShowTitleText(const std::string& text) {
@@ -39,5 +41,8 @@ void CPlayerApp::ShowTitleText(const std::string& text) {
 }
 
 void CPlayerApp::CreateTitleWindow() {
-  if (titleWnd_ && titleWnd_->Handle() == nullptr) titleWnd_->CreateHidden();
+  if (titleWnd_ && titleWnd_->Handle() == nullptr) {
+    titleWnd_->CreateHidden();
+    startup_timeline::Mark("title display made");
+  }
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/player_app.h"
+#include "app/startup_timeline.h"
 #include "app/tray_tip.h"
 #include "common/resource.h"
 #include "common/text_encoding.h"
@@ -84,6 +85,7 @@ void CTrayDlg::HideFromTaskbar() {
 }
 
 LRESULT CTrayDlg::OnInitDialog(WPARAM, LPARAM, bool&) {
+  startup_timeline::Mark("main dialog made");
   CPlayerApp* app = CPlayerApp::Get();
   if (app != nullptr) app->SetMainWindow(Handle());
   ::SetWindowTextA(Handle(), kMainWindowTitle);
@@ -93,11 +95,13 @@ LRESULT CTrayDlg::OnInitDialog(WPARAM, LPARAM, bool&) {
   trayIcon_.Set(Handle(), 0, UM_TRAY_NOTIFY, smallIcon_.get(), L"Melodek");
   trayIcon_.Add();
   UpdateTip();
+  startup_timeline::Mark("tray icon added");
   if (app != nullptr) {
     app->RegisterHotKeys(Handle());
   } else {
     RegisterAllHotKeys(Handle(), hotKeys_);
   }
+  startup_timeline::Mark("hot keys registered");
   if (app != nullptr) app->OnMainDialogReady(Handle());
   return TRUE;
 }

@@ -4,8 +4,10 @@
 # program; the first instance's cold start until its tray icon exists; and
 # how long Exit takes; 6 and 12 copies launched at once until the last file
 # is in the list. Prints one table (bench/app/app_bench.py says exactly what
-# each figure measures).
-# Usage: bench/app/run.sh [runs (20)] [together: only the launches at once]
+# each figure measures). Then where a cold start's time goes, step by step,
+# and the first use of the Controller and of Play against a second use
+# (bench/app/steps.py, from the program's MELODEK_STARTUP_TIMES timeline).
+# Usage: bench/app/run.sh [runs (20)] [together | steps: only that part]
 # (MELODEK_BUILD_ROOT moves the build folders, as for scripts/build.sh).
 set -euo pipefail
 runs=${1:-20}
@@ -27,11 +29,23 @@ melodek_wine_up
 trap melodek_wine_down EXIT
 # Every start below finds the prefix's wine server running, as on a desktop.
 wineserver -p >/dev/null 2>&1 || true  # already persistent: melodek_wine_up made it so
-python3 "$root/bench/app/app_bench.py" "$runs" $part > "$build/bench/app/app.txt" 2> "$build/bench/app/app.log" \
-  || echo "app_bench failed (see $build/bench/app/app.log)" >&2
+if [ "$part" != steps ]; then
+  python3 "$root/bench/app/app_bench.py" "$runs" $part > "$build/bench/app/app.txt" 2> "$build/bench/app/app.log" \
+    || echo "app_bench failed (see $build/bench/app/app.log)" >&2
+fi
+if [ -z "$part" ] || [ "$part" = steps ]; then
+  python3 "$root/bench/app/steps.py" "$runs" > "$build/bench/app/steps.txt" 2> "$build/bench/app/steps.log" \
+    || echo "steps.py failed (see $build/bench/app/steps.log)" >&2
+fi
 melodek_wine_down
 trap - EXIT
 
+if [ "$part" = steps ] || [ -z "$part" ]; then
+  echo "== Where a cold start's time goes ($MELODEK_FLAVOUR_BUILD, $runs starts)"
+  cat "$build/bench/app/steps.txt"
+  echo "libraries: loaded after WinMain (a plug-in's Init runs between its own line and the next one)."
+  if [ "$part" = steps ]; then exit 0; fi
+fi
 echo "== Start-up and hand-over (Wine, wine server running, $runs runs each)"
 cat "$build/bench/app/app.txt"
 echo "x_bare: median / median of bare_start.exe returning at once."

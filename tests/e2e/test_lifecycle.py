@@ -4,7 +4,7 @@ import unittest
 
 import os
 
-from melodek_e2e import MelodekTestCase, probe, tone_file
+from melodek_e2e import MelodekTestCase, probe, read_bytes, tone_file, wait_for
 
 
 class Lifecycle(MelodekTestCase):
@@ -28,6 +28,26 @@ class Lifecycle(MelodekTestCase):
         time.sleep(0.5)
         self.assertIsNone(app.process.poll())
         self.assertEqual(app.exit(), 0)
+
+    def test_startup_timeline_only_when_asked(self):
+        app = self.melodek()
+        times = os.path.join(app.folder, "times.txt")
+        app.env["MELODEK_STARTUP_TIMES"] = app.windows_path(times)
+        app.start()
+        self.assertTrue(wait_for(lambda: b"library loaded: in_wave.dll" in read_bytes(times)))
+        lines = [line.rsplit(", ", 1) for line in read_bytes(times).decode().splitlines()]
+        ms = {step: float(value) for step, value in reversed(lines)}  # the first of each step
+        self.assertTrue(lines[0][0].startswith("process created (Unix time "))
+        order = ["WinMain entered", "settings read", "player thread started", "main dialog made", "tray icon added",
+                 "hot keys registered", "plug-in scan begins", "library loaded: in_wave.dll"]
+        self.assertEqual([ms[step] for step in order], sorted(ms[step] for step in order))
+        self.assertGreater(ms["WinMain entered"], 0)
+        self.assertEqual(app.exit(), 0)
+        # A file that cannot be made: the start goes on as usual, writing nothing.
+        app.env["MELODEK_STARTUP_TIMES"] = app.windows_path(os.path.join(app.folder, "none", "times.txt"))
+        app.start()
+        self.assertEqual(app.exit(), 0)
+        self.assertFalse(os.path.exists(os.path.join(app.folder, "none")))
 
     def test_exit_while_files_keep_starting(self):
         # A file shorter than a buffer in mode "List": the player thread
