@@ -2,7 +2,8 @@
 # Runs the Windows tests (or those matching a pattern) N times in a row, each
 # time in a fresh Wine prefix and on a fresh display, and counts the failures
 # of each test. Each run's output and the evidence the harness saved for a
-# failed start stay in <build>/repeat/run-<n>/.
+# failed start stay in <build>/repeat/run-<n>/. The tests run side by side as
+# in scripts/test.sh, so a run loads the machine as the test command does.
 # Usage: scripts/repeat-tests.sh <runs> [ctest pattern]
 #   MELODEK_FLAVOUR=win|win64 chooses the build (as for scripts/test.sh);
 #   MELODEK_BUILD_ROOT moves the build folders. Builds nothing: run
@@ -37,7 +38,7 @@ for run in $(seq 1 "$runs"); do
     rm -rf "$WINEPREFIX"
     melodek_wine_up
     trap melodek_wine_down EXIT
-    ctest --test-dir "$MELODEK_BUILD" --output-on-failure "${selection[@]}" > "$dir/ctest.log" 2>&1
+    ctest --test-dir "$MELODEK_BUILD" --output-on-failure -j "$(nproc)" "${selection[@]}" > "$dir/ctest.log" 2>&1
   )
   failed=()
   if [ -f "$failed_file" ] && grep -q . "$failed_file"; then
