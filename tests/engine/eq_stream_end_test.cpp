@@ -15,6 +15,18 @@ struct EndRun {
   int buffersAfterEnd = -1;     // refills until the end state turned natural
 };
 
+// A 16-bit stereo stage at neutral volume behind a flat equalizer.
+void ConfigureFlat(EqualizerStage& eq, OutputStage& stage) {
+  EqualizerCurve flat;
+  flat.x = {10.0f, 1000.0f};
+  flat.y = {1.0f, 1.0f};
+  eq.SetEqCurve(flat);
+  stage.SetEqualizer(&eq);
+  stage.Reset();
+  stage.SetVolume(16384);
+  ASSERT_TRUE(stage.Configure(44100, 2, 16));
+}
+
 // Writes `frames` stereo frames of a non-zero ramp, then refills until the
 // stage marks the natural end.
 EndRun PlayToEnd(OutputStage& stage, uint32_t frames) {
@@ -34,15 +46,9 @@ EndRun PlayToEnd(OutputStage& stage, uint32_t frames) {
 TEST(EqualizerStreamEnd, TheLastBlockIsPlayedBeforeTheEnd) {
   for (uint32_t frames : {1000u, 8064u, 20000u, 100000u}) {
     EqualizerStage eq;
-    EqualizerCurve flat;
-    flat.x = {10.0f, 1000.0f};
-    flat.y = {1.0f, 1.0f};
-    eq.SetEqCurve(flat);
     OutputStage stage;
-    stage.SetEqualizer(&eq);
-    stage.Reset();
-    stage.SetVolume(16384);
-    ASSERT_TRUE(stage.Configure(44100, 2, 16));
+    ConfigureFlat(eq, stage);
+    if (HasFatalFailure()) return;
     const EndRun run = PlayToEnd(stage, frames);
     ASSERT_EQ(stage.EndStateNow(), 1) << frames;
     // Past the fade-in, every sample of the stream came out (flat gains:
@@ -65,15 +71,9 @@ TEST(EqualizerStreamStart, FirstBuffersCarryOnlyTheStream) {
   // The device starts once the ring holds what its first refills need; the
   // two buffers filled at once then carry the stream, not a block's padding.
   EqualizerStage eq;
-  EqualizerCurve flat;
-  flat.x = {10.0f, 1000.0f};
-  flat.y = {1.0f, 1.0f};
-  eq.SetEqCurve(flat);
   OutputStage stage;
-  stage.SetEqualizer(&eq);
-  stage.Reset();
-  stage.SetVolume(16384);
-  ASSERT_TRUE(stage.Configure(44100, 2, 16));
+  ConfigureFlat(eq, stage);
+  if (HasFatalFailure()) return;
   std::vector<int16_t> pcm(200000);
   for (size_t i = 0; i < pcm.size(); ++i) pcm[i] = static_cast<int16_t>(1000 + (i % 2000));
   size_t written = 0;
