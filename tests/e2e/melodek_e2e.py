@@ -229,21 +229,25 @@ class MelodekTestCase(unittest.TestCase):
         # A test that failed some other way than through wait_window (an
         # assertion on a wait of its own) keeps evidence too, taken before
         # the programs are ended.
-        if self.failed_so_far():
+        failure = self.failure_so_far()
+        if failure is not None:
             for app in self.apps:
                 if app.process is not None and not app.evidence:
-                    print(app.save_evidence("%s failed" % self.id()))
+                    print(app.save_evidence("%s failed (%s)" % (self.id(), failure)))
         for app in self.apps:
             app.kill()
         os.environ["MELODEK_EXE"] = "melodek.exe"
 
-    def failed_so_far(self):
-        """True when this test (or one of its subtests) has failed."""
+    def failure_so_far(self):
+        """The last line of the traceback when this test (or one of its
+        subtests) has failed, else None: printed with the evidence, at the
+        head of the test's output, where a shortened CI log keeps it."""
         result = getattr(getattr(self, "_outcome", None), "result", None)
-        for test, _ in getattr(result, "failures", []) + getattr(result, "errors", []):
+        for test, trace in getattr(result, "failures", []) + getattr(result, "errors", []):
             if test is self or getattr(test, "test_case", None) is self:
-                return True
-        return False
+                lines = trace.strip().splitlines()
+                return lines[-1] if lines else "no traceback"
+        return None
 
     def melodek(self, name=None, **kwargs):
         app = Melodek(name or self.id().split(".")[-1], **kwargs)

@@ -753,15 +753,16 @@ int Drag(int x0, int y0, int x1, int y1, int steps, const char* capture, int hx,
     MouseTo(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
     ::Sleep(15);
   }
+  bool shown = true;
   if (capture != nullptr) {
     // The editor draws the dragged point's handle (blue) where it now is.
     const DWORD start = ::GetTickCount();
-    while (ScreenPixel(hx, hy) != RGB(0, 128, 255) && ::GetTickCount() - start < 3000) ::Sleep(1);
+    while (!(shown = ScreenPixel(hx, hy) == RGB(0, 128, 255)) && ::GetTickCount() - start < 3000) ::Sleep(1);
     std::printf("%llu\n", CaptureBytes(capture));
   }
   MouseButton(MOUSEEVENTF_LEFTUP);
   ::Sleep(50);
-  return 0;
+  return shown ? 0 : 1;
 }
 }  // namespace
 
