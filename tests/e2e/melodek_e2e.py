@@ -239,14 +239,17 @@ class MelodekTestCase(unittest.TestCase):
         os.environ["MELODEK_EXE"] = "melodek.exe"
 
     def failure_so_far(self):
-        """The last line of the traceback when this test (or one of its
-        subtests) has failed, else None: printed with the evidence, at the
-        head of the test's output, where a shortened CI log keeps it."""
+        """The exception's first line when this test (or one of its subtests)
+        has failed, else None: printed with the evidence, at the head of the
+        test's output, where a shortened CI log keeps it."""
         result = getattr(getattr(self, "_outcome", None), "result", None)
         for test, trace in getattr(result, "failures", []) + getattr(result, "errors", []):
             if test is self or getattr(test, "test_case", None) is self:
-                lines = trace.strip().splitlines()
-                return lines[-1] if lines else "no traceback"
+                # The traceback's frames are indented; the exception is not.
+                lines = trace.splitlines()
+                frames_from = max((i for i, line in enumerate(lines) if line.startswith("Traceback")), default=0)
+                return next((line for line in lines[frames_from + 1:] if line and not line[0].isspace()),
+                            "no traceback")
         return None
 
     def melodek(self, name=None, **kwargs):

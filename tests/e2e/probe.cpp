@@ -94,7 +94,11 @@
 //                                   drags with the left button in steps; with a capture file
 //                                   (Windows path) prints its bytes (with its .0001... siblings)
 //                                   when the drag starts and when the curve editor's handle
-//                                   shows at (hx, hy) after the last step, before the button goes up
+//                                   shows at (hx, hy) after the last step, before the button goes up;
+//                                   fails when it never shows there
+//   probe drag-corner <x0> <y0> <x1> <y1> <steps>
+//                                   drags a window's frame, releasing once its lower right corner
+//                                   has followed; fails when it does not within 3 s
 //   probe press <x> <y> [right]     moves the mouse there, then clicks (left or right)
 //   probe black-rows <x> <y0> <y1>  prints the screen rows y0..y1 whose pixel at x is black
 // Tool tips, accessible names, the keyboard's focus and high contrast: see probe_access.cpp.
@@ -742,27 +746,53 @@ COLORREF ScreenPixel(int x, int y) {
   return colour;
 }
 
-int Drag(int x0, int y0, int x1, int y1, int steps, const char* capture, int hx, int hy) {
+// Presses at (x0, y0), moves to (x1, y1) in `steps` and releases once
+// `arrived()` holds (3 s at most): a loaded machine may still be working
+// through the moves, and a release that overtakes the last of them drops it.
+// `pressed()` runs once the button is down. True when it arrived.
+template <typename Pressed, typename Arrived>
+bool DragUntil(int x0, int y0, int x1, int y1, int steps, Pressed pressed, Arrived arrived) {
   MouseTo(x0, y0);
   ::Sleep(50);
   MouseButton(MOUSEEVENTF_LEFTDOWN);
   ::Sleep(50);
-  if (capture != nullptr) std::printf("%llu ", CaptureBytes(capture));
+  pressed();
   if (steps < 1) steps = 1;
   for (int i = 1; i <= steps; ++i) {
     MouseTo(x0 + (x1 - x0) * i / steps, y0 + (y1 - y0) * i / steps);
     ::Sleep(15);
   }
-  bool shown = true;
-  if (capture != nullptr) {
-    // The editor draws the dragged point's handle (blue) where it now is.
-    const DWORD start = ::GetTickCount();
-    while (!(shown = ScreenPixel(hx, hy) == RGB(0, 128, 255)) && ::GetTickCount() - start < 3000) ::Sleep(1);
-    std::printf("%llu\n", CaptureBytes(capture));
-  }
+  const DWORD start = ::GetTickCount();
+  bool done;
+  while (!(done = arrived()) && ::GetTickCount() - start < 3000) ::Sleep(1);
   MouseButton(MOUSEEVENTF_LEFTUP);
   ::Sleep(50);
+  return done;
+}
+
+// A drag in the curve editor; with a capture file, prints its size at the
+// press and when the dragged point's handle (blue) shows at (hx, hy).
+int Drag(int x0, int y0, int x1, int y1, int steps, const char* capture, int hx, int hy) {
+  if (capture == nullptr) return DragUntil(x0, y0, x1, y1, steps, [] {}, [] { return true; }) ? 0 : 1;
+  unsigned long long pressed = 0;
+  const bool shown = DragUntil(
+      x0, y0, x1, y1, steps, [&] { pressed = CaptureBytes(capture); },
+      [&] { return ScreenPixel(hx, hy) == RGB(0, 128, 255); });
+  std::printf("%llu %llu\n", pressed, CaptureBytes(capture));
   return shown ? 0 : 1;
+}
+
+// Drags a window's frame from (x0, y0), holding the button until the
+// window's lower right corner has moved by the drag's distance.
+int DragCorner(int x0, int y0, int x1, int y1, int steps) {
+  HWND window = ::GetAncestor(::WindowFromPoint(POINT{x0, y0}), GA_ROOT);
+  RECT before{};
+  if (window == nullptr || !::GetWindowRect(window, &before)) return 1;
+  return DragUntil(x0, y0, x1, y1, steps, [] {}, [&] {
+    RECT now{};
+    return ::GetWindowRect(window, &now) && now.right - before.right == x1 - x0 &&
+           now.bottom - before.bottom == y1 - y0;
+  }) ? 0 : 1;
 }
 }  // namespace
 
@@ -1229,6 +1259,10 @@ int main(int argc, char** argv) {
     if (list == nullptr || !RowRect(list, static_cast<int>(Number(argv[4])), &rect)) return 1;
     PrintRect(rect);
     return 0;
+  }
+  if (verb == "drag-corner" && argc >= 7) {
+    return DragCorner(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                      std::atoi(argv[6]));
   }
   if (verb == "drag" && argc >= 7) {
     return Drag(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]),
