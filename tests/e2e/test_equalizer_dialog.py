@@ -61,13 +61,12 @@ def phase(values, start, hertz, count=4410):
     return math.atan2(-im, re)
 
 
-def without_wine_gaps(values, start, marks, shortest=8):
-    """values with the runs of silence of `shortest` frames or more after
-    `start` left out (Wine plays silence of its own when a buffer comes late
-    on a busy machine), and where each position of `marks` lands in the
-    result."""
-    kept, at, run_start, moved = array("h", values[:start]), start, None, [0] * len(marks)
-    for i in range(start, len(values) + 1):
+def without_wine_gaps(values, marks, shortest=8):
+    """values with the runs of silence of `shortest` frames or more left
+    out (Wine plays silence of its own when a buffer comes late on a busy
+    machine), and where each position of `marks` lands in the result."""
+    kept, at, run_start, moved = array("h"), 0, None, [0] * len(marks)
+    for i in range(len(values) + 1):
         silent = i < len(values) and values[i] == 0
         if silent and run_start is None:
             run_start = i
@@ -173,7 +172,7 @@ class EqualizerDialog(FramedMelodekTestCase):
             paths = app.capture_paths()
             if index >= len(paths):
                 return False
-            heard[:] = without_wine_gaps(array("h", read_bytes(paths[index]))[0::2], 0, marks)
+            heard[:] = without_wine_gaps(array("h", read_bytes(paths[index]))[0::2], marks)
             return len(heard[0]) >= max(heard[1], default=0) + frames
 
         self.assertTrue(wait_for(enough, timeout=30, interval=0.5), "%d frames not heard" % frames)
