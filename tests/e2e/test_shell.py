@@ -30,8 +30,13 @@ class Shell(MelodekTestCase):
         def windows():
             return int(probe("count-windows")[1]) - (probe("title-window")[0] == 0)
         before = windows()
-        code = subprocess.run(["wine", app.exe, *args], cwd=app.folder, env=app.env,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60).returncode
+        # What Wine itself says of a start that fails stays in the test's folder.
+        with open(os.path.join(app.folder, "second-starts.log"), "a") as log:
+            log.write("== %r\n" % (args,))
+            log.flush()
+            code = subprocess.run(["wine", app.exe, *args], cwd=app.folder, env=app.env,
+                                  stdout=log, stderr=log, timeout=60).returncode
+            log.write("== exit code %d\n" % code)
         return code, before, windows()
 
     def test_command_line_file_goes_to_the_head_of_new_and_plays(self):
@@ -67,22 +72,22 @@ class Shell(MelodekTestCase):
         m3u = os.path.join(app.folder, "list.m3u")
         write_text(m3u, "#EXTM3U\n#EXTINF:1,x\n\n%s\n%s\n%s\n" % tuple(app.windows_path(p) for p in (a, b, c)))
         app.start()
-        self.second_start(app, app.windows_path(m3u))
+        self.assertEqual(self.second_start(app, app.windows_path(m3u))[0], 0)
         self.assertTrue(wait_for(lambda: 2300 in played_levels(app.captured_frames())))
         self.assertEqual(played_levels(app.captured_frames())[0], 2300)  # C plays
         folder = os.path.join(app.folder, "music")
         os.makedirs(os.path.join(folder, "sub"))
         tone_file(os.path.join(folder, "sub", "deep.wav"), 2400)
-        self.second_start(app, app.windows_path(folder))
+        self.assertEqual(self.second_start(app, app.windows_path(folder))[0], 0)
+        self.assertTrue(wait_for(lambda: 2400 in played_levels(app.captured_frames())))  # the folder's file plays
         # No closing quote. Wine quotes a start's arguments itself, so the
         # text goes over the channel exactly as a second start sends it.
         self.assertEqual(dde_client("poke", "melodek", "TEXT", '"' + app.windows_path(a))[0], 0)
-        self.second_start(app)  # no arguments: plays list 0, file 0
+        self.assertEqual(self.second_start(app)[0], 0)  # no arguments: plays list 0, file 0
         self.assertEqual(app.exit(), 0)
-        files = self.saved(app).lists[0]["files"]
-        self.assertEqual(files[0]["path"], "")
-        self.assertEqual(files[1]["path"], app.windows_path(os.path.join(folder, "sub", "deep.wav")))
-        self.assertEqual([f["path"] for f in files[2:5]], [app.windows_path(p) for p in (c, b, a)])
+        paths = [f["path"] for f in self.saved(app).lists[0]["files"]]
+        deep = os.path.join(folder, "sub", "deep.wav")
+        self.assertEqual(paths[:5], [""] + [app.windows_path(p) for p in (deep, c, b, a)])
 
     def test_dde_window_request_and_refused_pokes(self):
         app = self.melodek()
