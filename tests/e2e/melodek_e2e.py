@@ -171,8 +171,17 @@ class Melodek:
         self.evidence.append(folder)
         return text
 
-    def command(self, command_id):
-        return probe("command", command_id)[0] == 0
+    def command(self, command_id, tries=5):
+        """Posts WM_COMMAND to the main dialog; True once posted. On a loaded
+        machine the probe now and then fails (Wine's own error, or no window
+        found while Wine is busy): it is asked again while the program runs."""
+        for _ in range(tries):
+            if probe("command", command_id)[0] == 0:
+                return True
+            if self.process is None or self.process.poll() is not None:
+                return False
+            time.sleep(0.5)
+        return False
 
     def close_output(self):
         if self.output:
@@ -181,8 +190,12 @@ class Melodek:
 
     def exit(self, timeout=20):
         """Chooses Exit and waits for the process to end; returns its exit code."""
-        self.command(57665)
-        code = self.process.wait(timeout=timeout)
+        posted = self.command(57665)
+        try:
+            code = self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(self.save_evidence("melodek.exe did not end within %d s of Exit (%s)" % (
+                timeout, "posted to its main dialog" if posted else "which the probe could not post"))) from None
         self.close_output()
         return code
 
